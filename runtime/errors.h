@@ -1,0 +1,24 @@
+// Debug output and fatal errors: `vxPrint` (one UTF-8 line on standard
+// output), `vxError` (the empty message is the orderly quit), the stop
+// protocol on standard error and standard input, and the fatal-signal handler.
+#pragma once
+
+#include "runtime/gc.h"
+#include "runtime/string.h"
+
+// The framework's own exception type; application code throws subclasses,
+// and the host's guarded dispatch turns an escaping one into a fatal stop.
+struct ThrowableObject : Object {};
+
+void vxPrint(const String& text);
+void vxDebugLog(const String& text);
+[[noreturn]] void vxError(const String& message);
+[[noreturn]] void dbg_error(const char* message);
+void dbg_stop();
+void sighandler(int sig);
+// Installs `sighandler` for SIGSEGV, SIGILL and SIGFPE.
+void vxInstallSignalHandlers();
+
+// The stop protocol's step mode and suspend flag, set by `r`, `s`, `e` and `l`.
+extern int dbg_stepmode;
+extern int dbg_suspend;

@@ -1,0 +1,335 @@
+// String operations: construction and number formatting, searching, slicing,
+// splitting, joining, replacing, and the UTF-8/UTF-16 text-file decoding.
+// Results that equal an operand share its block instead of copying.
+#include "runtime/string.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "runtime/errors.h"
+
+String::Rep String::nullRep = {1, 0, {0}};
+
+namespace {
+constexpr int kParseIntMaxDigits = 63;
+constexpr size_t kLoadChunk = 4096;
+}  // namespace
+
+String::Rep* String::Alloc(int length) {
+  if (length <= 0) {
+    nullRep.refCount++;
+    return &nullRep;
+  }
+  Rep* r = static_cast<Rep*>(std::malloc(sizeof(int) * 2 + sizeof(Char) * static_cast<size_t>(length)));
+  if (!r) vxError("Out of memory");
+  r->refCount = 1;
+  r->length = length;
+  return r;
+}
+
+String::String(const Char* units, int length) : rep_(Alloc(length)) {
+  if (length > 0) std::memcpy(rep_->data, units, sizeof(Char) * length);
+}
+
+String::String(const char* text) : String(text, text ? static_cast<int>(std::strlen(text)) : 0) {}
+
+String::Rep* String::NarrowRep(const char* text, int length) {
+  Rep* r = Alloc(length);
+  for (int i = 0; i < length; ++i) r->data[i] = static_cast<Char>(static_cast<signed char>(text[i]));
+  return r;
+}
+
+String::String(const char* text, int length) : rep_(NarrowRep(text, length)) {}
+
+static int FormatInt(char* buf, size_t size, int value) { return std::snprintf(buf, size, "%i", value); }
+
+String::String(int value) : rep_(nullptr) {
+  char buf[16];
+  rep_ = NarrowRep(buf, FormatInt(buf, sizeof buf, value));
+}
+
+String::Rep* String::NumberRep(double value) {
+  char buf[64];
+  int n = std::snprintf(buf, sizeof buf - 2, "%.17lg", value);
+  if (!std::strchr(buf, '.') && !std::strchr(buf, 'e')) {
+    buf[n++] = '.';
+    buf[n++] = '0';
+    buf[n] = 0;
+  }
+  return NarrowRep(buf, n);
+}
+
+String::String(double value) : rep_(NumberRep(value)) {}
+
+String::String(float value) : String(static_cast<double>(value)) {}
+
+bool String::operator==(const String& o) const {
+  if (rep_ == o.rep_) return true;
+  return rep_->length == o.rep_->length &&
+         std::memcmp(rep_->data, o.rep_->data, sizeof(Char) * rep_->length) == 0;
+}
+
+int String::Compare(const String& o) const {
+  int n = Length() < o.Length() ? Length() : o.Length();
+  for (int i = 0; i < n; ++i)
+    if (int d = static_cast<int>(rep_->data[i]) - static_cast<int>(o.rep_->data[i])) return d;
+  return Length() - o.Length();
+}
+
+String operator+(const String& a, const String& b) {
+  if (a.Length() == 0) return b;
+  if (b.Length() == 0) return a;
+  String::Rep* r = String::Alloc(a.Length() + b.Length());
+  std::memcpy(r->data, a.Data(), sizeof(Char) * a.Length());
+  std::memcpy(r->data + a.Length(), b.Data(), sizeof(Char) * b.Length());
+  return String(r);
+}
+
+// Reads like atoi, but text beyond the 32-bit range is clamped to it instead
+// of overflowing.
+int String::ParseInt() const {
+  int n = Length() < kParseIntMaxDigits ? Length() : kParseIntMaxDigits;
+  char buf[kParseIntMaxDigits + 1];
+  for (int i = 0; i < n; ++i) buf[i] = static_cast<char>(rep_->data[i] & 0xFF);
+  buf[n] = 0;
+  const char* p = buf;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  long long v = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    v = v * 10 + (*p - '0');
+    if (v > static_cast<long long>(INT_MAX) + 1) v = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) v = -v;
+  if (v > INT_MAX) v = INT_MAX;
+  return static_cast<int>(v);
+}
+
+float String::ParseFloat() const {
+  std::string s = ToNarrow();
+  return std::strtof(s.c_str(), nullptr);
+}
+
+String String::Slice(int from, int to) const {
+  int len = Length();
+  if (from < 0) {
+    from += len;
+    if (from < 0) from = 0;
+  } else if (from > len) {
+    from = len;
+  }
+  if (to < 0) to += len;
+  else if (to > len) to = len;
+  if (to <= from) return String();
+  if (from == 0 && to == len) return *this;
+  return String(rep_->data + from, to - from);
+}
+
+int String::Find(const String& sub, int start) const {
+  if (start < 0) start = 0;
+  int last = Length() - sub.Length();
+  for (int i = start; i <= last; ++i)
+    if (std::memcmp(rep_->data + i, sub.Data(), sizeof(Char) * sub.Length()) == 0) return i;
+  return -1;
+}
+
+int String::FindFromEnd(const String& sub) const {
+  for (int i = Length() - sub.Length(); i >= 0; --i)
+    if (std::memcmp(rep_->data + i, sub.Data(), sizeof(Char) * sub.Length()) == 0) return i;
+  return -1;
+}
+
+bool String::BeginsWith(const String& prefix) const {
+  return Length() >= prefix.Length() &&
+         std::memcmp(rep_->data, prefix.Data(), sizeof(Char) * prefix.Length()) == 0;
+}
+
+bool String::EndsWith(const String& suffix) const {
+  return Length() >= suffix.Length() &&
+         std::memcmp(rep_->data + Length() - suffix.Length(), suffix.Data(),
+                     sizeof(Char) * suffix.Length()) == 0;
+}
+
+Array<String> String::Split(const String& sep) const {
+  int len = Length(), slen = sep.Length();
+  if (slen == 0) {
+    Array<String> out(len);
+    for (int i = 0; i < len; ++i) out.Data()[i] = String(rep_->data + i, 1);
+    return out;
+  }
+  int count = 0;
+  for (int i = Find(sep); i != -1; i = Find(sep, i + slen)) ++count;
+  Array<String> out(count + 1);
+  if (count == 0) {
+    out.Data()[0] = *this;
+    return out;
+  }
+  int start = 0, k = 0;
+  for (int i = Find(sep); i != -1; i = Find(sep, i + slen)) {
+    out.Data()[k++] = Slice(start, i);
+    start = i + slen;
+  }
+  out.Data()[k] = Slice(start);
+  return out;
+}
+
+String String::Join(const Array<String>& pieces) const {
+  int n = pieces.Length();
+  if (n == 0) return String();
+  if (n == 1) return pieces.Data()[0];
+  long long total = static_cast<long long>(Length()) * (n - 1);
+  for (const String& p : pieces) total += p.Length();
+  Rep* r = Alloc(static_cast<int>(total));
+  Char* d = r->data;
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) {
+      std::memcpy(d, Data(), sizeof(Char) * Length());
+      d += Length();
+    }
+    const String& p = pieces.Data()[i];
+    std::memcpy(d, p.Data(), sizeof(Char) * p.Length());
+    d += p.Length();
+  }
+  return String(r);
+}
+
+String String::Replace(const String& find, const String& with) const {
+  int flen = find.Length();
+  if (flen == 0) return *this;
+  int count = 0;
+  for (int i = Find(find); i != -1; i = Find(find, i + flen)) ++count;
+  if (count == 0) return *this;
+  Rep* r = Alloc(Length() + count * (with.Length() - flen));
+  Char* d = r->data;
+  int start = 0;
+  for (int i = Find(find); i != -1; i = Find(find, i + flen)) {
+    std::memcpy(d, rep_->data + start, sizeof(Char) * (i - start));
+    d += i - start;
+    std::memcpy(d, with.Data(), sizeof(Char) * with.Length());
+    d += with.Length();
+    start = i + flen;
+  }
+  std::memcpy(d, rep_->data + start, sizeof(Char) * (Length() - start));
+  return String(r);
+}
+
+std::string String::ToNarrow() const {
+  std::string s(Length(), '\0');
+  for (int i = 0; i < Length(); ++i) s[i] = static_cast<char>(rep_->data[i] & 0xFF);
+  return s;
+}
+
+std::wstring String::ToWide() const {
+  std::wstring s(Length(), L'\0');
+  for (int i = 0; i < Length(); ++i) s[i] = static_cast<wchar_t>(rep_->data[i]);
+  return s;
+}
+
+std::string String::ToUtf8() const {
+  std::string out;
+  EncodeUtf8(Data(), Length(), out);
+  return out;
+}
+
+Array<int> String::ToUnits() const {
+  Array<int> a(Length());
+  for (int i = 0; i < Length(); ++i) a.Data()[i] = rep_->data[i];
+  return a;
+}
+
+String String::FromUnits(const Array<int>& units) {
+  Rep* r = Alloc(units.Length());
+  for (int i = 0; i < units.Length(); ++i) r->data[i] = static_cast<Char>(units.Data()[i] & 0xFFFF);
+  return String(r);
+}
+
+String String::FromChar(int unit) {
+  Char c = static_cast<Char>(unit & 0xFFFF);
+  return String(&c, 1);
+}
+
+void EncodeUtf8(const Char* units, int length, std::string& out) {
+  out.reserve(out.size() + static_cast<size_t>(length) * 3);
+  for (int i = 0; i < length; ++i) {
+    unsigned u = units[i];
+    if (u < 0x80) {
+      out += static_cast<char>(u);
+    } else if (u < 0x800) {
+      out += static_cast<char>(0xC0 | u >> 6);
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | u >> 12);
+      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+}
+
+bool DecodeUtf8(const unsigned char* b, size_t n, std::u16string& out) {
+  out.reserve(out.size() + n);
+  size_t i = 0;
+  while (i < n) {
+    unsigned c = b[i];
+    if (c < 0x80) {
+      out += static_cast<Char>(c);
+      i += 1;
+    } else if ((c & 0xE0) == 0xC0) {
+      if (i + 1 >= n || (b[i + 1] & 0xC0) != 0x80) return false;
+      out += static_cast<Char>((c & 0x1F) << 6 | (b[i + 1] & 0x3F));
+      i += 2;
+    } else if ((c & 0xF0) == 0xE0) {
+      if (i + 2 >= n || (b[i + 1] & 0xC0) != 0x80 || (b[i + 2] & 0xC0) != 0x80) return false;
+      out += static_cast<Char>(c << 12 | (b[i + 1] & 0x3F) << 6 | (b[i + 2] & 0x3F));
+      i += 3;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+String String::FromUtf8(const char* bytes, int length) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+  std::u16string units;
+  if (!DecodeUtf8(b, static_cast<size_t>(length), units)) {
+    units.assign(b, b + length);
+  }
+  return String(units.data(), static_cast<int>(units.size()));
+}
+
+String String::Load(FILE* file) {
+  std::vector<unsigned char> bytes;
+  unsigned char chunk[kLoadChunk];
+  for (;;) {
+    size_t n = std::fread(chunk, 1, kLoadChunk, file);
+    bytes.insert(bytes.end(), chunk, chunk + n);
+    if (n < kLoadChunk) break;
+  }
+  size_t n = bytes.size();
+  const unsigned char* b = bytes.data();
+  if (n >= 2 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0xFF && b[1] == 0xFE))) {
+    bool bigEndian = b[0] == 0xFE;
+    std::u16string units;
+    for (size_t i = 2; i + 1 < n; i += 2)
+      units += static_cast<Char>(bigEndian ? (b[i] << 8 | b[i + 1]) : (b[i + 1] << 8 | b[i]));
+    return String(units.data(), static_cast<int>(units.size()));
+  }
+  if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+    b += 3;
+    n -= 3;
+  }
+  return FromUtf8(reinterpret_cast<const char*>(b), static_cast<int>(n));
+}
+
+void t_create(int n, String* p) {
+  for (int i = 0; i < n; ++i) new (p + i) String();
+}
+void t_create(int n, String* p, const String* src) {
+  for (int i = 0; i < n; ++i) new (p + i) String(src[i]);
+}
+void t_destroy(int n, String* p) {
+  for (int i = 0; i < n; ++i) p[i].~String();
+}

@@ -1,0 +1,100 @@
+// `String`: the framework's one text type, an immutable sequence of 16-bit
+// code units in a shared reference-counted block. Counting is plain, not
+// atomic: worker threads never change the count of a string they share.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "runtime/gc.h"
+
+typedef char16_t Char;
+
+class String {
+ public:
+  struct Rep {
+    int refCount;
+    int length;
+    Char data[1];
+  };
+
+  String() : rep_(&nullRep) { rep_->refCount++; }
+  String(const String& s) : rep_(s.rep_) { rep_->refCount++; }
+  String(String&& s) noexcept : rep_(s.rep_) { s.rep_ = &nullRep; nullRep.refCount++; }
+  String(const Char* units, int length);
+  String(const char* text);              // one unit per byte, sign-extended
+  String(const char* text, int length);  // as above, `length` bytes
+  explicit String(int value);            // "%i"
+  explicit String(float value);          // "%.17lg", ".0" added when needed
+  explicit String(double value);
+  explicit String(Rep* rep) : rep_(rep) {}
+  ~String() { Release(rep_); }
+
+  String& operator=(const String& s) {
+    s.rep_->refCount++;
+    Release(rep_);
+    rep_ = s.rep_;
+    return *this;
+  }
+
+  int Length() const { return rep_->length; }
+  const Char* Data() const { return rep_->data; }
+  Char operator[](int i) const { return rep_->data[i]; }
+  const Rep* GetRep() const { return rep_; }
+
+  bool operator==(const String& o) const;
+  bool operator!=(const String& o) const { return !(*this == o); }
+  bool operator<(const String& o) const { return Compare(o) < 0; }
+  int Compare(const String& o) const;
+  friend String operator+(const String& a, const String& b);
+  String& operator+=(const String& o) { return *this = *this + o; }
+
+  int ParseInt() const;
+  float ParseFloat() const;
+  String Slice(int from) const { return Slice(from, Length()); }
+  String Slice(int from, int to) const;
+  int Find(const String& sub, int start = 0) const;
+  int FindFromEnd(const String& sub) const;
+  bool BeginsWith(const String& prefix) const;
+  bool EndsWith(const String& suffix) const;
+  bool Contains(const String& sub) const { return Find(sub) >= 0; }
+  Array<String> Split(const String& separator) const;
+  String Join(const Array<String>& pieces) const;
+  String Replace(const String& find, const String& with) const;
+
+  // Conversions for platform calls.
+  std::string ToNarrow() const;      // each unit cut to its low 8 bits
+  std::wstring ToWide() const;       // the units as they are
+  std::string ToUtf8() const;        // one to three bytes per unit, no byte-order mark
+  std::u16string ToU16() const { return std::u16string(Data(), Length()); }
+  Array<int> ToUnits() const;
+  static String FromUnits(const Array<int>& units);
+  static String FromUtf8(const char* bytes, int length);  // the text-file decoding rule
+  static String FromChar(int unit);
+
+  // The whole of a file, decoded as UTF-16 (by byte-order mark) or UTF-8,
+  // falling back to one unit per byte when the UTF-8 is not valid.
+  static String Load(FILE* file);
+
+  static Rep nullRep;
+
+ private:
+  static Rep* Alloc(int length);
+  static Rep* NarrowRep(const char* text, int length);
+  static Rep* NumberRep(double value);
+  static void Release(Rep* r) {
+    if (--r->refCount == 0 && r != &nullRep) std::free(r);
+  }
+  Rep* rep_;
+};
+
+// Array storage helpers for strings.
+void t_create(int n, String* p);
+void t_create(int n, String* p, const String* src);
+void t_destroy(int n, String* p);
+
+// Appends the UTF-8 encoding of `units` (one to three bytes each) to `out`.
+void EncodeUtf8(const Char* units, int length, std::string& out);
+// Decodes bytes as the file and buffer decoders do; false on the first invalid
+// or cut-off sequence (then `out` holds what was decoded so far).
+bool DecodeUtf8(const unsigned char* bytes, size_t length, std::u16string& out);
