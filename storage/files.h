@@ -1,0 +1,52 @@
+// File access for the desktop host: the tarvik:// path mapping, opening files
+// by UTF-8 path, whole-file loads as bytes or text, and the crash-safe state
+// file. The host's file operations forward here; module code reaches these
+// through the host once it exists. Relies on runtime/ strings and the collector.
+#pragma once
+
+#include <cstdio>
+
+#include "runtime/string.h"
+
+// The state file, relative to the working directory.
+extern const char* const kStateFilePath;
+
+// The folder part of an executable path: backslashes become slashes and the
+// last slash and what follows are cut off. Aborts when there is no slash.
+String tvFolderOfExecutable(const String& exePath);
+
+// The folder that holds the running executable (from /proc/self/exe).
+String tvExecutableFolder();
+
+// Maps a tarvik:// path against the given application folder; other paths
+// pass unchanged, unknown tarvik: places give the empty string.
+// `internalPath` is filled on the first tarvik://internal/ path.
+String tvMapTarvikPath(const String& path, const String& appPath, String& internalPath);
+
+// The desktop mapping with the process's own application folder, computed on
+// first use: what the desktop host's PathToFilePath returns.
+String tvDesktopFilePath(const String& path);
+
+// Opens an already mapped path; the empty path opens nothing.
+FILE* tvOpenMappedFile(const String& filePath, const String& mode);
+
+// Reads the rest of `file` in 4096-byte chunks into one malloc'd block, closes
+// the file, reports the size to the collector as external bytes and stores it
+// in `length`. The caller owns the block.
+unsigned char* tvReadWholeFile(FILE* file, int* length);
+
+// The decoded text of `file` (String::Load); closes the file.
+String tvReadText(FILE* file);
+
+// Replaces the file at `filePath` with the UTF-8 encoding of `state` through
+// a synced temporary file in the same folder, so a crash at any moment leaves
+// either the old or the new record. 0 written, -1 could not write, -2 short write.
+int tvWriteStateFile(const String& filePath, const String& state);
+
+// The host file operations on the desktop mapping, for code that runs
+// without a host object.
+FILE* tvOpenFile(const String& path, const String& mode);
+unsigned char* tvLoadData(const String& path, int* length);
+String tvLoadString(const String& path);
+String tvLoadState();
+int tvSaveState(const String& state);
