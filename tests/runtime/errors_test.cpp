@@ -1,0 +1,120 @@
+// Output and the stop protocol, run in child processes with scripted
+// standard input: exit codes, repeated reports, the echo of unknown
+// commands, and `@` answering only for live objects.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "runtime/errors.h"
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+std::string slurp(int fd) {
+  std::string s;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) s.append(buf, n);
+  return s;
+}
+
+// Runs `body` in a child with `input` on its standard input.
+Outcome runChild(const std::string& input, const std::function<void()>& body) {
+  char inPath[] = "/tmp/tarvik-stdin-XXXXXX";
+  int inFd = mkstemp(inPath);
+  write(inFd, input.data(), input.size());
+  lseek(inFd, 0, SEEK_SET);
+  int outPipe[2], errPipe[2];
+  pipe(outPipe);
+  pipe(errPipe);
+  fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(inFd, 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    body();
+    _exit(42);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  Outcome o;
+  o.out = slurp(outPipe[0]);
+  o.err = slurp(errPipe[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+  close(inFd);
+  unlink(inPath);
+  return o;
+}
+
+constexpr int kExitMinusOne = 255;
+
+TEST(Output, PrintWritesUtf8Lines) {
+  Outcome o = runChild("", [] { vxPrint(String::FromChar(0xE9)); std::exit(0); });
+  EXPECT_EQ(o.out, "\xC3\xA9\n");
+}
+
+TEST(StopProtocol, EmptyErrorIsAnOrderlyQuit) {
+  Outcome o = runChild("", [] { vxError(String()); });
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "");
+}
+
+TEST(StopProtocol, ErrorAtEndOfInputReportsAndExitsMinusOne) {
+  Outcome o = runChild("", [] { vxError(String("Bad thing")); });
+  EXPECT_EQ(o.status, kExitMinusOne);
+  EXPECT_EQ(o.out, "Tarvik Runtime Error : Bad thing\n\n");
+  EXPECT_EQ(o.err, "{{~~~~}}\n\n");
+}
+
+TEST(StopProtocol, RunRepeatsTheReportAndQuitEndsWithZero) {
+  Outcome o = runChild("?\nr\nq\n", [] { vxError(String("Again")); });
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "Tarvik Runtime Error : Again\n\nTarvik Runtime Error : Again\n\n");
+}
+
+TEST(StopProtocol, UnknownCommandIsEchoedAndEndsWithMinusOne) {
+  Outcome o = runChild("x\n", [] { vxError(String("E")); });
+  EXPECT_EQ(o.status, kExitMinusOne);
+  EXPECT_NE(o.out.find("????? x ?????"), std::string::npos);
+}
+
+TEST(StopProtocol, LineWithoutLineFeedEndsWithMinusOne) {
+  Outcome o = runChild("q", [] { vxError(String("E")); });
+  EXPECT_EQ(o.status, kExitMinusOne);
+}
+
+TEST(StopProtocol, AtAnswersOnlyForLiveObjects) {
+  gc_init();
+  Object* live = new Object;
+  char cmd[128];
+  std::snprintf(cmd, sizeof cmd, "@%p\n@0x10\n@%p\nq\n", static_cast<void*>(live),
+                static_cast<void*>(cmd));
+  Outcome o = runChild(cmd, [] { vxError(String("E")); });
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.err, "{{~~~~}}\n\n+Object\n");
+}
+
+TEST(Signals, FatalSignalsReportTheirName) {
+  Outcome o = runChild("", [] {
+    vxInstallSignalHandlers();
+    raise(SIGFPE);
+  });
+  EXPECT_EQ(o.status, kExitMinusOne);
+  EXPECT_EQ(o.out, "Tarvik Runtime Error : Floating point exception\n\n");
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// String behaviour: number formatting and parsing, slicing and sharing,
+// searching, splitting, joining, replacing, and decoding text files.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "runtime/string.h"
+
+namespace {
+
+std::string u8(const String& s) { return s.ToUtf8(); }
+
+String fromBytes(const std::string& bytes) {
+  FILE* f = tmpfile();
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  rewind(f);
+  String s = String::Load(f);
+  fclose(f);
+  return s;
+}
+
+TEST(StringFormatting, NumbersFormatLikePrintf) {
+  EXPECT_EQ(u8(String(1.0f)), "1.0");
+  EXPECT_EQ(u8(String(-2.5f)), "-2.5");
+  EXPECT_EQ(u8(String(0.1f)), "0.10000000149011612");
+  EXPECT_EQ(u8(String(0.0f)), "0.0");
+  EXPECT_EQ(u8(String(1e20f)), "1.0000000200408773e+20");
+  EXPECT_EQ(u8(String(-7)), "-7");
+  EXPECT_EQ(u8(String(INT_MIN)), "-2147483648");
+}
+
+TEST(StringParsing, ParseIntReadsLikeAtoiAndClampsOutOfRangeText) {
+  EXPECT_EQ(String(" 42abc").ParseInt(), 42);
+  EXPECT_EQ(String("abc").ParseInt(), 0);
+  EXPECT_EQ(String("-0012").ParseInt(), -12);
+  EXPECT_EQ(String("2147483647").ParseInt(), INT_MAX);
+  EXPECT_EQ(String("-2147483648").ParseInt(), INT_MIN);
+  EXPECT_EQ(String("2147483648").ParseInt(), INT_MAX);
+  EXPECT_EQ(String("-99999999999999").ParseInt(), INT_MIN);
+  // Only the first 63 units are read: 62 zeros then "12" leaves just "1".
+  std::string digits(62, '0');
+  digits += "12";
+  EXPECT_EQ(String(digits.c_str()).ParseInt(), 1);
+  std::string seventy(70, '9');
+  EXPECT_EQ(String(seventy.c_str()).ParseInt(), INT_MAX);
+}
+
+TEST(StringSlicing, SliceClampsAndSharesTheWholeString) {
+  String s("abcdef");
+  EXPECT_EQ(u8(s.Slice(-3, 100)), "def");
+  EXPECT_EQ(s.Slice(4, 2).Length(), 0);
+  EXPECT_EQ(s.Slice(4, 2).GetRep(), &String::nullRep);
+  EXPECT_EQ(s.Slice(0, 6).GetRep(), s.GetRep());
+  EXPECT_EQ(u8(s.Slice(1, -1)), "bcde");
+  EXPECT_EQ(u8(s.Slice(-100, 2)), "ab");
+  EXPECT_EQ(u8(s.Slice(3)), "def");
+}
+
+TEST(StringConcat, EmptySideSharesTheOtherOperand) {
+  String a("left"), e;
+  EXPECT_EQ((a + e).GetRep(), a.GetRep());
+  EXPECT_EQ((e + a).GetRep(), a.GetRep());
+  EXPECT_EQ(u8(a + String("right")), "leftright");
+}
+
+TEST(StringSearch, FindFromStartAndFromEnd) {
+  String s("abcabc");
+  EXPECT_EQ(s.Find(String("bc")), 1);
+  EXPECT_EQ(s.Find(String("bc"), 2), 4);
+  EXPECT_EQ(s.Find(String("bc"), -5), 1);
+  EXPECT_EQ(s.Find(String("x")), -1);
+  EXPECT_EQ(s.FindFromEnd(String("abc")), 3);
+  EXPECT_EQ(s.FindFromEnd(String("abcabcd")), -1);
+  EXPECT_TRUE(s.BeginsWith(String("abca")));
+  EXPECT_FALSE(String("ab").BeginsWith(String("abc")));
+}
+
+TEST(StringSplit, PiecesBetweenNonOverlappingSeparators) {
+  auto empty = String().Split(String("|"));
+  ASSERT_EQ(empty.Length(), 1);
+  EXPECT_EQ(empty[0].Length(), 0);
+  auto bar = String("|").Split(String("|"));
+  ASSERT_EQ(bar.Length(), 2);
+  EXPECT_EQ(bar[0].Length() + bar[1].Length(), 0);
+  auto units = String("abc").Split(String());
+  ASSERT_EQ(units.Length(), 3);
+  EXPECT_EQ(u8(units[2]), "c");
+  auto trailing = String("a|b|").Split(String("|"));
+  ASSERT_EQ(trailing.Length(), 3);
+  EXPECT_EQ(u8(trailing[1]), "b");
+  EXPECT_EQ(trailing[2].Length(), 0);
+  String whole("no separator");
+  EXPECT_EQ(whole.Split(String(",")) [0].GetRep(), whole.GetRep());
+  EXPECT_EQ(String("aaaa").Split(String("aa")).Length(), 3);
+}
+
+TEST(StringJoinReplace, JoinAndReplaceMeasureOnceAndShareWhenUnchanged) {
+  Array<String> one(1);
+  one[0] = String("solo");
+  EXPECT_EQ(String(", ").Join(one).GetRep(), one[0].GetRep());
+  EXPECT_EQ(String(", ").Join(Array<String>()).Length(), 0);
+  Array<String> three(3);
+  three[0] = String("a");
+  three[2] = String("c");
+  EXPECT_EQ(u8(String("--").Join(three)), "a----c");
+  EXPECT_EQ(u8(String("C:\\A\\B").Replace(String("\\"), String("/"))), "C:/A/B");
+  EXPECT_EQ(u8(String("aaa").Replace(String("aa"), String("b"))), "ba");
+  String s("unchanged");
+  EXPECT_EQ(s.Replace(String("x"), String("y")).GetRep(), s.GetRep());
+  EXPECT_EQ(s.Replace(String(), String("y")).GetRep(), s.GetRep());
+  EXPECT_EQ(String("abab").Replace(String("ab"), String()).Length(), 0);
+}
+
+TEST(StringConversion, NarrowBytesAreSignExtendedAndUnitsRoundTrip) {
+  EXPECT_EQ(String("\xE9")[0], 0xFFE9);
+  String s = String::FromUnits(String("hi").ToUnits());
+  EXPECT_EQ(u8(s), "hi");
+  Array<int> big(1);
+  big[0] = 0x120041;
+  EXPECT_EQ(String::FromUnits(big)[0], 0x41);
+  EXPECT_EQ(String(String::FromChar(0x20AC)).ToNarrow(), std::string("\xAC"));
+}
+
+TEST(StringLoad, DecodesByteOrderMarksUtf8AndFallsBackToBytes) {
+  String e = fromBytes("\xC3\xA9|\xE2\x82\xAC");
+  ASSERT_EQ(e.Length(), 3);
+  EXPECT_EQ(e[0], 0xE9);
+  EXPECT_EQ(e[2], 0x20AC);
+  String le = fromBytes(std::string("\xFF\xFE\x41\x00\x42", 5));
+  ASSERT_EQ(le.Length(), 1);
+  EXPECT_EQ(le[0], 'A');
+  String be = fromBytes(std::string("\xFE\xFF\x20\xAC", 4));
+  ASSERT_EQ(be.Length(), 1);
+  EXPECT_EQ(be[0], 0x20AC);
+  EXPECT_EQ(fromBytes("\xEF\xBB\xBF").Length(), 0);
+  EXPECT_EQ(fromBytes("").GetRep(), &String::nullRep);
+  String stray = fromBytes("A\x80" "B");
+  ASSERT_EQ(stray.Length(), 3);
+  EXPECT_EQ(stray[1], 0x80);
+  String cut = fromBytes("ab\xE2\x82");
+  ASSERT_EQ(cut.Length(), 4);
+  EXPECT_EQ(cut[3], 0x82);
+  String fourByte = fromBytes("\xF0\x9F\x98\x80");
+  EXPECT_EQ(fourByte.Length(), 4);
+}
+
+TEST(StringLoad, LongFilesReadAcrossChunkBoundaries) {
+  std::string big;
+  for (int i = 0; i < 5000; ++i) big += "\xE2\x82\xAC";
+  String s = fromBytes(big);
+  ASSERT_EQ(s.Length(), 5000);
+  EXPECT_EQ(s[4999], 0x20AC);
+  EXPECT_EQ(s.ToUtf8(), big);
+}
+
+}  // namespace
