@@ -89,6 +89,10 @@ inline void gc_ext_alloc(int bytes) { gc_ext_new_bytes.fetch_add(bytes); }
 
 inline gc_object* gc_as_object(gc_object* p) { return p; }
 inline gc_object* gc_as_object(gc_interface* p) { return p ? dynamic_cast<Object*>(p) : nullptr; }
+// A class that is both an object and an interface is its own object.
+template <class T>
+  requires(std::is_base_of_v<gc_object, T> && std::is_base_of_v<gc_interface, T>)
+inline gc_object* gc_as_object(T* p) { return p; }
 
 template <class T>
 inline void gc_enqueue_ref(T* p) { gc_enqueue(gc_as_object(p)); }
