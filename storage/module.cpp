@@ -1,0 +1,23 @@
+// Data-path fixing and the application's state load and save.
+// Relies on storage/files.h for the desktop host's file operations.
+#include "storage/module.h"
+
+#include "storage/files.h"
+
+namespace {
+const String kSchemeMark(":/");
+const String kSlash("/");
+const String kDotSlash("./");
+const String kDataScheme("tarvik://data/");
+}  // namespace
+
+String vx_data_FixDataPath(const String& path) {
+  int i = path.Find(kSchemeMark);
+  if (i >= 0 && path.Find(kSlash) == i + 1) return path;
+  if (path.BeginsWith(kDotSlash) || path.BeginsWith(kSlash)) return path;
+  return kDataScheme + path;
+}
+
+String vx_app_LoadState() { return tvLoadState(); }
+
+void vx_app_SaveState(const String& state) { tvSaveState(state); }

@@ -1,0 +1,116 @@
+// Path mapping, the data-path rule and whole-file loads: the tarvik:// places
+// against an application folder, the executable's own folder, chunk boundaries
+// of the 4096-byte reads and the collector's external byte count.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "runtime/gc.h"
+#include "storage/files.h"
+#include "storage/module.h"
+
+namespace {
+
+std::string narrow(const String& s) { return s.ToUtf8(); }
+
+std::filesystem::path freshFolder(const char* name) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+}  // namespace
+
+TEST(DataPath, BareNamesGetTheDataScheme) {
+  EXPECT_EQ(narrow(vx_data_FixDataPath(String("title.png"))), "tarvik://data/title.png");
+  EXPECT_EQ(narrow(vx_data_FixDataPath(String("graphics/ship.png"))), "tarvik://data/graphics/ship.png");
+  EXPECT_EQ(narrow(vx_data_FixDataPath(String("a/b:/c"))), "tarvik://data/a/b:/c");
+}
+
+TEST(DataPath, SchemesAndRootedPathsPassUnchanged) {
+  for (const char* p : {"./title.png", "/title.png", "tarvik://internal/x", "C:/x", "http://h/p"})
+    EXPECT_EQ(narrow(vx_data_FixDataPath(String(p))), p);
+}
+
+TEST(PathMapping, TheExecutableFolderDropsTheNameAndTurnsBackslashes) {
+  EXPECT_EQ(narrow(tvFolderOfExecutable(String("C:\\Games\\X\\prog.exe"))), "C:/Games/X");
+  EXPECT_EQ(narrow(tvFolderOfExecutable(String("/usr/games/skarnel"))), "/usr/games");
+}
+
+TEST(PathMapping, AnExecutableNameWithoutSlashAborts) {
+  EXPECT_DEATH(tvFolderOfExecutable(String("prog.exe")), "");
+}
+
+TEST(PathMapping, TarvikPlacesMapBesideTheExecutable) {
+  String app("C:/Games/X");
+  String internal;
+  EXPECT_EQ(narrow(tvMapTarvikPath(String("tarvik://data/a.png"), app, internal)), "C:/Games/X/data/a.png");
+  EXPECT_EQ(internal.Length(), 0);
+  EXPECT_EQ(narrow(tvMapTarvikPath(String("tarvik://internal/s.txt"), app, internal)), "C:/Games/X/internal/s.txt");
+  EXPECT_EQ(narrow(internal), "C:/Games/X/internal");
+  EXPECT_EQ(narrow(tvMapTarvikPath(String("tarvik://external/e"), app, internal)), "C:/Games/X/external/e");
+  EXPECT_EQ(tvMapTarvikPath(String("tarvik://other/x"), app, internal).Length(), 0);
+  EXPECT_EQ(narrow(tvMapTarvikPath(String("./.tarvikstate"), app, internal)), "./.tarvikstate");
+  EXPECT_EQ(narrow(tvMapTarvikPath(String("/tmp/x"), app, internal)), "/tmp/x");
+}
+
+TEST(PathMapping, TheDesktopMappingUsesTheRunningExecutablesFolder) {
+  char exe[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe);
+  ASSERT_GT(n, 0);
+  std::string folder = std::filesystem::path(std::string(exe, n)).parent_path().string();
+  EXPECT_EQ(narrow(tvDesktopFilePath(String("tarvik://data/kelvo_font.png"))), folder + "/data/kelvo_font.png");
+}
+
+TEST(FileAccess, AnUnmappablePathOpensNothing) {
+  EXPECT_EQ(tvOpenFile(String("tarvik://other/x"), String("rb")), nullptr);
+  EXPECT_EQ(tvOpenMappedFile(String(), String("rb")), nullptr);
+  int length = -7;
+  EXPECT_EQ(tvLoadData(String("tarvik://other/x"), &length), nullptr);
+  EXPECT_EQ(length, -7);
+}
+
+TEST(FileAccess, NonAsciiNamesOpenThroughUtf8) {
+  std::filesystem::path dir = freshFolder("tarvik_files_utf8");
+  std::string name = (dir / "caf\xC3\xA9.txt").string();
+  FILE* f = std::fopen(name.c_str(), "wb");
+  std::fputs("ok", f);
+  std::fclose(f);
+  String path = String::FromUtf8(name.data(), static_cast<int>(name.size()));
+  EXPECT_EQ(narrow(tvLoadString(path)), "ok");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(FileAccess, WholeFileLoadsAcrossChunkBoundariesAndCountExternalBytes) {
+  std::filesystem::path dir = freshFolder("tarvik_files_load");
+  for (int size : {0, 1, 4095, 4096, 4097, 8192, 12345}) {
+    std::vector<unsigned char> data(size);
+    for (int i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 31 + 7);
+    std::string name = (dir / ("f" + std::to_string(size))).string();
+    FILE* f = std::fopen(name.c_str(), "wb");
+    if (size) std::fwrite(data.data(), 1, data.size(), f);
+    std::fclose(f);
+
+    int before = gc_ext_new_bytes.load();
+    int length = -1;
+    unsigned char* block = tvLoadData(String(name.c_str()), &length);
+    ASSERT_NE(block, nullptr) << size;
+    EXPECT_EQ(length, size);
+    EXPECT_EQ(gc_ext_new_bytes.load() - before, size);
+    if (size) {
+      EXPECT_EQ(std::memcmp(block, data.data(), size), 0) << size;
+    }
+    std::free(block);
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(FileAccess, AMissingTextFileLoadsAsTheEmptyText) {
+  EXPECT_EQ(tvLoadString(String("/nonexistent/folder/file.txt")).Length(), 0);
+}

@@ -1,0 +1,178 @@
+// The state file: exact bytes written, the decoding rules on reading back,
+// failure codes, and that killing a saving process at any moment leaves the
+// previous or the new record whole. Each test works in its own temporary
+// working directory, since the file is ./.tarvikstate.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "storage/files.h"
+#include "storage/module.h"
+
+namespace {
+
+class StateFile : public testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = std::filesystem::current_path();
+    dir_ = std::filesystem::temp_directory_path() / ("tarvik_state_" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(dir_);
+  }
+
+  static std::vector<int> fileBytes() {
+    std::ifstream in(".tarvikstate", std::ios::binary);
+    std::vector<int> bytes;
+    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it) bytes.push_back(*it & 0xFF);
+    return bytes;
+  }
+  static void writeBytes(const std::vector<int>& bytes) {
+    std::ofstream out(".tarvikstate", std::ios::binary | std::ios::trunc);
+    for (int b : bytes) out.put(static_cast<char>(b));
+  }
+  static std::vector<int> loaded() {
+    String s = vx_app_LoadState();
+    return std::vector<int>(s.Data(), s.Data() + s.Length());
+  }
+  static String units(std::initializer_list<int> u) {
+    std::vector<Char> c(u.begin(), u.end());
+    return String(c.data(), static_cast<int>(c.size()));
+  }
+
+  std::filesystem::path previous_, dir_;
+};
+
+}  // namespace
+
+TEST_F(StateFile, SavesUtf8AndLoadsTheSameUnitsBack) {
+  EXPECT_EQ(tvSaveState(units({0xE9, '|', 0x20AC})), 0);
+  EXPECT_EQ(fileBytes(), (std::vector<int>{0xC3, 0xA9, 0x7C, 0xE2, 0x82, 0xAC}));
+  EXPECT_EQ(loaded(), (std::vector<int>{0xE9, '|', 0x20AC}));
+}
+
+TEST_F(StateFile, SurrogatesAndControlUnitsRoundTripUnitByUnit) {
+  String text = units({0xD83D, 0xDE00, 0, 0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 'z'});
+  EXPECT_EQ(tvSaveState(text), 0);
+  EXPECT_EQ(fileBytes().size(), 3u + 3 + 1 + 1 + 2 + 2 + 3 + 3 + 1);
+  EXPECT_EQ(loaded(), (std::vector<int>{0xD83D, 0xDE00, 0, 0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 'z'}));
+}
+
+TEST_F(StateFile, ALeadingByteOrderMarkUnitIsDroppedOnLoad) {
+  EXPECT_EQ(tvSaveState(units({0xFEFF, 'A'})), 0);
+  EXPECT_EQ(loaded(), (std::vector<int>{'A'}));
+}
+
+TEST_F(StateFile, Utf16ByteOrderMarksSelectTheByteOrder) {
+  writeBytes({0xFF, 0xFE, 0x41, 0x00, 0x42});
+  EXPECT_EQ(loaded(), (std::vector<int>{'A'}));
+  writeBytes({0xFE, 0xFF, 0x20, 0xAC, 0x00, 0x42});
+  EXPECT_EQ(loaded(), (std::vector<int>{0x20AC, 'B'}));
+}
+
+TEST_F(StateFile, AUtf8ByteOrderMarkAloneIsTheEmptyText) {
+  writeBytes({0xEF, 0xBB, 0xBF});
+  EXPECT_EQ(vx_app_LoadState().Length(), 0);
+}
+
+TEST_F(StateFile, InvalidUtf8LoadsAsOneUnitPerByte) {
+  writeBytes({0x41, 0x80, 0x42});
+  EXPECT_EQ(loaded(), (std::vector<int>{0x41, 0x80, 0x42}));
+  writeBytes({0xEF, 0xBB, 0xBF, 0xE2, 0x82});
+  EXPECT_EQ(loaded(), (std::vector<int>{0xE2, 0x82}));
+  writeBytes({0xF0, 0x9F, 0x98, 0x80});
+  EXPECT_EQ(loaded(), (std::vector<int>{0xF0, 0x9F, 0x98, 0x80}));
+}
+
+TEST_F(StateFile, SavingTheEmptyTextLeavesAnEmptyFile) {
+  writeBytes({'o', 'l', 'd'});
+  EXPECT_EQ(tvSaveState(String()), 0);
+  EXPECT_TRUE(std::filesystem::exists(".tarvikstate"));
+  EXPECT_EQ(std::filesystem::file_size(".tarvikstate"), 0u);
+  EXPECT_EQ(vx_app_LoadState().Length(), 0);
+}
+
+TEST_F(StateFile, AMissingFileLoadsAsTheEmptyText) {
+  EXPECT_EQ(vx_app_LoadState().Length(), 0);
+}
+
+TEST_F(StateFile, SavingLeavesNoTemporaryFileBehind) {
+  EXPECT_EQ(tvSaveState(String("record")), 0);
+  EXPECT_EQ(tvSaveState(String("record two")), 0);
+  int entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(".")) entries += e.path().filename() != ".tarvikstate";
+  EXPECT_EQ(entries, 0);
+}
+
+TEST_F(StateFile, AFolderThatCannotBeWrittenGivesMinusOne) {
+  // The working directory is removed under us: nothing can be created in it.
+  std::filesystem::path gone = dir_ / "gone";
+  std::filesystem::create_directories(gone);
+  std::filesystem::current_path(gone);
+  std::filesystem::remove(gone);
+  EXPECT_EQ(tvSaveState(String("x")), -1);
+  vx_app_SaveState(String("x"));
+  std::filesystem::current_path(dir_);
+  EXPECT_EQ(tvWriteStateFile(String("/nonexistent/folder/.tarvikstate"), String("x")), -1);
+}
+
+TEST_F(StateFile, AShortWriteGivesMinusTwoAndKeepsTheOldRecord) {
+  EXPECT_EQ(tvSaveState(String("old record")), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    // A file size limit below the record makes the write come up short.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4, 4};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string big(100000, 'x');
+    _exit(tvSaveState(String(big.c_str())) == -2 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "old record");
+}
+
+// A record that proves itself whole: "<n>:" then n times the letter for n.
+static std::string recordFor(int n) {
+  return std::to_string(n) + ":" + std::string(static_cast<size_t>(n), static_cast<char>('a' + n % 26));
+}
+
+static bool isWholeRecord(const std::string& text) {
+  size_t colon = text.find(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  int n = std::atoi(text.substr(0, colon).c_str());
+  return text == recordFor(n);
+}
+
+TEST_F(StateFile, KillingASavingProcessNeverLeavesATornOrEmptyFile) {
+  constexpr int kKills = 60;
+  constexpr int kRecordBase = 200000;
+  ASSERT_EQ(tvSaveState(String(recordFor(kRecordBase).c_str())), 0);
+  for (int k = 0; k < kKills; ++k) {
+    pid_t child = fork();
+    if (child == 0) {
+      for (int n = kRecordBase + 1 + k * 1000;; ++n) tvSaveState(String(recordFor(n).c_str()));
+    }
+    usleep(2000 + (k * 7919) % 20000);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    std::ifstream in(".tarvikstate", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_TRUE(isWholeRecord(text)) << "kill " << k << " left " << text.size() << " bytes";
+  }
+}
