@@ -1,0 +1,200 @@
+// Native BSD sockets behind `VXSocket` and `VXSocketAddress`: blocking calls
+// only, IPv4 only, names resolved with getaddrinfo. Failures come back as
+// false / -1 exactly as the platform call reports them.
+#include "net/socket.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "storage/data_buffer.h"
+
+namespace {
+constexpr int kNoDelayOn = 1;
+}  // namespace
+
+void setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port) {
+  std::memset(address, 0, sizeof *address);
+  address->sin_family = AF_INET;
+  address->sin_port = htons(static_cast<uint16_t>(port));
+  address->sin_addr.s_addr = htonl(INADDR_ANY);
+  if (hostLength <= 0 || hostLength > kSocketHostMaxLength) return;
+  addrinfo hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.ai_family = AF_INET;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return;
+  for (addrinfo* a = found; a; a = a->ai_next) {
+    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
+      address->sin_addr = reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr;
+      break;
+    }
+  }
+  freeaddrinfo(found);
+}
+
+void setsockaddr(sockaddr_in* address, const String& host, int port) {
+  std::string narrow = host.ToNarrow();
+  setsockaddr(address, narrow.c_str(), host.Length(), port);
+}
+
+unsigned char* socketBufferSpan(VXDataBuffer* buffer, int offset, int* count) {
+  if (!buffer || !buffer->_data || offset < 0 || offset > buffer->_length || *count < 0) {
+    *count = 0;
+    return buffer && buffer->_data ? buffer->_data : nullptr;
+  }
+  if (*count > buffer->_length - offset) *count = buffer->_length - offset;
+  return buffer->_data + offset;
+}
+
+// --- VXSocketAddress ---------------------------------------------------------
+
+VXSocketAddress::VXSocketAddress() {
+  std::memset(&m_addr, 0, sizeof m_addr);
+  m_addr.sin_family = AF_INET;
+}
+
+void VXSocketAddress::Set(const String& host, int port) {
+  setsockaddr(&m_addr, host, port);
+  Invalidate();
+}
+
+void VXSocketAddress::Set(const VXSocketAddress* other) {
+  m_addr = other->m_addr;
+  Invalidate();
+}
+
+void VXSocketAddress::Validate() {
+  if (m_valid) return;
+  unsigned ip = ntohl(m_addr.sin_addr.s_addr);
+  char text[sizeof "255.255.255.255"];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
+  m_host = String(text);
+  m_port = ntohs(m_addr.sin_port);
+  m_valid = true;
+}
+
+String VXSocketAddress::Host() {
+  Validate();
+  return m_host;
+}
+
+int VXSocketAddress::Port() {
+  Validate();
+  return m_port;
+}
+
+// --- VXSocket ----------------------------------------------------------------
+
+VXSocket::VXSocket(int handle) { m_sock.store(handle, std::memory_order_release); }
+
+VXSocket::~VXSocket() { Close(); }
+
+bool VXSocket::Open(int protocol) {
+  if (m_sock.load(std::memory_order_acquire) != kClosed || protocol <= 0) return false;
+  int handle;
+  if (protocol == kSocketProtoStream || protocol == kSocketProtoServer) {
+    handle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (handle < 0) return false;
+    int on = kNoDelayOn;
+    setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  } else if (protocol == kSocketProtoDatagram) {
+    handle = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (handle < 0) return false;
+  } else {
+    return false;
+  }
+  m_sock.store(handle, std::memory_order_release);
+  m_proto = protocol;
+  return true;
+}
+
+void VXSocket::Close() {
+  int handle = m_sock.exchange(kClosed, std::memory_order_acq_rel);
+  if (handle != kClosed) close(handle);
+}
+
+bool VXSocket::Bind(const String& host, int port) {
+  sockaddr_in address;
+  setsockaddr(&address, host, port);
+  return bind(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
+bool VXSocket::Connect(const String& host, int port) {
+  std::string narrow = host.ToNarrow();
+  return ConnectNative(narrow.c_str(), host.Length(), port);
+}
+
+bool VXSocket::ConnectNative(const char* host, int hostLength, int port) {
+  sockaddr_in address;
+  setsockaddr(&address, host, hostLength, port);
+  return connect(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
+bool VXSocket::Listen(int backlog) { return listen(m_sock.load(std::memory_order_acquire), backlog) == 0; }
+
+bool VXSocket::Accept() {
+  m_accepted = accept(m_sock.load(std::memory_order_acquire), nullptr, nullptr);
+  return m_accepted >= 0;
+}
+
+VXSocket* VXSocket::Accepted() {
+  if (m_accepted < 0) return nullptr;
+  VXSocket* wrapped = new VXSocket(m_accepted);
+  wrapped->m_proto = kSocketProtoStream;
+  m_accepted = kClosed;
+  return wrapped;
+}
+
+int VXSocket::SendNative(const unsigned char* bytes, int count) {
+  return static_cast<int>(send(m_sock.load(std::memory_order_acquire), bytes, count, MSG_NOSIGNAL));
+}
+
+int VXSocket::ReceiveNative(unsigned char* bytes, int count) {
+  return static_cast<int>(recv(m_sock.load(std::memory_order_acquire), bytes, count, 0));
+}
+
+int VXSocket::Send(VXDataBuffer* buffer, int offset, int count) {
+  unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
+  return SendNative(bytes, count);
+}
+
+int VXSocket::Receive(VXDataBuffer* buffer, int offset, int count) {
+  unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
+  return ReceiveNative(bytes, count);
+}
+
+int VXSocket::SendTo(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address) {
+  unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
+  return static_cast<int>(sendto(m_sock.load(std::memory_order_acquire), bytes, count, 0,
+                                 reinterpret_cast<sockaddr*>(&address->m_addr), sizeof address->m_addr));
+}
+
+int VXSocket::ReceiveFrom(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address) {
+  unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
+  socklen_t size = sizeof address->m_addr;
+  int n = static_cast<int>(recvfrom(m_sock.load(std::memory_order_acquire), bytes, count, 0,
+                                    reinterpret_cast<sockaddr*>(&address->m_addr), &size));
+  address->Invalidate();
+  return n;
+}
+
+bool VXSocket::GetLocalAddress(VXSocketAddress* address) {
+  socklen_t size = sizeof address->m_addr;
+  bool ok = getsockname(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address->m_addr), &size) == 0;
+  address->Invalidate();
+  return ok;
+}
+
+bool VXSocket::GetRemoteAddress(VXSocketAddress* address) {
+  socklen_t size = sizeof address->m_addr;
+  bool ok = getpeername(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address->m_addr), &size) == 0;
+  address->Invalidate();
+  return ok;
+}

@@ -1,0 +1,87 @@
+// Native sockets: `VXSocketAddress` (an IPv4 address with a cached text form)
+// and `VXSocket` (one blocking BSD socket handle). Names resolve through
+// getaddrinfo, which is safe on worker threads. The handle is atomic because
+// a worker may be using it while the main thread closes it. Sends never raise
+// SIGPIPE: a peer that went away gives -1.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <atomic>
+
+#include "runtime/gc.h"
+#include "runtime/string.h"
+
+class VXDataBuffer;
+
+// Protocol numbers given to `VXSocket::Open`.
+constexpr int kSocketProtoStream = 1;
+constexpr int kSocketProtoServer = 2;
+constexpr int kSocketProtoDatagram = 3;
+// Host names longer than this are not resolved (the address stays 0.0.0.0).
+constexpr int kSocketHostMaxLength = 1023;
+
+// Fills `address` for `host` (native bytes) and `port`; a host that is empty,
+// too long or unresolvable leaves INADDR_ANY. Safe on worker threads.
+void setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port);
+void setsockaddr(sockaddr_in* address, const String& host, int port);
+
+class VXSocketAddress : public Object {
+ public:
+  sockaddr_in m_addr;
+
+  VXSocketAddress();
+  void Set(const String& host, int port);
+  void Set(const VXSocketAddress* other);
+  // The host as four decimal numbers joined by "." and the port.
+  String Host();
+  int Port();
+  // Marks the cached text as stale; every change of `m_addr` calls it.
+  void Invalidate() { m_valid = false; }
+
+ private:
+  void Validate();
+  bool m_valid = false;
+  String m_host;
+  int m_port = 0;
+};
+
+class VXSocket : public Object {
+ public:
+  static constexpr int kClosed = -1;
+
+  std::atomic<int> m_sock{kClosed};
+  int m_proto = 0;
+  int m_accepted = kClosed;
+
+  VXSocket() = default;
+  explicit VXSocket(int handle);
+  ~VXSocket() override;
+
+  bool Open(int protocol);
+  void Close();
+  bool Bind(const String& host, int port);
+  bool Connect(const String& host, int port);
+  bool Listen(int backlog);
+  bool Accept();
+  VXSocket* Accepted();
+
+  // Buffer transfers: the count is clamped to the buffer, so a bad offset or
+  // count never reaches outside it.
+  int Send(VXDataBuffer* buffer, int offset, int count);
+  int Receive(VXDataBuffer* buffer, int offset, int count);
+  int SendTo(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address);
+  int ReceiveFrom(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address);
+  bool GetLocalAddress(VXSocketAddress* address);
+  bool GetRemoteAddress(VXSocketAddress* address);
+
+  // The raw calls the worker threads make; they touch no collected object
+  // but this socket's handle.
+  bool ConnectNative(const char* host, int hostLength, int port);
+  int SendNative(const unsigned char* bytes, int count);
+  int ReceiveNative(unsigned char* bytes, int count);
+};
+
+// The part of `buffer` that [offset, offset + count) may touch: returns the
+// start of the bytes and sets `count` to the clamped length (0 when none).
+unsigned char* socketBufferSpan(VXDataBuffer* buffer, int offset, int* count);

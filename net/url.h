@@ -1,0 +1,29 @@
+// `c_Url`: a URL split into scheme, user info, domain, port, path, query and
+// fragment, with defaults for a missing scheme and port. Pure text work on
+// runtime/ strings; any input gives a defined result.
+#pragma once
+
+#include "runtime/gc.h"
+#include "runtime/string.h"
+
+class c_Url : public Object {
+ public:
+  String m_defaultScheme;
+  int m_defaultPort = 0;
+  String m_url;
+  String m_scheme;
+  String m_username;
+  String m_password;
+  String m_domain;
+  int m_port = 0;
+  String m_path;
+  String m_query;
+  String m_fragment;
+
+  c_Url* m_new(const String& url, const String& defaultScheme, int defaultPort);
+  void p_Set2(const String& url);
+  String p_Domain() { return m_domain; }
+  int p_Port() { return m_port; }
+  // The path with "?query" and "#fragment" appended when they are non-empty.
+  String p_FullPath();
+};
