@@ -1,0 +1,98 @@
+// The audio device: `gxtkAudio` with 33 OpenAL channels (32 plays music),
+// `gxtkSample` buffers with their deferred deletion, the framework's `c_Sound`
+// and the `vx_audio_*` module functions the game calls.
+// Relies on runtime/ objects and strings; OpenAL stays inside audio/.
+#pragma once
+
+#include "runtime/gc.h"
+#include "runtime/string.h"
+
+constexpr int kAudioChannels = 33;
+constexpr int kMusicChannel = 32;
+
+// Channel states.
+constexpr int kChannelStopped = 0;
+constexpr int kChannelPlaying = 1;
+constexpr int kChannelPaused = 2;
+
+class gxtkSample : public Object {
+ public:
+  unsigned buffer = 0;  // OpenAL buffer name; 0 when empty or discarded
+
+  gxtkSample() = default;
+  explicit gxtkSample(unsigned buf) : buffer(buf) {}
+  ~gxtkSample() override;
+
+  void SetBuffer(unsigned buf);
+  // Hands the buffer to the discarded list; it is deleted once no source uses it.
+  void Discard();
+};
+
+struct gxtkChannel {
+  unsigned source = 0;
+  gxtkSample* sample = nullptr;
+  int flags = 0;
+  int state = kChannelStopped;
+
+  // This channel's source, created on first use or taken over from an idle
+  // effects channel when OpenAL has no more; 0 when there is none to be had.
+  unsigned AL_Source();
+};
+
+class gxtkAudio : public Object {
+ public:
+  static gxtkAudio* audio;  // the most recently constructed device
+
+  void* device = nullptr;   // ALCdevice*
+  void* context = nullptr;  // ALCcontext*
+  gxtkChannel channels[kAudioChannels];
+
+  gxtkAudio();
+  void mark() override;
+
+  virtual void Suspend();
+  virtual void Resume();
+  virtual gxtkSample* LoadSample(const String& path);
+  virtual bool LoadSample__UNSAFE__(gxtkSample* sample, const String& path);
+  virtual int PlaySample(gxtkSample* sample, int channel, int flags);
+  virtual void StopChannel(int channel);
+  virtual void PauseChannel(int channel);
+  virtual void ResumeChannel(int channel);
+  virtual int ChannelState(int channel);
+  virtual void SetVolume(int channel, float volume);
+  virtual void SetPan(int channel, float pan);
+  virtual void SetRate(int channel, float rate);
+  virtual int PlayMusic(const String& path, int flags);
+  virtual void StopMusic();
+  virtual void PauseMusic();
+  virtual void ResumeMusic();
+  virtual int MusicState();
+  virtual void SetMusicVolume(float volume);
+
+  // Deletes discarded buffers that no source holds any more.
+  static void FlushDiscarded();
+  // Buffers waiting for deletion (for diagnostics and tests).
+  static int DiscardedCount();
+};
+
+class c_Sound : public Object {
+ public:
+  gxtkSample* m_sample = nullptr;
+
+  c_Sound* m_new(gxtkSample* sample);
+  void mark() override;
+};
+
+extern gxtkAudio* vx_audio_device;
+
+void vx_audio_SetAudioDevice(gxtkAudio* device);
+c_Sound* vx_audio_LoadSound(const String& path);
+void vx_audio_PlaySound(c_Sound* sound, int channel, int flags);
+void vx_audio_StopChannel(int channel);
+void vx_audio_SetChannelRate(int channel, float rate);
+void vx_audio_SetChannelVolume(int channel, float volume);
+void vx_audio_SetChannelPan(int channel, float pan);
+int vx_audio_PlayMusic(const String& path, int flags);
+void vx_audio_StopMusic();
+void vx_audio_PauseMusic();
+void vx_audio_ResumeMusic();

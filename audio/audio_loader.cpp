@@ -1,0 +1,210 @@
+// WAV and Ogg Vorbis decoding. The WAV walk reads every size as unsigned and
+// never allocates or reads past what the file still holds, so a damaged
+// header fails instead of asking for gigabytes. Ogg decoding goes through the
+// stb_vorbis build of stb_vorbis.cpp. Relies on storage/ for opening files.
+#include "audio/audio_loader.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#define STB_VORBIS_HEADER_ONLY
+#include <stb_vorbis.h>
+
+#include "storage/files.h"
+
+namespace {
+
+constexpr uint32_t fourCC(const char (&id)[5]) {
+  return static_cast<uint32_t>(id[0]) | static_cast<uint32_t>(id[1]) << 8 |
+         static_cast<uint32_t>(id[2]) << 16 | static_cast<uint32_t>(id[3]) << 24;
+}
+constexpr uint32_t kRiffId = fourCC("RIFF");
+constexpr uint32_t kWaveId = fourCC("WAVE");
+constexpr uint32_t kFmtId = fourCC("fmt ");
+constexpr uint32_t kDataId = fourCC("data");
+constexpr uint32_t kFmtBaseSize = 16;  // the PCM fields every fmt chunk has
+constexpr int kPcmFormatTag = 1;
+constexpr int kBitsPerByte = 8;
+constexpr size_t kSkipStep = 4096;
+constexpr size_t kReadStep = 1 << 20;  // growth step when the stream length is unknown
+
+constexpr int kOggStepFrames = 4096;   // the decode buffer's initial and minimum free room
+constexpr int kOggBytesPerSample = 2;
+
+bool readU32(FILE* file, uint32_t& value) {
+  unsigned char b[4];
+  if (std::fread(b, 1, 4, file) != 4) return false;
+  value = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
+          static_cast<uint32_t>(b[3]) << 24;
+  return true;
+}
+
+bool readU16(FILE* file, uint16_t& value) {
+  unsigned char b[2];
+  if (std::fread(b, 1, 2, file) != 2) return false;
+  value = static_cast<uint16_t>(b[0] | b[1] << 8);
+  return true;
+}
+
+bool skipBytes(FILE* file, uint32_t count) {
+  unsigned char scratch[kSkipStep];
+  while (count > 0) {
+    size_t step = count < kSkipStep ? count : kSkipStep;
+    if (std::fread(scratch, 1, step, file) != step) return false;
+    count -= static_cast<uint32_t>(step);
+  }
+  return true;
+}
+
+// The bytes left after the current position, or -1 when the stream cannot tell.
+long long bytesLeft(FILE* file) {
+  long here = std::ftell(file);
+  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+  long end = std::ftell(file);
+  if (std::fseek(file, here, SEEK_SET) != 0 || end < here) return -1;
+  return end - here;
+}
+
+// Reads exactly `count` bytes into a new block; null when the file holds
+// fewer. The block grows with what was actually read, never past the file.
+unsigned char* readBlock(FILE* file, uint32_t count) {
+  long long left = bytesLeft(file);
+  if (left >= 0 && count > left) return nullptr;
+  size_t wanted = count;
+  size_t capacity = left >= 0 ? wanted : (wanted < kReadStep ? wanted : kReadStep);
+  unsigned char* block = static_cast<unsigned char*>(std::malloc(capacity ? capacity : 1));
+  size_t done = 0;
+  while (block && done < wanted) {
+    if (done == capacity) {
+      capacity = wanted - capacity < kReadStep ? wanted : capacity + kReadStep;
+      unsigned char* grown = static_cast<unsigned char*>(std::realloc(block, capacity));
+      if (!grown) break;
+      block = grown;
+    }
+    size_t n = std::fread(block + done, 1, capacity - done, file);
+    done += n;
+    if (n == 0) break;
+  }
+  if (done < wanted) {
+    std::free(block);
+    return nullptr;
+  }
+  return block;
+}
+
+bool endsWithIgnoringCase(const String& path, const char* suffix) {
+  int n = static_cast<int>(std::strlen(suffix));
+  if (path.Length() < n) return false;
+  for (int i = 0; i < n; ++i) {
+    Char c = path[path.Length() - n + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<Char>(c - 'A' + 'a');
+    if (c != static_cast<unsigned char>(suffix[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int readInt(FILE* file) {
+  uint32_t value;
+  if (!readU32(file, value)) return -1;
+  return static_cast<int>(value);
+}
+
+unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
+  uint32_t id, size;
+  if (!readU32(file, id) || id != kRiffId) return nullptr;
+  if (!readU32(file, size)) return nullptr;
+  if (!readU32(file, id) || id != kWaveId) return nullptr;
+  if (!readU32(file, id) || id != kFmtId) return nullptr;
+
+  uint32_t fmtSize, rate, byteRate;
+  uint16_t formatTag, channelCount, blockAlign, bits;
+  if (!readU32(file, fmtSize) || fmtSize < kFmtBaseSize) return nullptr;
+  if (!readU16(file, formatTag) || formatTag != kPcmFormatTag) return nullptr;
+  if (!readU16(file, channelCount) || !readU32(file, rate) || !readU32(file, byteRate) ||
+      !readU16(file, blockAlign) || !readU16(file, bits)) {
+    return nullptr;
+  }
+  if (!skipBytes(file, fmtSize - kFmtBaseSize)) return nullptr;
+  int sampleBytes = bits / kBitsPerByte;
+  if (channelCount == 0 || sampleBytes == 0 || rate > INT_MAX) return nullptr;
+  uint32_t frameBytes = static_cast<uint32_t>(channelCount) * static_cast<uint32_t>(sampleBytes);
+
+  for (;;) {
+    if (!readU32(file, id) || !readU32(file, size)) return nullptr;
+    if (id != kDataId) {
+      if (!skipBytes(file, size)) return nullptr;
+      continue;
+    }
+    if (size % frameBytes != 0 || size > INT_MAX) return nullptr;
+    unsigned char* data = readBlock(file, size);
+    if (!data) return nullptr;
+    *length = static_cast<int>(size / frameBytes);
+    *channels = channelCount;
+    *bytesPerSample = sampleBytes;
+    *hertz = static_cast<int>(rate);
+    return data;
+  }
+}
+
+unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
+  int error = 0;
+  stb_vorbis* vorbis = stb_vorbis_open_file(file, 0, &error, nullptr);
+  if (!vorbis) return nullptr;
+  stb_vorbis_info info = stb_vorbis_get_info(vorbis);
+  int channelCount = info.channels;
+  if (channelCount <= 0) {
+    stb_vorbis_close(vorbis);
+    return nullptr;
+  }
+  size_t step = static_cast<size_t>(channelCount) * kOggStepFrames;
+  size_t capacity = step;
+  size_t used = 0;
+  short* samples = static_cast<short*>(std::malloc(capacity * sizeof(short)));
+  while (samples) {
+    int frames = stb_vorbis_get_frame_short_interleaved(vorbis, channelCount, samples + used,
+                                                        static_cast<int>(capacity - used));
+    if (frames == 0) break;
+    used += static_cast<size_t>(frames) * channelCount;
+    if (capacity - used < step) {
+      if (capacity * 2 * sizeof(short) > INT_MAX) break;
+      short* grown = static_cast<short*>(std::realloc(samples, capacity * 2 * sizeof(short)));
+      if (!grown) break;
+      samples = grown;
+      capacity *= 2;
+    }
+  }
+  stb_vorbis_close(vorbis);
+  if (!samples) return nullptr;
+  short* shrunk = static_cast<short*>(std::realloc(samples, used ? used * sizeof(short) : 1));
+  if (shrunk) samples = shrunk;
+  *length = static_cast<int>(used / channelCount);
+  *channels = channelCount;
+  *bytesPerSample = kOggBytesPerSample;
+  *hertz = static_cast<int>(info.sample_rate);
+  return reinterpret_cast<unsigned char*>(samples);
+}
+
+unsigned char* tvDecodeAudioFile(FILE* file, const String& path, int* length, int* channels,
+                                 int* bytesPerSample, int* hertz) {
+  unsigned char* data = nullptr;
+  if (endsWithIgnoringCase(path, ".wav")) {
+    data = LoadWAV(file, length, channels, bytesPerSample, hertz);
+  } else if (endsWithIgnoringCase(path, ".ogg")) {
+    data = LoadOGG(file, length, channels, bytesPerSample, hertz);
+  }
+  if (data) gc_ext_alloc(*length * *channels * *bytesPerSample);
+  return data;
+}
+
+unsigned char* tvLoadAudioData(const String& path, int* length, int* channels, int* bytesPerSample,
+                               int* hertz) {
+  FILE* file = tvOpenFile(path, String("rb"));
+  if (!file) return nullptr;
+  unsigned char* data = tvDecodeAudioFile(file, path, length, channels, bytesPerSample, hertz);
+  std::fclose(file);
+  return data;
+}
