@@ -4,13 +4,12 @@
 // them. Method definitions are split across game/*.cpp by concern.
 #pragma once
 
+#include "audio/audio.h"
+#include "graphics/graphics.h"
 #include "host/app.h"
+#include "net/http.h"
 #include "runtime/gc.h"
 #include "runtime/string.h"
-
-class c_Image;
-class c_Sound;
-class c_HttpRequest;
 
 // ---------------------------------------------------------------------------
 // Shared values
@@ -177,8 +176,8 @@ constexpr int kCmdKindRect = -3717;
 constexpr int kCmdKindOval = -3716;
 constexpr int kCmdKindLine = -3715;
 constexpr int kCmdKindTri = -3714;
-constexpr int kBlendAlpha = 1;             // what every drawing call of the game sets
-constexpr int kBlendAdditive = 3;
+constexpr int kCmdBlendAlpha = 1;            // what every drawing call of the game sets
+constexpr int kCmdBlendAdditive = 3;
 
 // ---------------------------------------------------------------------------
 // Image slots and the font
@@ -255,11 +254,19 @@ extern Array<String> vx_Velmar_CreditText;
 // Sets the game module's globals; run by vxInit after the framework's own.
 void vxInitGameModule();
 
+// The framework's random generator (game/random.cpp): a 32-bit state stepped
+// before every draw.
+constexpr int kRandomStartSeed = 1234;
+constexpr int kSeedFromClock = -37171650;  // p_SeedRnd: take the seed from the host clock
+extern int vx_random_Seed;
+// Steps the state and yields a 24-bit fraction in [0, 1).
+float vx_random_Rnd();
+
 // ---------------------------------------------------------------------------
 // c_MyApp
 // ---------------------------------------------------------------------------
 
-class c_MyApp : public c_App {
+class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
  public:
   // --- Lifecycle work values ---
   int m_workInt1 = 0;                      // cleared by p_OnCreate
@@ -438,6 +445,7 @@ class c_MyApp : public c_App {
   int m_padX = 0;
   int m_padY = 0;
   float m_padScale = 0;
+  float m_padPinch = 0;                    // finger distance when a two-finger resize began
   float m_tiltRawX = 0;
   float m_tiltRawY = 0;
   float m_tiltX = 0;
@@ -449,11 +457,11 @@ class c_MyApp : public c_App {
   void mark() override;
 
   // ===== Lifecycle and modes (game/lifecycle.cpp) =====
-  int p_OnCreate() override;
-  int p_OnUpdate() override;
-  int p_OnRender() override;
-  int p_OnSuspend() override;
-  int p_OnResume() override;
+  void p_OnCreate() override;
+  void p_OnUpdate() override;
+  void p_OnRender() override;
+  void p_OnSuspend() override;
+  void p_OnResume() override;
   void p_FlushGame();
   void p_ResetPlayers();
   void p_ResetObj();
@@ -492,6 +500,25 @@ class c_MyApp : public c_App {
   void p_ResetParticles(int n);
   void p_SeedRnd(int seed);
   int p_Rand(float low, float high);
+  // Steps of one play update, in order.
+  void p_StepDebris();
+  void p_StepSatellites();
+  void p_SatellitePathPoint(float phase, float* x, float* y);
+  void p_ShipHit(float velX, float velY);
+  void p_StepHitTimer();
+  void p_StepShip();
+  void p_ShipControls();
+  void p_DrawShip();
+  void p_CheckOutOfLives();
+  void p_StepPickupValue();
+  void p_CollectPickup();
+  void p_StepRocksAndBullets();
+  void p_StepRock(int slot);
+  void p_StepBullet(int slot);
+  void p_ShatterRock(int rock, int bullet);
+  void p_DrawPickup();
+  void p_EnterPause();
+  int p_LowestFreeObject();
 
   // ===== Player controls (game/controls.cpp) =====
   int p_PlayKey(int key, int useStick, int player);
@@ -509,6 +536,8 @@ class c_MyApp : public c_App {
   void p_ReadICadeChars();
   void p_OnScreenControls();
   void p_TiltControl();
+  void p_PadButton(int slot, float x, float y, int frame, float size, int button);
+  void p_DragPad(float handleSize);
 
   // ===== Scoring, ranking and game over (game/scoring.cpp) =====
   void p_ScoreDisplay();
@@ -517,6 +546,7 @@ class c_MyApp : public c_App {
   void p_GameOver();
   void p_LoadMenu();
   void p_GC_PostScore(int score, int board);
+  void p_DrawGameOver();
 
   // ===== Drawing toolkit (game/drawing.cpp) =====
   void p_Ink(int colour, float brightness);
@@ -534,10 +564,12 @@ class c_MyApp : public c_App {
   void p_Tri(float x1, float y1, float x2, float y2, float x3, float y3);
   // Appends one record with the current attributes; refused when the list is full.
   void p_AppendCommand(float kind, float a1, float a2, float a3, float a4, float a5, float a6);
-  // Fits the design screen to a device of the given size.
+  // Steps of one render: paint the clear colour over the window, notice a
+  // new window size, fit the design screen, replay the display list.
+  void p_ClearWindow();
+  void p_CheckDeviceSize();
   void p_FitScreen(int devWidth, int devHeight);
-  // Paints the clear colour, then replays the display list onto the device.
-  void p_PlayBack();
+  void p_DrawList();
 
   // ===== Text (game/text.cpp) =====
   void p_Text(float x, float y, String text, float alignX, float alignY, int slotOffset);
@@ -568,6 +600,8 @@ class c_MyApp : public c_App {
   // ===== Saved settings, high scores and badges =====
   int p_Save();
   void p_Load();
+  // Enters m_score into the difficulty's best and recent lists, then saves.
+  void p_RecordScore();
   String p_BadgeID(int n);
   String p_BadgeName(int n);
   String p_BadgeDetail(int n);
@@ -575,7 +609,7 @@ class c_MyApp : public c_App {
 
   // ===== Housecall =====
   void p_GetURL(String url, String query);
-  void p_OnHttpRequestComplete(c_HttpRequest* request);
+  void p_OnHttpRequestComplete(c_HttpRequest* request) override;
 
   // ===== Game audio =====
   void p_LoadSFX(int n);
