@@ -1,0 +1,197 @@
+// Test helpers for the network layer: a scripted loopback server on its own
+// thread, a bounded event pump, a child-process runner for fatal errors and a
+// scripted socket that lets the HTTP client be fed bytes without a network.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/async_event.h"
+#include "net/async_socket.h"
+#include "storage/data_buffer.h"
+
+namespace nettest {
+
+constexpr int kWaitMs = 5000;           // the longest any test waits for the network
+constexpr int kPumpSleepMs = 1;
+constexpr int kServerReadLimit = 65536;
+
+// Pumps the async events until `done` holds or the wait runs out.
+inline bool pumpUntil(const std::function<bool()>& done, int maxMs = kWaitMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+  for (int i = 0; i < maxMs && !done() && std::chrono::steady_clock::now() < deadline; ++i) {
+    vx_asyncevent_UpdateAsyncEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPumpSleepMs));
+  }
+  return done();
+}
+
+// Waits (without pumping) until `done` holds or the wait runs out.
+inline bool waitUntil(const std::function<bool()>& done, int maxMs = kWaitMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+  while (!done() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPumpSleepMs));
+  return done();
+}
+
+// A listening TCP socket on 127.0.0.1 with a kernel-chosen port.
+inline int listenLoopback(int* port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  listen(fd, 8);
+  socklen_t len = sizeof a;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  *port = ntohs(a.sin_port);
+  return fd;
+}
+
+// A loopback port that nothing listens on.
+inline int closedLoopbackPort() {
+  int port = 0;
+  int fd = listenLoopback(&port);
+  close(fd);
+  return port;
+}
+
+// One-connection server: optionally reads the request up to its blank line,
+// then writes the pieces with a pause between them and closes.
+class LoopbackServer {
+ public:
+  struct Script {
+    bool readRequest = true;
+    std::vector<std::string> pieces{};
+    int pauseMs = 0;
+    bool keepReading = false;  // read until the client closes before closing
+  };
+
+  explicit LoopbackServer(Script script) : script_(std::move(script)) {
+    listenFd_ = listenLoopback(&port_);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~LoopbackServer() { join(); }
+
+  int port() const { return port_; }
+  // The bytes the client sent; valid after `join`.
+  const std::string& request() {
+    join();
+    return request_;
+  }
+  void join() {
+    if (thread_.joinable()) thread_.join();
+    if (listenFd_ >= 0) close(listenFd_);
+    listenFd_ = -1;
+  }
+
+ private:
+  void serve() {
+    pollfd p{listenFd_, POLLIN, 0};
+    if (poll(&p, 1, kWaitMs) != 1) return;
+    int fd = accept(listenFd_, nullptr, nullptr);
+    if (fd < 0) return;
+    timeval tv{kWaitMs / 1000, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    char chunk[4096];
+    while (script_.readRequest && request_.find("\r\n\r\n") == std::string::npos &&
+           request_.size() < kServerReadLimit) {
+      ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+      if (n <= 0) break;
+      request_.append(chunk, n);
+    }
+    for (size_t i = 0; i < script_.pieces.size(); ++i) {
+      if (i > 0 && script_.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(script_.pauseMs));
+      send(fd, script_.pieces[i].data(), script_.pieces[i].size(), MSG_NOSIGNAL);
+    }
+    while (script_.keepReading && request_.size() < kServerReadLimit) {
+      ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+      if (n <= 0) break;
+      request_.append(chunk, n);
+    }
+    close(fd);
+  }
+
+  Script script_;
+  int listenFd_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+  std::string request_;
+};
+
+// A connected-looking socket with no network behind it: it records what the
+// client sends and lets the test deliver received bytes where they were asked for.
+class ScriptedSocket : public c_Socket {
+ public:
+  static constexpr int kConnectedState = kSocketOpen | kSocketConnectDone | kSocketConnected;
+
+  std::vector<std::string> sent;
+  c_IOnSendComplete* sendListener = nullptr;
+  c_IOnReceiveComplete* receiver = nullptr;
+  c_DataBuffer* receiveBuffer = nullptr;
+  int receiveOffset = 0;
+  int receiveCount = 0;
+
+  ScriptedSocket* init() {
+    m_new2(new VXSocket, kSocketProtoStream, kConnectedState);
+    return this;
+  }
+  void p_ConnectAsync(const String&, int, c_IOnConnectComplete*) override {}
+  void p_SendAsync(c_DataBuffer* data, int offset, int count, c_IOnSendComplete* onComplete) override {
+    if (!p_IsConnected()) return;
+    int n = std::max(0, std::min(count, data->_length - offset));
+    sent.emplace_back(reinterpret_cast<const char*>(data->_data + offset), n);
+    sendListener = onComplete;
+  }
+  void p_ReceiveAsync(c_DataBuffer* data, int offset, int count, c_IOnReceiveComplete* onComplete) override {
+    if (!p_IsConnected()) return;
+    receiver = onComplete;
+    receiveBuffer = data;
+    receiveOffset = offset;
+    receiveCount = count;
+  }
+  // Completes the pending receive with up to its count of `bytes`; returns
+  // how many were taken (0 when no receive is pending).
+  int deliver(const std::string& bytes) {
+    if (!receiver) return 0;
+    int n = std::min(static_cast<int>(bytes.size()), receiveCount);
+    std::memcpy(receiveBuffer->_data + receiveOffset, bytes.data(), n);
+    c_IOnReceiveComplete* r = receiver;
+    receiver = nullptr;
+    r->p_OnReceiveComplete(receiveBuffer, receiveOffset, n, this);
+    return n;
+  }
+  // Delivers all of `bytes`, as many receives as it takes.
+  void deliverAll(std::string bytes) {
+    while (!bytes.empty() && receiver) bytes.erase(0, deliver(bytes));
+  }
+  // The peer closes: the pending receive completes with 0.
+  void closeByPeer() {
+    if (!receiver) return;
+    c_IOnReceiveComplete* r = receiver;
+    receiver = nullptr;
+    r->p_OnReceiveComplete(receiveBuffer, receiveOffset, 0, this);
+  }
+};
+
+struct ChildResult {
+  int exitCode = -1;
+  std::string output;
+};
+
+// Runs this test program again as a child with `--net-child=<scenario>`,
+// standard input empty, and returns its exit code and standard output.
+ChildResult runChild(const std::string& scenario);
+
+}  // namespace nettest

@@ -1,0 +1,87 @@
+// URL parsing: every part of the address, the defaults, the "#...?" and
+// user-info cases, and the full path the HTTP request line is built from.
+#include <gtest/gtest.h>
+
+#include "net/url.h"
+
+namespace {
+
+std::string narrow(const String& s) { return s.ToUtf8(); }
+
+c_Url* parse(const char* text) { return (new c_Url)->m_new(String(text), String("http"), 80); }
+
+TEST(Url, SplitsEveryPartOfAFullUrl) {
+  c_Url* u = parse("http://server:8080/a/b?x=1#top");
+  EXPECT_EQ(narrow(u->m_scheme), "http");
+  EXPECT_EQ(narrow(u->m_domain), "server");
+  EXPECT_EQ(u->m_port, 8080);
+  EXPECT_EQ(narrow(u->m_path), "/a/b");
+  EXPECT_EQ(narrow(u->m_query), "x=1");
+  EXPECT_EQ(narrow(u->m_fragment), "top");
+  EXPECT_EQ(narrow(u->p_FullPath()), "/a/b?x=1#top");
+}
+
+TEST(Url, ABareHostTakesTheDefaultsAndTheRootPath) {
+  c_Url* u = (new c_Url)->m_new(String("server"), String("gopher"), 70);
+  EXPECT_EQ(narrow(u->m_scheme), "gopher");
+  EXPECT_EQ(narrow(u->p_Domain()), "server");
+  EXPECT_EQ(u->p_Port(), 70);
+  EXPECT_EQ(narrow(u->m_path), "/");
+  EXPECT_EQ(narrow(u->p_FullPath()), "/");
+}
+
+TEST(Url, AQuestionMarkAfterTheHashBelongsToTheFragment) {
+  c_Url* u = parse("host/p#frag?notquery");
+  EXPECT_EQ(narrow(u->m_domain), "host");
+  EXPECT_EQ(narrow(u->m_path), "/p");
+  EXPECT_EQ(narrow(u->m_query), "");
+  EXPECT_EQ(narrow(u->m_fragment), "frag?notquery");
+  EXPECT_EQ(narrow(u->p_FullPath()), "/p#frag?notquery");
+}
+
+TEST(Url, UserInfoSplitsAtItsColonAndIsCutFromTheDomain) {
+  c_Url* u = parse("bob:s3cret@host:81");
+  EXPECT_EQ(narrow(u->m_username), "bob");
+  EXPECT_EQ(narrow(u->m_password), "s3cret");
+  EXPECT_EQ(narrow(u->m_domain), "host");
+  EXPECT_EQ(u->m_port, 81);
+  EXPECT_EQ(narrow(u->m_path), "/");
+
+  u->p_Set2(String("ftp://bob@host/x"));
+  EXPECT_EQ(narrow(u->m_scheme), "ftp");
+  EXPECT_EQ(narrow(u->m_username), "bob");
+  EXPECT_EQ(narrow(u->m_password), "");
+  EXPECT_EQ(narrow(u->m_domain), "host");
+  EXPECT_EQ(u->m_port, 80);
+}
+
+TEST(Url, SeparatorsAfterTheAddressPartDoNotSplitIt) {
+  c_Url* u = parse("host?next=http://other:9/x@y");
+  EXPECT_EQ(narrow(u->m_scheme), "http");
+  EXPECT_EQ(narrow(u->m_domain), "host");
+  EXPECT_EQ(u->m_port, 80);
+  EXPECT_EQ(narrow(u->m_username), "");
+  EXPECT_EQ(narrow(u->m_path), "/");
+  EXPECT_EQ(narrow(u->m_query), "next=http://other:9/x@y");
+}
+
+TEST(Url, AColonInThePathIsNotAPort) {
+  c_Url* u = parse("http://host/a:b?q");
+  EXPECT_EQ(narrow(u->m_domain), "host");
+  EXPECT_EQ(u->m_port, 80);
+  EXPECT_EQ(narrow(u->m_path), "/a:b");
+  EXPECT_EQ(narrow(u->p_FullPath()), "/a:b?q");
+}
+
+TEST(Url, ResettingForgetsThePreviousUrl) {
+  c_Url* u = parse("http://a:b@one:99/p?q#f");
+  u->p_Set2(String(""));
+  EXPECT_EQ(narrow(u->m_url), "");
+  EXPECT_EQ(narrow(u->m_username), "");
+  EXPECT_EQ(narrow(u->m_password), "");
+  EXPECT_EQ(narrow(u->m_domain), "");
+  EXPECT_EQ(u->m_port, 80);
+  EXPECT_EQ(narrow(u->p_FullPath()), "/");
+}
+
+}  // namespace
