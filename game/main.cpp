@@ -1,7 +1,5 @@
-// The game's entry point: hands control to the framework's desktop host.
-#include "runtime/gc.h"
+// The game's entry point: hands control to the framework's desktop host,
+// which runs vxInit and vxMain (game/module.cpp) and then the frame loop.
+#include "host/game.h"
 
-int main() {
-  gc_init();
-  return 0;
-}
+int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }

@@ -1,0 +1,116 @@
+// The application layer: the base class `c_App` the game derives from, the
+// delegate `c_GameDelegate` that turns host callbacks into application and
+// device calls, the event codes, display modes and the `vx_app_*` module.
+// Relies on host/game.h, the runtime, the graphics and input devices.
+#pragma once
+
+#include "host/game.h"
+#include "runtime/containers.h"
+
+class gxtkGraphics;
+class gxtkAudio;
+class c_InputDevice;
+
+// The application base; the game overrides the five callbacks.
+class c_App : public Object {
+ public:
+  c_App* m_new();
+  virtual void p_OnCreate() {}
+  virtual void p_OnSuspend() {}
+  virtual void p_OnResume() {}
+  virtual void p_OnUpdate() {}
+  virtual void p_OnRender() {}
+  void p_OnResize() {}
+  void p_OnLoading() {}
+  void p_OnClose();
+  void p_OnBack();
+};
+
+// The event codes passed through the host's event operations.
+class c_VXGameEvent : public Object {
+ public:
+  static constexpr int KeyDown = 1;
+  static constexpr int KeyUp = 2;
+  static constexpr int KeyChar = 3;
+  static constexpr int MouseDown = 4;
+  static constexpr int MouseUp = 5;
+  static constexpr int MouseMove = 6;
+  static constexpr int TouchDown = 7;
+  static constexpr int TouchUp = 8;
+  static constexpr int TouchMove = 9;
+  static constexpr int MotionAccel = 10;
+};
+
+// Key codes the delegate answers itself.
+constexpr int kKeyCodeBack = 416;
+constexpr int kKeyCodeClose = 432;
+
+// Render modes answered by the graphics device's BeginRender.
+constexpr int kRenderModeNone = 0;
+constexpr int kRenderModeLoading = 2;
+
+class c_GameDelegate : public VXGameDelegate {
+ public:
+  gxtkGraphics* graphics = nullptr;
+  gxtkAudio* audio = nullptr;
+  c_InputDevice* input = nullptr;
+
+  c_GameDelegate* m_new() { return this; }
+  void StartGame() override;
+  void SuspendGame() override;
+  void ResumeGame() override;
+  void UpdateGame() override;
+  void RenderGame() override;
+  void KeyEvent(int event, int data) override;
+  void MouseEvent(int event, int data, float x, float y) override;
+  void TouchEvent(int event, int data, float x, float y) override;
+  void MotionEvent(int event, int data, float x, float y, float z) override;
+  void DiscardGraphics() override;
+  void mark() override;
+};
+
+class c_DisplayMode : public Object {
+ public:
+  int width = 0;
+  int height = 0;
+  c_DisplayMode* m_new(int width, int height);
+  c_DisplayMode* m_new2() { return this; }
+};
+
+// The display-mode containers.
+class c_Stack : public c_NumberedStack<c_DisplayMode*> {
+ public:
+  c_Stack* m_new() { return this; }
+};
+using c_Node = c_NodeOf<c_DisplayMode>;
+class c_Map : public c_MapOf<c_DisplayMode> {};
+class c_IntMap : public c_IntMapOf<c_DisplayMode> {
+ public:
+  c_IntMap* m_new() { return this; }
+};
+
+// Module state of the application layer.
+extern c_App* vx_app__app;
+extern c_GameDelegate* vx_app__delegate;
+extern VXGame* vx_app__game;
+extern int vx_app__devWidth;
+extern int vx_app__devHeight;
+extern Array<c_DisplayMode*> vx_app__displayModes;
+extern c_DisplayMode* vx_app__desktopMode;
+extern int vx_app__updateRate;
+
+// Sets the framework's module globals; the application's vxInit calls it first.
+void vxInitFramework();
+
+// Provided by the application: its module initialiser and its main, which
+// constructs the application object.
+void vxInit();
+void vxMain();
+
+void vx_app_SetUpdateRate(int rate);
+int vx_app_Millisecs();
+int vx_app_DeviceWidth();
+int vx_app_DeviceHeight();
+void vx_app_ValidateDeviceWindow(bool notify);
+[[noreturn]] void vx_app_EndApp();
+void vx_app_EnumDisplayModes();

@@ -1,0 +1,34 @@
+// The process entry: GLFW, the host, the fatal-signal handler, the locale,
+// the collector, the application's own initialiser and main, then the frame
+// loop. The application supplies vxInit and vxMain.
+#include <clocale>
+
+#include "host/app.h"
+#include "host/glfw27.h"
+
+namespace {
+constexpr int kStatusFailed = -1;
+constexpr const char* kLocale = "en_US.UTF-8";
+}  // namespace
+
+int VXTarvikGame::Main(int argc, char** argv) {
+  if (!glfw27::glfwInit()) {
+    vxPrint("glfwInit failed");
+    std::exit(kStatusFailed);
+  }
+  VXTarvikGame* game = new VXTarvikGame;
+  try {
+    vxInstallSignalHandlers();
+    if (!std::setlocale(LC_CTYPE, kLocale)) std::setlocale(LC_CTYPE, "");
+    gc_init();
+    vxInit();
+    gc_mark();
+    vxMain();
+  } catch (ThrowableObject* ex) {
+    glfw27::glfwTerminate();
+    game->Die(ex);
+  }
+  if (game->Delegate()) game->Run();
+  glfw27::glfwTerminate();
+  return 0;
+}

@@ -1,0 +1,176 @@
+// The host: `VXGame` (state, update rate, guarded dispatch to the delegate),
+// `VXGlfwGame` (window, clock, events, frame loop on the GLFW 2.7 interface)
+// and `VXTarvikGame` (the process entry). Also the delegate interface and the
+// native display-mode records. Relies on runtime/ objects, strings and errors.
+#pragma once
+
+#include <cstdio>
+
+#include "runtime/errors.h"
+#include "runtime/gc.h"
+#include "runtime/string.h"
+
+// Receiver of every host callback; each operation does nothing here.
+class VXGameDelegate : public Object {
+ public:
+  virtual void StartGame() {}
+  virtual void SuspendGame() {}
+  virtual void ResumeGame() {}
+  virtual void UpdateGame() {}
+  virtual void RenderGame() {}
+  virtual void KeyEvent(int event, int data) {}
+  virtual void MouseEvent(int event, int data, float x, float y) {}
+  virtual void TouchEvent(int event, int data, float x, float y) {}
+  virtual void MotionEvent(int event, int data, float x, float y, float z) {}
+  virtual void DiscardGraphics() {}
+};
+
+// A display mode as the host reports it; this host fills width and height.
+class VXDisplayMode : public Object {
+ public:
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 0;
+  int refreshRate = 0;
+  int modeFlags = 0;
+};
+
+// A GLFW video mode with its colour bits.
+class VXGlfwVideoMode : public Object {
+ public:
+  int width = 0;
+  int height = 0;
+  int redBits = 0;
+  int greenBits = 0;
+  int blueBits = 0;
+};
+
+class VXGame {
+ public:
+  VXGame();
+  virtual ~VXGame() = default;
+
+  virtual void SetDelegate(VXGameDelegate* delegate);
+  virtual VXGameDelegate* Delegate();
+  virtual void SetKeyboardEnabled(bool enabled);
+  virtual bool KeyboardEnabled();
+  virtual void SetUpdateRate(int rate);
+  virtual int UpdateRate();
+  virtual bool Started();
+  virtual bool Suspended();
+  virtual int Millisecs();
+  virtual void GetDate(Array<int> date);
+  virtual int SaveState(String state);
+  virtual String LoadState();
+  virtual String LoadString(String path);
+  virtual bool PollJoystick(int joystick, Array<float> stickX, Array<float> stickY, Array<float> stickZ,
+                            Array<bool> buttonDown);
+  virtual void OpenUrl(String url);
+  virtual void SetMouseVisible(bool visible);
+  virtual int GetDeviceWidth();
+  virtual int GetDeviceHeight();
+  virtual void SetDeviceWindow(int width, int height, int flags);
+  virtual Array<VXDisplayMode*> GetDisplayModes();
+  virtual VXDisplayMode* GetDesktopMode();
+  virtual void SetSwapInterval(int interval);
+  virtual String PathToFilePath(String path);
+  virtual FILE* OpenFile(String path, String mode);
+  virtual unsigned char* LoadData(String path, int* length);
+  virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
+  virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* bytesPerSample,
+                                       int* hertz);
+  [[noreturn]] virtual void Die(ThrowableObject* exception);
+  virtual void gc_collect();
+  virtual void StartGame();
+  virtual void SuspendGame();
+  virtual void ResumeGame();
+  virtual void UpdateGame();
+  virtual void RenderGame();
+  virtual void KeyEvent(int event, int data);
+  virtual void MouseEvent(int event, int data, float x, float y);
+  virtual void TouchEvent(int event, int data, float x, float y);
+  virtual void MotionEvent(int event, int data, float x, float y, float z);
+  virtual void DiscardGraphics();
+
+  static VXGame* _game;
+
+ protected:
+  VXGameDelegate* delegate = nullptr;
+  bool keyboardEnabled = false;
+  int updateRate = 0;
+  bool started = false;
+  bool suspended = false;
+};
+
+class VXGlfwGame : public VXGame {
+ public:
+  VXGlfwGame();
+
+  void SetUpdateRate(int rate) override;
+  int Millisecs() override;
+  bool PollJoystick(int joystick, Array<float> stickX, Array<float> stickY, Array<float> stickZ,
+                    Array<bool> buttonDown) override;
+  void OpenUrl(String url) override;
+  void SetMouseVisible(bool visible) override;
+  int GetDeviceWidth() override;
+  int GetDeviceHeight() override;
+  void SetDeviceWindow(int width, int height, int flags) override;
+  Array<VXDisplayMode*> GetDisplayModes() override;
+  VXDisplayMode* GetDesktopMode() override;
+  void SetSwapInterval(int interval) override;
+  String PathToFilePath(String path) override;
+  unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override;
+  unsigned char* LoadAudioData(String path, int* length, int* channels, int* bytesPerSample,
+                               int* hertz) override;
+
+  virtual void SetGlfwWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
+                             int depthBits, int stencilBits, bool fullscreen);
+  virtual VXGlfwVideoMode* GetGlfwDesktopMode();
+  virtual Array<VXGlfwVideoMode*> GetGlfwVideoModes();
+  virtual void Run();
+
+  // The GLFW callbacks: window events turned into host key and mouse events.
+  static void OnKey(int key, int action);
+  static void OnChar(int character, int action);
+  static void OnMouseButton(int button, int action);
+  static void OnMousePos(int x, int y);
+  static int OnWindowClose();
+
+  // Framework key code of a GLFW key, 0 when it has none.
+  static int TransKey(int key);
+  // Character sent with a special key's press, 0 when it sends none.
+  static int KeyToChar(int key);
+
+  static VXGlfwGame* _glfwGame;
+
+  double UpdatePeriod() const { return updatePeriod; }
+  double NextUpdateTime() const { return nextUpdateTime; }
+  int SwapInterval() const { return swapInterval; }
+
+ protected:
+  double updatePeriod = 0;
+  double nextUpdateTime = 0;
+  String appPath;
+  String internalPath;
+  int swapInterval = 1;
+
+ private:
+  // The steps of one frame-loop turn.
+  void RenderFrame();
+  void SleepUntilDue();
+  void ProcessEvents();
+  void CheckFocus();
+  void RunDueUpdates();
+  // Sends a KeyUp for every key the keyboard reports held.
+  void ReleaseHeldKeys();
+};
+
+class VXTarvikGame : public VXGlfwGame {
+ public:
+  // The whole life of the process; returns the exit status of `main`.
+  static int Main(int argc, char** argv);
+};
+
+// Window generation: raised after every window (re)creation so textures know
+// their context is gone. Read by the render device.
+extern int glfwGraphicsSeq;

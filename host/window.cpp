@@ -1,0 +1,160 @@
+// The desktop host's window: (re)creation with held keys released first,
+// centring, title, swap interval and callbacks; window size, display and
+// video modes, mouse cursor, the close button and opening URLs in the
+// browser. Relies on the GLFW 2.7 layer.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "host/game.h"
+#include "host/glfw27.h"
+
+using namespace glfw27;
+
+namespace {
+constexpr int kRefreshRateHint = 60;
+constexpr int kMaxVideoModes = 1024;
+constexpr int kFullscreenFlag = 1;
+constexpr int kColourBits = 8;
+constexpr int kLastKeyToRelease = GLFW_KEY_LAST;
+constexpr int kEventKeyDown = 1, kEventKeyUp = 2;
+constexpr int kKeyCodeWindowClose = 432;
+constexpr const char* kWindowTitle = "Skarnel";
+constexpr const char* kBrowserOpener = "xdg-open";
+constexpr int kExecFailedStatus = 127;
+}  // namespace
+
+void VXGlfwGame::ReleaseHeldKeys() {
+  for (int key = 0; key <= kLastKeyToRelease; ++key) {
+    int code = TransKey(key);
+    if (code && glfwGetKey(key) == GLFW_PRESS) KeyEvent(kEventKeyUp, code);
+  }
+}
+
+void VXGlfwGame::SetGlfwWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
+                               int depthBits, int stencilBits, bool fullscreen) {
+  ReleaseHeldKeys();
+  GLFWvidmode desktop;
+  glfwGetDesktopMode(&desktop);
+  glfwCloseWindow();
+
+  glfwOpenWindowHint(GLFW_REFRESH_RATE, kRefreshRateHint);
+  glfwOpenWindowHint(GLFW_WINDOW_NO_RESIZE, false);
+  glfwOpenWindow(width, height, redBits, greenBits, blueBits, alphaBits, depthBits, stencilBits,
+                 fullscreen ? GLFW_FULLSCREEN : GLFW_WINDOW);
+  ++glfwGraphicsSeq;
+
+  if (!fullscreen) {
+    glfwSetWindowPos((desktop.Width - width) / 2, (desktop.Height - height) / 2);
+    glfwSetWindowTitle(kWindowTitle);
+  }
+  if (swapInterval >= 0) glfwSwapInterval(swapInterval);
+  glfwEnable(GLFW_KEY_REPEAT);
+  glfwDisable(GLFW_AUTO_POLL_EVENTS);
+
+  glfwSetKeyCallback(OnKey);
+  glfwSetCharCallback(OnChar);
+  glfwSetMouseButtonCallback(OnMouseButton);
+  glfwSetMousePosCallback(OnMousePos);
+  glfwSetWindowCloseCallback(OnWindowClose);
+}
+
+void VXGlfwGame::SetDeviceWindow(int width, int height, int flags) {
+  SetGlfwWindow(width, height, kColourBits, kColourBits, kColourBits, 0, 0, 0, (flags & kFullscreenFlag) != 0);
+}
+
+int VXGlfwGame::GetDeviceWidth() {
+  int width = 0, height = 0;
+  glfwGetWindowSize(&width, &height);
+  return width;
+}
+
+int VXGlfwGame::GetDeviceHeight() {
+  int width = 0, height = 0;
+  glfwGetWindowSize(&width, &height);
+  return height;
+}
+
+Array<VXDisplayMode*> VXGlfwGame::GetDisplayModes() {
+  GLFWvidmode modes[kMaxVideoModes];
+  int n = glfwGetVideoModes(modes, kMaxVideoModes);
+  Array<VXDisplayMode*> out(n);
+  for (int i = 0; i < n; ++i) {
+    VXDisplayMode* mode = new VXDisplayMode;
+    mode->width = modes[i].Width;
+    mode->height = modes[i].Height;
+    out[i] = mode;
+  }
+  return out;
+}
+
+VXDisplayMode* VXGlfwGame::GetDesktopMode() {
+  GLFWvidmode desktop;
+  glfwGetDesktopMode(&desktop);
+  VXDisplayMode* mode = new VXDisplayMode;
+  mode->width = desktop.Width;
+  mode->height = desktop.Height;
+  return mode;
+}
+
+namespace {
+VXGlfwVideoMode* VideoModeOf(const GLFWvidmode& m) {
+  VXGlfwVideoMode* mode = new VXGlfwVideoMode;
+  mode->width = m.Width;
+  mode->height = m.Height;
+  mode->redBits = m.RedBits;
+  mode->greenBits = m.GreenBits;
+  mode->blueBits = m.BlueBits;
+  return mode;
+}
+}  // namespace
+
+VXGlfwVideoMode* VXGlfwGame::GetGlfwDesktopMode() {
+  GLFWvidmode desktop;
+  glfwGetDesktopMode(&desktop);
+  return VideoModeOf(desktop);
+}
+
+Array<VXGlfwVideoMode*> VXGlfwGame::GetGlfwVideoModes() {
+  GLFWvidmode modes[kMaxVideoModes];
+  int n = glfwGetVideoModes(modes, kMaxVideoModes);
+  Array<VXGlfwVideoMode*> out(n);
+  for (int i = 0; i < n; ++i) out[i] = VideoModeOf(modes[i]);
+  return out;
+}
+
+// A negative interval is remembered and never given to the driver.
+void VXGlfwGame::SetSwapInterval(int interval) {
+  swapInterval = interval;
+  if (interval >= 0) glfwSwapInterval(interval);
+}
+
+void VXGlfwGame::SetMouseVisible(bool visible) {
+  if (visible) glfwEnable(GLFW_MOUSE_CURSOR);
+  else glfwDisable(GLFW_MOUSE_CURSOR);
+}
+
+// Hands the URL to the desktop's opener as one argument, never through a
+// shell. A middle child runs the opener and exits at once, so nothing is
+// left to reap and the game does not wait for the browser.
+void VXGlfwGame::OpenUrl(String url) {
+  std::string narrow = url.ToNarrow();
+  pid_t middle = fork();
+  if (middle < 0) return;
+  if (middle == 0) {
+    if (fork() == 0) {
+      execlp(kBrowserOpener, kBrowserOpener, narrow.c_str(), static_cast<char*>(nullptr));
+      _exit(kExecFailedStatus);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(middle, &status, 0);
+}
+
+// The close button becomes the close key; the window stays open until the
+// application ends the process.
+int VXGlfwGame::OnWindowClose() {
+  _glfwGame->KeyEvent(kEventKeyDown, kKeyCodeWindowClose);
+  _glfwGame->KeyEvent(kEventKeyUp, kKeyCodeWindowClose);
+  return false;
+}
