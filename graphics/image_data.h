@@ -9,7 +9,7 @@
 #include "runtime/string.h"
 
 // Largest width or height accepted from an image file.
-constexpr int kImageMaxDimension = 8192;
+constexpr int kImageMaxDimension = 4096;
 
 // Decodes the PNG read from `file` with its stored components (1 grey, 2 grey
 // and alpha, 3 RGB, 4 RGBA); null when the data is not a PNG we can decode.

@@ -6,7 +6,7 @@
 #define STBI_NO_HDR
 #define STBI_NO_LINEAR
 #define STBI_NO_FAILURE_STRINGS
-#define STBI_MAX_DIMENSIONS 8192
+#define STBI_MAX_DIMENSIONS 4096
 #include <stb_image.h>
 
 #include "graphics/image_data.h"
