@@ -14,6 +14,7 @@ constexpr float kLogoShare = 0.35f;        // logo centre, share of the screen h
 constexpr float kPromptShare = 0.7f;
 constexpr float kPromptSize = 2.0f;
 constexpr float kStarTurn = 0.25f;
+constexpr int kIconEscape = 0xAC;          // "¬J": the fire button's icon
 
 }  // namespace
 
@@ -23,7 +24,8 @@ void c_MyApp::p_Menu() {
   p_ResetDraw();
   p_DrawImg(kSlotLogo, vx_Velmar_jscrw / 2, vx_Velmar_jscrh * kLogoShare, 0);
   p_SetSize(kPromptSize, kPromptSize);
-  p_Text(vx_Velmar_jscrw / 2, vx_Velmar_jscrh * kPromptShare, String("Press \xac" "J to play"), 1, 1, 0);
+  String prompt = String("Press ") + String::FromChar(kIconEscape) + String("J to play");
+  p_Text(vx_Velmar_jscrw / 2, vx_Velmar_jscrh * kPromptShare, prompt, 1, 1, 0);
   p_ResetDraw();
 
   bool confirm = p_PlayKeyAll(kGameKeyFire, 1) > 0 || p_PlayKeyAll(kGameKeyThrust, 1) > 0;
