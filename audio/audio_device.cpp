@@ -225,9 +225,10 @@ void gxtkAudio::FlushDiscarded() {
   std::vector<ALuint>& list = discardedBuffers();
   if (list.empty()) return;
   if (audio) {
-    // Stopped sources still hold their last buffer; let go of it first.
+    // Stopped sources still hold their last buffer, including channels the
+    // game stopped itself; let go of it so the buffer can be deleted.
     for (gxtkChannel& ch : audio->channels) {
-      if (ch.state != kChannelStopped && sourceState(ch.source) == AL_STOPPED) {
+      if (ch.source && sourceState(ch.source) == AL_STOPPED) {
         alSourcei(ch.source, AL_BUFFER, 0);
         ch.state = kChannelStopped;
       }
