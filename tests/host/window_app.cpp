@@ -1,0 +1,49 @@
+// A small application for the window tests: it reports on standard output
+// what the framework hands it (start, key hits with their held state,
+// characters, focus changes, update pacing) and re-creates its window or quits
+// on keys, so a test can drive the real host with real X events.
+#include <cstdio>
+
+#include "host/app.h"
+#include "input/input_device.h"
+
+namespace {
+constexpr int kRate = 60;
+constexpr int kKeyF4 = 115;
+constexpr int kKeyR = 82;
+constexpr int kKeyH = 72;
+
+void Say(const char* format, int a = 0, int b = 0, int c = 0) {
+  std::printf(format, a, b, c);
+  std::printf("\n");
+  std::fflush(stdout);
+}
+
+class WindowApp : public c_App {
+ public:
+  int updates = 0;
+
+  void p_OnCreate() override {
+    vx_app_SetUpdateRate(kRate);
+    Say("ready %d %d", vx_app_DeviceWidth(), vx_app_DeviceHeight());
+  }
+  void p_OnUpdate() override {
+    if (++updates % kRate == 0) Say("updates %d at %d", updates, vx_app_Millisecs());
+    for (int code = 1; code < kKeyCodeCount; ++code)
+      if (int hits = vx_input_KeyHit(code)) Say("hit %d %d %d", code, hits, vx_input_KeyDown(code));
+    while (int c = vx_input_GetChar()) Say("char %d", c);
+    if (vx_input_KeyHit(kKeyF4)) vx_app_EndApp();
+    if (vx_input_KeyHit(kKeyR)) {
+      vx_app__game->SetDeviceWindow(640, 480, 0);
+      Say("recreated %d", vx_input_KeyDown(kKeyH));
+    }
+  }
+  void p_OnSuspend() override { Say("suspend"); }
+  void p_OnResume() override { Say("resume"); }
+};
+}  // namespace
+
+void vxInit() { vxInitFramework(); }
+void vxMain() { (new WindowApp)->m_new(); }
+
+int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }

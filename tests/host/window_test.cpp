@@ -1,0 +1,249 @@
+// The real window under Xvfb with real X input: size, title and centring,
+// key hits and characters from XTEST key events, held keys released across
+// a window re-creation, the close request and F4 ending the process with
+// status 0, focus loss and return, update pacing and the CPU the process
+// uses running and suspended. Drives tests/host/window_app.cpp.
+// gtest first: Xlib defines None as a macro.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kLineTimeoutMs = 5000;
+
+// The test application in a child process, its standard output read by line.
+class AppProcess {
+ public:
+  AppProcess() {
+    int fds[2];
+    if (pipe(fds) != 0) std::abort();
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(fds[1], STDOUT_FILENO);
+      close(fds[0]);
+      close(fds[1]);
+      execl(WINDOW_APP_PATH, WINDOW_APP_PATH, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    fd_ = fds[0];
+  }
+  ~AppProcess() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    close(fd_);
+  }
+  pid_t Pid() const { return pid_; }
+
+  // The next line starting with `prefix`; empty after the timeout or at the end.
+  std::string WaitFor(const std::string& prefix, int timeoutMs = kLineTimeoutMs) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      size_t nl;
+      while ((nl = buffer_.find('\n')) != std::string::npos) {
+        std::string line = buffer_.substr(0, nl);
+        buffer_.erase(0, nl + 1);
+        if (line.rfind(prefix, 0) == 0) return line;
+      }
+      int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+      if (left <= 0) return "";
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, left) <= 0) return "";
+      char chunk[512];
+      ssize_t n = read(fd_, chunk, sizeof chunk);
+      if (n <= 0) return "";
+      buffer_.append(chunk, static_cast<size_t>(n));
+    }
+  }
+
+  // The exit status, or -1000 when the process has not ended in time.
+  int WaitExit(int timeoutMs = kLineTimeoutMs) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (Clock::now() < deadline) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1000;
+  }
+
+  // Processor time used so far, in seconds.
+  double CpuSeconds() const {
+    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string skip;
+    for (int i = 0; i < 11; ++i) fields >> skip;  // state .. cmajflt
+    long utime = 0, stime = 0;
+    fields >> utime >> stime;
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  }
+
+  // Share of one processor used over `seconds` of wall time.
+  double CpuShare(double seconds) {
+    double before = CpuSeconds();
+    auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    return (CpuSeconds() - before) / wall;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int fd_ = -1;
+  bool exited_ = false;
+  std::string buffer_;
+};
+
+std::string Output(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char chunk[256];
+  while (std::fgets(chunk, sizeof chunk, p)) out += chunk;
+  pclose(p);
+  return out;
+}
+
+// Real key events through XTEST (xdotool without --window).
+void Keys(const std::string& args) { ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args; }
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "needs DISPLAY (run under xvfb-run)";
+    app = std::make_unique<AppProcess>();
+    ASSERT_NE(app->WaitFor("ready"), "");
+    window = std::strtoul(Output("xdotool search --sync --name '^Skarnel$' | head -n 1").c_str(), nullptr, 10);
+    ASSERT_NE(window, 0u);
+    // Focus settles before the first input.
+    Keys("windowfocus --sync " + std::to_string(window));
+  }
+  void TearDown() override {
+    app.reset();
+    if (display) XCloseDisplay(display);
+  }
+  void SendCloseRequest() {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = window;
+    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &ev);
+    XFlush(display);
+  }
+
+  Display* display = nullptr;
+  std::unique_ptr<AppProcess> app;
+  Window window = 0;
+};
+
+TEST_F(WindowTest, WindowIs640By480TitledSkarnelAndCentred) {
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(display, window, &attrs));
+  EXPECT_EQ(attrs.width, 640);
+  EXPECT_EQ(attrs.height, 480);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(display, window, attrs.root, 0, 0, &x, &y, &child);
+  XWindowAttributes root;
+  XGetWindowAttributes(display, attrs.root, &root);
+  EXPECT_EQ(x, (root.width - 640) / 2);
+  EXPECT_EQ(y, (root.height - 480) / 2);
+  char* name = nullptr;
+  ASSERT_TRUE(XFetchName(display, window, &name));
+  EXPECT_STREQ(name, "Skarnel");
+  XFree(name);
+}
+
+TEST_F(WindowTest, KeyPressedAndReleasedBetweenUpdatesReadsOneHitAndUp) {
+  // Press and release arrive together unless an update falls between them.
+  std::string line;
+  for (int attempt = 0; attempt < 3 && line != "hit 90 1 0"; ++attempt) {
+    Keys("key --delay 0 z");
+    line = app->WaitFor("hit 90");
+  }
+  EXPECT_EQ(line, "hit 90 1 0");
+}
+
+TEST_F(WindowTest, TypedAndSpecialCharactersArrive) {
+  Keys("type a");
+  EXPECT_EQ(app->WaitFor("hit 65"), "hit 65 1 0");
+  EXPECT_EQ(app->WaitFor("char"), "char 97");
+  Keys("key Return");
+  EXPECT_EQ(app->WaitFor("char"), "char 13");
+  Keys("key Left");
+  EXPECT_EQ(app->WaitFor("char"), "char 65573");
+  Keys("key Delete");
+  EXPECT_EQ(app->WaitFor("char"), "char 127");
+}
+
+TEST_F(WindowTest, RecreatingTheWindowReleasesAHeldKey) {
+  Keys("keydown h");
+  EXPECT_EQ(app->WaitFor("hit 72"), "hit 72 1 1");
+  Keys("key r");
+  EXPECT_EQ(app->WaitFor("recreated"), "recreated 0");
+  Keys("keyup h");
+}
+
+TEST_F(WindowTest, CloseRequestEndsTheProcessWithStatusZero) {
+  SendCloseRequest();
+  EXPECT_EQ(app->WaitExit(), 0);
+}
+
+TEST_F(WindowTest, F4EndsTheProcessWithStatusZero) {
+  Keys("key F4");
+  EXPECT_EQ(app->WaitExit(), 0);
+}
+
+TEST_F(WindowTest, FocusLossSuspendsAndBlocksAndFocusReturnResumes) {
+  double running = app->CpuShare(2.0);
+  XSetInputFocus(display, None, RevertToNone, CurrentTime);
+  XFlush(display);
+  EXPECT_NE(app->WaitFor("suspend"), "");
+  double suspended = app->CpuShare(2.0);
+  std::printf("CPU share running %.3f, suspended %.3f\n", running, suspended);
+  RecordProperty("cpu_running_percent", static_cast<int>(running * 100 + 0.5));
+  RecordProperty("cpu_suspended_percent", static_cast<int>(suspended * 100 + 0.5));
+  EXPECT_LT(suspended, 0.02);
+  EXPECT_EQ(app->WaitFor("updates", 500), "");
+  Keys("windowfocus --sync " + std::to_string(window));
+  EXPECT_NE(app->WaitFor("resume"), "");
+  EXPECT_NE(app->WaitFor("updates"), "");
+}
+
+TEST_F(WindowTest, UpdatesArePacedByTheLoopNotByTheSwap) {
+  std::string first = app->WaitFor("updates");
+  std::string second = app->WaitFor("updates");
+  int n1 = 0, t1 = 0, n2 = 0, t2 = 0;
+  ASSERT_EQ(std::sscanf(first.c_str(), "updates %d at %d", &n1, &t1), 2);
+  ASSERT_EQ(std::sscanf(second.c_str(), "updates %d at %d", &n2, &t2), 2);
+  // 60 updates take one second of the host clock, give or take a frame.
+  EXPECT_NEAR(t2 - t1, 1000, 50);
+}
+
+}  // namespace
