@@ -4,6 +4,7 @@
 #include "runtime/string.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -15,6 +16,12 @@ String::Rep String::nullRep = {1, 0, {0}};
 namespace {
 constexpr int kParseIntMaxDigits = 63;
 constexpr size_t kLoadChunk = 4096;
+// Find's word-at-a-time scan: four 16-bit lanes per 64-bit word; a lane of
+// (word ^ pattern) is zero where the unit matches.
+constexpr int kUnitsPerWord = 4;
+constexpr uint64_t kUnitLanes = 0x0001000100010001ull;
+constexpr uint64_t kUnitLaneHighBits = 0x8000800080008000ull;
+constexpr size_t kFindAllReserve = 64;  // occurrences found without regrowing
 }  // namespace
 
 String::Rep* String::Alloc(int length) {
@@ -128,11 +135,31 @@ String String::Slice(int from, int to) const {
   return String(rep_->data + from, to - from);
 }
 
+// Scans for the first unit four units at a time (a word holding none of them
+// is skipped whole) and compares the rest of a candidate inline.
 int String::Find(const String& sub, int start) const {
   if (start < 0) start = 0;
-  int last = Length() - sub.Length();
-  for (int i = start; i <= last; ++i)
-    if (std::memcmp(rep_->data + i, sub.Data(), sizeof(Char) * sub.Length()) == 0) return i;
+  int n = sub.Length(), len = Length();
+  int last = len - n;
+  if (n == 0) return start <= last ? start : -1;
+  const Char* d = rep_->data;
+  const Char* u = sub.Data();
+  const uint64_t pattern = kUnitLanes * u[0];
+  for (int i = start; i <= last; ++i) {
+    if (i + kUnitsPerWord <= len) {
+      uint64_t w;
+      std::memcpy(&w, d + i, sizeof w);
+      w ^= pattern;
+      if (((w - kUnitLanes) & ~w & kUnitLaneHighBits) == 0) {
+        i += kUnitsPerWord - 1;
+        continue;
+      }
+    }
+    if (d[i] != u[0]) continue;
+    int k = 1;
+    while (k < n && d[i + k] == u[k]) ++k;
+    if (k == n) return i;
+  }
   return -1;
 }
 
@@ -153,6 +180,15 @@ bool String::EndsWith(const String& suffix) const {
                      sizeof(Char) * suffix.Length()) == 0;
 }
 
+// The positions of the non-overlapping occurrences of a non-empty `sub`, so
+// that Split and Replace search the text once.
+static std::vector<int> FindAll(const String& s, const String& sub) {
+  std::vector<int> at;
+  at.reserve(kFindAllReserve);
+  for (int i = s.Find(sub); i != -1; i = s.Find(sub, i + sub.Length())) at.push_back(i);
+  return at;
+}
+
 Array<String> String::Split(const String& sep) const {
   int len = Length(), slen = sep.Length();
   if (slen == 0) {
@@ -160,19 +196,19 @@ Array<String> String::Split(const String& sep) const {
     for (int i = 0; i < len; ++i) out.Data()[i] = String(rep_->data + i, 1);
     return out;
   }
-  int count = 0;
-  for (int i = Find(sep); i != -1; i = Find(sep, i + slen)) ++count;
+  std::vector<int> at = FindAll(*this, sep);
+  int count = static_cast<int>(at.size());
   Array<String> out(count + 1);
   if (count == 0) {
     out.Data()[0] = *this;
     return out;
   }
-  int start = 0, k = 0;
-  for (int i = Find(sep); i != -1; i = Find(sep, i + slen)) {
-    out.Data()[k++] = Slice(start, i);
-    start = i + slen;
+  int start = 0;
+  for (int k = 0; k < count; ++k) {
+    out.Data()[k] = Slice(start, at[k]);
+    start = at[k] + slen;
   }
-  out.Data()[k] = Slice(start);
+  out.Data()[count] = Slice(start);
   return out;
 }
 
@@ -199,13 +235,13 @@ String String::Join(const Array<String>& pieces) const {
 String String::Replace(const String& find, const String& with) const {
   int flen = find.Length();
   if (flen == 0) return *this;
-  int count = 0;
-  for (int i = Find(find); i != -1; i = Find(find, i + flen)) ++count;
+  std::vector<int> at = FindAll(*this, find);
+  int count = static_cast<int>(at.size());
   if (count == 0) return *this;
   Rep* r = Alloc(Length() + count * (with.Length() - flen));
   Char* d = r->data;
   int start = 0;
-  for (int i = Find(find); i != -1; i = Find(find, i + flen)) {
+  for (int i : at) {
     std::memcpy(d, rep_->data + start, sizeof(Char) * (i - start));
     d += i - start;
     std::memcpy(d, with.Data(), sizeof(Char) * with.Length());
