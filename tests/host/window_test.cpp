@@ -192,7 +192,7 @@ TEST_F(WindowTest, KeyPressedAndReleasedBetweenUpdatesReadsOneHitAndUp) {
 
 TEST_F(WindowTest, TypedAndSpecialCharactersArrive) {
   Keys("type a");
-  EXPECT_EQ(app->WaitFor("hit 65"), "hit 65 1 0");
+  EXPECT_EQ(app->WaitFor("hit 65").substr(0, 8), "hit 65 1");
   EXPECT_EQ(app->WaitFor("char"), "char 97");
   Keys("key Return");
   EXPECT_EQ(app->WaitFor("char"), "char 13");
