@@ -15,8 +15,6 @@ String c_MyApp::p_BadgeID(int n) { return String(); }
 String c_MyApp::p_BadgeName(int n) { return String(); }
 String c_MyApp::p_BadgeDetail(int n) { return String(); }
 int c_MyApp::p_GC_Badges() { return 0; }
-void c_MyApp::p_GetURL(String url, String query) {}
-void c_MyApp::p_OnHttpRequestComplete(c_HttpRequest* request) {}
 void c_MyApp::p_LoadSFX(int n) {}
 void c_MyApp::p_PlaySFX(int n, float rate, float volume, float pan) {}
 void c_MyApp::p_PlayTune(String name, int loop) {}
