@@ -165,12 +165,12 @@ int c_MyApp::p_PlayKeyAll(int key, int useStick) {
 
 // Sticks exist for joysticks 0..3 only; anything else reads as centred.
 float c_MyApp::p_StickX(int stick, int player) {
-  if (player < 0 || player >= kPlayerCount || stick < 0 || stick > 1 || vx_input_device == nullptr) return 0;
+  if (player < 0 || player >= kPlayerCount || stick < 0 || stick > 1) return 0;
   return vx_input_JoyX(stick, player);
 }
 
 float c_MyApp::p_StickY(int stick, int player) {
-  if (player < 0 || player >= kPlayerCount || stick < 0 || stick > 1 || vx_input_device == nullptr) return 0;
+  if (player < 0 || player >= kPlayerCount || stick < 0 || stick > 1) return 0;
   float raw = vx_input_JoyY(stick, player);
   return m_settings[kSettingLeftStickY + stick] != 0 ? raw : -raw;
 }
@@ -300,7 +300,6 @@ void c_MyApp::p_iCade(int on) {
 
 // Applies every queued iCade letter to the virtual buttons.
 void c_MyApp::p_ReadICadeChars() {
-  if (vx_Velmar_iCadeControls != 1) return;
   for (m_iCadeChar = vx_input_GetChar(); m_iCadeChar != 0; m_iCadeChar = vx_input_GetChar()) {
     int upper = m_iCadeChar >= 'a' && m_iCadeChar <= 'z' ? m_iCadeChar - 'a' + 'A' : m_iCadeChar;
     for (const ICadePair& pair : kICadePairs) {
