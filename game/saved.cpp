@@ -1,0 +1,170 @@
+// Saved settings, high scores and badges: the one-line record of numbers in
+// the state file, each section closed by a checksum so a damaged section is
+// reset alone, and the badge texts.
+// Relies on the state file operations of storage/module.h.
+#include <cstdint>
+
+#include "game/app.h"
+#include "runtime/containers.h"
+#include "runtime/errors.h"
+#include "storage/module.h"
+
+namespace {
+
+constexpr int kBadgeWords = 8;
+constexpr int kBadgeBits = 32;
+constexpr int kBadgeSectionItems = kBadgeWords + 1;   // words and checksum
+constexpr int kScoreGroups = 8;                       // groups written
+constexpr int kScoreGroupsRead = 3;                   // Easy, Normal, Hard
+constexpr int kScoresPerList = 10;
+constexpr int kScoreGroupItems = 2 * kScoresPerList + 1;
+constexpr int kRecentOffset = 30;                     // recent list after the three best lists
+constexpr int kSettingOnScreenX = 10;
+constexpr int kSettingOnScreenY = 11;
+constexpr int kSettingOnScreenSize = 12;
+constexpr int kSettingOverscan = 14;
+constexpr int kOnScreenMinPos = 64;
+constexpr int kOnScreenSmallSize = 7;
+constexpr int kOnScreenDefaultSize = 10;
+constexpr int kDefaultOverscan = 64;
+
+// Sums wrap around at 32 bits, as the record's checksums do.
+inline int wrapAdd(int a, int64_t b) {
+  return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int wrapMul(int a, int b) {
+  return static_cast<int>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+
+}  // namespace
+
+int c_MyApp::p_Save() {
+  c_StringStack* pieces = (new c_StringStack)->m_new();
+  String bar("|");
+  auto put = [&](int v) {
+    pieces->p_Push4(String(v));
+    pieces->p_Push4(bar);
+  };
+
+  int settingsSum = 0;
+  for (int j = 0; j < kSettingsCount; ++j) {
+    put(m_settings[j]);
+    settingsSum = wrapAdd(settingsSum, wrapMul(j, m_settings[j]));
+  }
+  put(settingsSum);
+
+  int badgeSum = 0;
+  for (int g = 0; g < kBadgeWords; ++g) {
+    uint32_t word = 0;
+    for (int k = 0; k < kBadgeBits; ++k)
+      if (m_badges[kBadgeBits * g + k]) word |= 1u << k;
+    put(static_cast<int>(word));
+    badgeSum = wrapAdd(badgeSum, static_cast<int>(word));
+  }
+  put(badgeSum);
+
+  for (int g = 0; g < kScoreGroups; ++g) {
+    int sum = 0;
+    for (int k = 0; k < kScoresPerList; ++k) {
+      int best = m_highScores[kScoresPerList * g + k];
+      int recent = m_highScores[kScoresPerList * g + kRecentOffset + k];
+      put(best);
+      put(recent);
+      sum = wrapAdd(sum, wrapMul(k + 4, best));
+      sum = wrapAdd(sum, wrapMul(k + 3 + g, recent));
+    }
+    put(sum);
+  }
+
+  String record = pieces->p_Join(String());
+  if (vx_Velmar_DebugMode == 1) vxPrint(record);
+  vx_app_SaveState(record);
+  return 0;
+}
+
+void c_MyApp::p_Load() {
+  String text = vx_app_LoadState();
+  Array<String> items = text.Split(String("|"));
+  if (vx_Velmar_DebugMode == 1) vxPrint(text);
+  int count = items.Length();
+  auto item = [&](int i) { return items[i].ParseInt(); };
+
+  int badgeStart = 0;
+  if (count >= kSettingsCount) {
+    int sum = 0;
+    for (int j = 0; j < kSettingsCount; ++j) {
+      m_settings[j] = item(j);
+      sum = wrapAdd(sum, wrapMul(j, m_settings[j]));
+    }
+    if (count > kSettingsCount && item(kSettingsCount) == sum) {
+      vxPrint(String("Settings Loaded"));
+    } else {
+      vxPrint(String("Settings Checksum Invalid"));
+      for (int j = 0; j < kSettingsCount; ++j) m_settings[j] = 0;
+      m_settings[kSettingSound] = 1;
+    }
+    badgeStart = kSettingsCount + 1;
+  }
+
+  if (m_settings[kSettingOnScreenX] < kOnScreenMinPos) m_settings[kSettingOnScreenX] = kOnScreenMinPos;
+  if (m_settings[kSettingOnScreenY] < kOnScreenMinPos) m_settings[kSettingOnScreenY] = kOnScreenMinPos;
+  if (m_settings[kSettingOnScreenSize] <= kOnScreenSmallSize) m_settings[kSettingOnScreenSize] = kOnScreenDefaultSize;
+  if (m_settings[kSettingOverscan] <= 0) m_settings[kSettingOverscan] = kDefaultOverscan;
+  if (vx_Velmar_isOuya == 1) {
+    vx_Velmar_overscan = static_cast<float>(m_settings[kSettingOverscan]);
+  } else {
+    m_settings[kSettingOverscan] = 1;
+    vx_Velmar_overscan = 0;
+  }
+
+  int groupStart = badgeStart;
+  int badgeChecksumItem = badgeStart + kBadgeWords;
+  if (badgeChecksumItem < count) {
+    int sum = 0;
+    for (int g = 0; g < kBadgeWords; ++g) {
+      uint32_t word = static_cast<uint32_t>(item(badgeStart + g));
+      for (int k = 0; k < kBadgeBits; ++k) m_badges[kBadgeBits * g + k] = (word >> k) & 1u;
+      sum = wrapAdd(sum, static_cast<int>(word));
+    }
+    if (item(badgeChecksumItem) == sum) {
+      vxPrint(String("Badges Loaded"));
+    } else {
+      vxPrint(String("Badge Checksum Invalid"));
+      for (int i = 0; i < kBadgeFlags; ++i) m_badges[i] = false;
+    }
+    groupStart += kBadgeSectionItems;
+  }
+
+  for (int g = 0; g < kScoreGroupsRead; ++g) {
+    int first = groupStart + kScoreGroupItems * g;
+    int checksumItem = first + kScoreGroupItems - 1;
+    if (checksumItem >= count) continue;
+    int sum = 0;
+    for (int k = 0; k < kScoresPerList; ++k) {
+      int best = item(first + 2 * k);
+      int recent = item(first + 2 * k + 1);
+      m_highScores[kScoresPerList * g + k] = best;
+      m_highScores[kRecentOffset + kScoresPerList * g + k] = recent;
+      sum = wrapAdd(sum, wrapMul(k + 4, best));
+      sum = wrapAdd(sum, wrapMul(k + 3 + g, recent));
+    }
+    if (item(checksumItem) != sum) {
+      for (int k = 0; k < kScoresPerList; ++k) {
+        m_highScores[kScoresPerList * g + k] = 0;
+        m_highScores[kRecentOffset + kScoresPerList * g + k] = 0;
+      }
+    }
+  }
+  vxPrint(String("Highscores Loaded"));
+}
+
+String c_MyApp::p_BadgeID(int n) {
+  if (n == 0) return String("Test Badge|This is a Test Badge which has no purpose.");
+  return String("Odd Badge|This badge hasn't been defined!");
+}
+
+String c_MyApp::p_BadgeName(int n) { return p_BadgeID(n).Split(String("|"))[0]; }
+
+String c_MyApp::p_BadgeDetail(int n) { return p_BadgeID(n).Split(String("|"))[1]; }
+
+int c_MyApp::p_GC_Badges() { return 0; }
