@@ -5,9 +5,9 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <new>
 #include <vector>
 
@@ -78,9 +78,12 @@ struct PauseLog {
   }
 };
 
-using BenchClock = std::chrono::steady_clock;
-inline long long nanosSince(BenchClock::time_point t) {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(BenchClock::now() - t).count();
+// Pauses are measured in the thread's CPU time, so that on a shared machine
+// time lost to other processes is not counted as a collector pause.
+inline long long threadNanos() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec * 1000000000LL + t.tv_nsec;
 }
 
 // Wraps a heap policy, timing every allocation; the ones slower than
@@ -92,9 +95,9 @@ struct TimedHeap {
 
   template <class F>
   auto timed(F&& alloc) {
-    auto t = BenchClock::now();
+    long long t = threadNanos();
     auto* p = alloc();
-    long long d = nanosSince(t);
+    long long d = threadNanos() - t;
     if (d > kSlowAllocNs) slowNs += d;
     return p;
   }
@@ -114,9 +117,9 @@ void runFrames(H& heap, Rng& rng, int trees, int frames, Step step, PauseLog* lo
   for (int f = 0; f < frames; ++f) {
     TimedHeap<H> timedHeap{heap};
     for (int i = 0; i < kFrameReplaces; ++i) replaceTree(timedHeap, rng, trees);
-    auto t = BenchClock::now();
+    long long t = threadNanos();
     double heapBytes = step();
-    double stepUs = nanosSince(t) / 1e3;
+    double stepUs = (threadNanos() - t) / 1e3;
     if (!log) continue;
     log->framePauseUs.push_back(stepUs + timedHeap.slowNs / 1e3);
     if (stepUs > log->longestStepUs) {

@@ -10,7 +10,7 @@ import json, os, re, statistics, subprocess, sys
 build, pattern, rounds = os.environ["BUILD_DIR"], os.environ["FILTER"], int(os.environ["ROUNDS"])
 MIN_TIME = "0.3"  # seconds per benchmark run; the rounds give the repetitions
 # Times are the measuring thread's CPU time (every contender, Boehm included,
-# runs on that one thread), which holds on a loaded machine; pauses are wall time.
+# runs on that one thread), which holds on a loaded machine; pauses are the thread's CPU time too.
 
 # name: (our executable, our benchmark, peer executable, peer benchmark, metric)
 COMPARISONS = {
