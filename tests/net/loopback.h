@@ -26,6 +26,7 @@ namespace nettest {
 constexpr int kWaitMs = 5000;           // the longest any test waits for the network
 constexpr int kPumpSleepMs = 1;
 constexpr int kServerReadLimit = 65536;
+constexpr int kListenBacklog = 8;
 
 // Pumps the async events until `done` holds or the wait runs out.
 inline bool pumpUntil(const std::function<bool()>& done, int maxMs = kWaitMs) {
@@ -52,7 +53,7 @@ inline int listenLoopback(int* port) {
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  listen(fd, 8);
+  listen(fd, kListenBacklog);
   socklen_t len = sizeof a;
   getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
   *port = ntohs(a.sin_port);

@@ -50,6 +50,8 @@ ChildResult runChild(const std::string& scenario) {
 
 namespace {
 
+constexpr int kUnknownScenarioExit = 2;
+
 class NullConnect : public Object, public virtual c_IOnConnectComplete {
  public:
   void p_OnConnectComplete(bool, c_Socket*) override {}
@@ -78,7 +80,7 @@ int runScenario(const std::string& name) {
     c_Socket* sock = (new c_Socket)->m_new(String("stream"));
     vx_asyncevent_AddAsyncEventSource(sock);
   } else {
-    return 2;
+    return kUnknownScenarioExit;
   }
   return 0;
 }

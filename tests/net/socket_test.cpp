@@ -143,6 +143,20 @@ TEST(AsyncSocket, APeerThatClosesCompletesTheReceiveWithZero) {
   EXPECT_FALSE(sock->p_IsOpen());
 }
 
+TEST(AsyncSocket, ClosingWakesAReceiveBlockedOnTheWorker) {
+  constexpr int kPromptMs = 1000;  // well under the server's own timeout
+  LoopbackServer server({.readRequest = false, .keepReading = true});
+  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
+  Recorder* rec = new Recorder;
+  rec->onConnect = [&](c_Socket* s) { s->p_ReceiveAsync((new c_DataBuffer)->m_new(8), 0, 8, rec); };
+  sock->p_ConnectAsync(kLoopback, server.port(), rec);
+  ASSERT_TRUE(pumpUntil([&] { return rec->connects == 1; }));
+  sock->p_Close();
+  ASSERT_TRUE(pumpUntil([&] { return rec->events.size() == 2; }, kPromptMs));
+  EXPECT_EQ(rec->events[1].rfind("receive ", 0), 0u);
+  EXPECT_TRUE(rec->events[1] == "receive 0 " || rec->events[1] == "receive -1 ") << rec->events[1];
+}
+
 TEST(AsyncSocket, ACountBeyondTheBufferIsClampedToIt) {
   LoopbackServer server({.readRequest = false, .pieces = {"0123456789"}});
   c_Socket* sock = (new c_Socket)->m_new(String("stream"));
