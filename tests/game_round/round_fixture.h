@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -38,10 +41,14 @@ class RoundTest : public ::testing::Test {
   c_InputDevice* input = nullptr;
   c_MyApp* app = nullptr;
 
+  // The collector starts once; the state file goes to a fresh folder.
   static void SetUpTestSuite() {
     static bool started = false;
-    if (!started) gc_init();
+    if (started) return;
     started = true;
+    gc_init();
+    char folder[] = "/tmp/game_round_XXXXXX";
+    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) FAIL() << "no temporary folder";
   }
 
   void SetUp() override {

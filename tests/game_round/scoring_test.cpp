@@ -1,6 +1,8 @@
 // Scoring: the shown score's catch-up, the score line and the next place to
 // beat, life icons, place names and ranks, the game-over counters and
 // overlay, and the recording of a finished round.
+#include <unistd.h>
+
 #include "tests/game_round/round_fixture.h"
 
 namespace {
@@ -188,6 +190,7 @@ TEST_F(ScoringTest, ReturningToTheMenuRecordsTheScore) {
   EXPECT_EQ(app->m_highScores[b + 4], 100);
   EXPECT_EQ(app->m_highScores[30 + b], 500);
   EXPECT_EQ(app->m_scoreBase, 30 + b);
+  EXPECT_EQ(access(".tarvikstate", F_OK), 0) << "the lists are saved";
 
   app->m_score = 0;
   app->p_LoadMenu();
