@@ -218,7 +218,12 @@ constexpr int kSfxCursor = 99;
 
 // Saved data sizes.
 constexpr int kSettingsCount = 25;
-constexpr int kSettingSound = 5;
+constexpr int kSettingSound = 5;          // 0 off, 1 effects and music, 2 effects, 3 music
+constexpr int kSettingPadX = 10;           // on-screen pad x
+constexpr int kSettingPadY = 11;           // on-screen pad, measured up from the bottom edge
+constexpr int kSettingPadSize = 12;
+constexpr int kSettingOverscan = 14;       // console screen-edge margin
+constexpr int kSettingLeftStickY = 15;     // 1 raw, 0 negated; the right stick follows at 16
 constexpr int kHighScoreFloats = 150;
 constexpr int kHighScoresClearedAtStart = 31;
 constexpr int kBadgeQueueSlots = 15;

@@ -19,10 +19,6 @@ constexpr int kScoreGroupsRead = 3;                   // Easy, Normal, Hard
 constexpr int kScoresPerList = 10;
 constexpr int kScoreGroupItems = 2 * kScoresPerList + 1;
 constexpr int kRecentOffset = 30;                     // recent list after the three best lists
-constexpr int kSettingOnScreenX = 10;
-constexpr int kSettingOnScreenY = 11;
-constexpr int kSettingOnScreenSize = 12;
-constexpr int kSettingOverscan = 14;
 constexpr int kOnScreenMinPos = 64;
 constexpr int kOnScreenSmallSize = 7;
 constexpr int kOnScreenDefaultSize = 10;
@@ -106,9 +102,9 @@ void c_MyApp::p_Load() {
     badgeStart = kSettingsCount + 1;
   }
 
-  if (m_settings[kSettingOnScreenX] < kOnScreenMinPos) m_settings[kSettingOnScreenX] = kOnScreenMinPos;
-  if (m_settings[kSettingOnScreenY] < kOnScreenMinPos) m_settings[kSettingOnScreenY] = kOnScreenMinPos;
-  if (m_settings[kSettingOnScreenSize] <= kOnScreenSmallSize) m_settings[kSettingOnScreenSize] = kOnScreenDefaultSize;
+  if (m_settings[kSettingPadX] < kOnScreenMinPos) m_settings[kSettingPadX] = kOnScreenMinPos;
+  if (m_settings[kSettingPadY] < kOnScreenMinPos) m_settings[kSettingPadY] = kOnScreenMinPos;
+  if (m_settings[kSettingPadSize] <= kOnScreenSmallSize) m_settings[kSettingPadSize] = kOnScreenDefaultSize;
   if (m_settings[kSettingOverscan] <= 0) m_settings[kSettingOverscan] = kDefaultOverscan;
   if (vx_Velmar_isOuya == 1) {
     vx_Velmar_overscan = static_cast<float>(m_settings[kSettingOverscan]);

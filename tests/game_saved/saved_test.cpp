@@ -1,0 +1,215 @@
+// The state record: its exact items, per-section checksums that reset only
+// the damaged section, badge words, recording finished rounds, and damaged or
+// missing files. Each test runs in its own temporary working directory.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/app.h"
+#include "host/app.h"
+#include "host/game.h"
+
+namespace {
+
+class SavedState : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { gc_init(); }
+
+  void SetUp() override {
+    char tmpl[] = "/tmp/skarnel-saved-XXXXXX";
+    dir = mkdtemp(tmpl);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    host = new VXGame();
+    vxInitFramework();
+    vxInitGameModule();
+    vx_app__app = nullptr;  // one game object per test
+    app = new c_MyApp();
+    app->m_new();
+    app->m_settings[kSettingSound] = 1;
+    testing::internal::CaptureStdout();
+  }
+  void TearDown() override {
+    testing::internal::GetCapturedStdout();
+    std::system(("rm -rf " + dir).c_str());
+  }
+
+  std::string StateFile() {
+    std::ifstream f(".tarvikstate", std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  void WriteStateFile(const std::string& bytes) {
+    std::ofstream(".tarvikstate", std::ios::binary) << bytes;
+  }
+  static std::vector<std::string> Items(const std::string& text) {
+    std::vector<std::string> items;
+    std::string cur;
+    for (char c : text) {
+      if (c == '|') {
+        items.push_back(cur);
+        cur.clear();
+      } else {
+        cur += c;
+      }
+    }
+    return items;
+  }
+  // Loads into a fresh game object, returning what the load printed.
+  std::string LoadFresh() {
+    testing::internal::GetCapturedStdout();
+    vx_app__app = nullptr;  // one game object per test
+    app = new c_MyApp();
+    app->m_new();
+    for (int j = 0; j < kSettingsCount; ++j) app->m_settings[j] = 0;
+    app->m_settings[kSettingSound] = 1;
+    testing::internal::CaptureStdout();
+    app->p_Load();
+    std::string out = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    return out;
+  }
+
+  std::string dir;
+  VXGame* host = nullptr;
+  c_MyApp* app = nullptr;
+};
+
+TEST_F(SavedState, TheDefaultRecordHas203ItemsWithTheirChecksums) {
+  app->p_Save();
+  std::string text = StateFile();
+  ASSERT_EQ(text.back(), '|');
+  std::vector<std::string> items = Items(text);
+  ASSERT_EQ(items.size(), 203u);
+  for (int i = 0; i < 25; ++i) EXPECT_EQ(items[i], i == kSettingSound ? "1" : "0") << i;
+  EXPECT_EQ(items[25], "5");
+  for (size_t i = 26; i < items.size(); ++i) EXPECT_EQ(items[i], "0") << i;
+}
+
+TEST_F(SavedState, SettingsBadgesAndScoresSurviveASaveAndLoad) {
+  for (int j = 0; j < kSettingsCount; ++j) app->m_settings[j] = 100 + j;
+  app->m_badges[0] = true;
+  app->m_badges[31] = true;
+  app->m_badges[255] = true;
+  for (int i = 0; i < 60; ++i) app->m_highScores[i] = 1000 - i;
+  app->p_Save();
+  std::vector<std::string> items = Items(StateFile());
+  EXPECT_EQ(items[26], "-2147483647");
+  EXPECT_EQ(items[33], "-2147483648");
+  EXPECT_EQ(items[34], "1") << "the badge sum wraps around at 32 bits";
+
+  std::string out = LoadFresh();
+  EXPECT_EQ(out, "Settings Loaded\nBadges Loaded\nHighscores Loaded\n");
+  EXPECT_EQ(app->m_settings[3], 103);
+  EXPECT_EQ(app->m_settings[kSettingPadSize], 112);
+  EXPECT_TRUE(app->m_badges[0]);
+  EXPECT_TRUE(app->m_badges[31]);
+  EXPECT_FALSE(app->m_badges[30]);
+  EXPECT_TRUE(app->m_badges[255]);
+  for (int i = 0; i < 60; ++i) EXPECT_EQ(app->m_highScores[i], 1000 - i) << i;
+}
+
+TEST_F(SavedState, ASettingsChecksumOffByOneResetsSettingsButKeepsTheRest) {
+  app->m_settings[7] = 3;
+  app->m_badges[4] = true;
+  app->m_highScores[0] = 900;
+  app->p_Save();
+  std::vector<std::string> items = Items(StateFile());
+  items[25] = std::to_string(std::stoi(items[25]) + 1);
+  std::string damaged;
+  for (auto& it : items) damaged += it + "|";
+  WriteStateFile(damaged);
+
+  std::string out = LoadFresh();
+  EXPECT_EQ(out, "Settings Checksum Invalid\nBadges Loaded\nHighscores Loaded\n");
+  EXPECT_EQ(app->m_settings[7], 0);
+  EXPECT_EQ(app->m_settings[kSettingSound], 1);
+  EXPECT_EQ(app->m_settings[10], 64);
+  EXPECT_EQ(app->m_settings[11], 64);
+  EXPECT_EQ(app->m_settings[12], 10);
+  EXPECT_EQ(app->m_settings[14], 1) << "the margin is only kept on the console build";
+  EXPECT_TRUE(app->m_badges[4]);
+  EXPECT_EQ(app->m_highScores[0], 900);
+}
+
+TEST_F(SavedState, ADamagedScoreGroupIsClearedAloneAndSilently) {
+  app->m_highScores[0] = 50;        // Easy best
+  app->m_highScores[10] = 70;       // Normal best
+  app->m_highScores[30 + 10] = 60;  // Normal recent
+  app->p_Save();
+  std::vector<std::string> items = Items(StateFile());
+  items[35 + 21 + 0] = "71";  // Normal's first best, checksum now wrong
+  std::string damaged;
+  for (auto& it : items) damaged += it + "|";
+  WriteStateFile(damaged);
+  std::string out = LoadFresh();
+  EXPECT_EQ(out, "Settings Loaded\nBadges Loaded\nHighscores Loaded\n");
+  EXPECT_EQ(app->m_highScores[0], 50);
+  EXPECT_EQ(app->m_highScores[10], 0);
+  EXPECT_EQ(app->m_highScores[40], 0);
+}
+
+TEST_F(SavedState, MissingEmptyAndGarbageFilesLoadDefaults) {
+  EXPECT_EQ(LoadFresh(), "Highscores Loaded\n");
+  EXPECT_EQ(app->m_settings[kSettingSound], 1);
+  EXPECT_EQ(app->m_settings[10], 64);
+
+  WriteStateFile("");
+  EXPECT_EQ(LoadFresh(), "Highscores Loaded\n");
+
+  WriteStateFile(std::string("\xff\xfe\x00garbage|x|y|\x80\x81", 17));
+  EXPECT_EQ(LoadFresh(), "Highscores Loaded\n");
+
+  std::string words;
+  for (int i = 0; i < 40; ++i) words += "abc|";
+  WriteStateFile(words);
+  EXPECT_EQ(LoadFresh(), "Settings Loaded\nBadges Loaded\nHighscores Loaded\n")
+      << "items that are not numbers read as 0, and zeros sum to 0";
+  EXPECT_EQ(app->m_settings[kSettingSound], 0);
+}
+
+TEST_F(SavedState, NineZerosReadAsABadgeSectionOnly) {
+  WriteStateFile("0|0|0|0|0|0|0|0|0|");
+  app->m_badges[3] = true;
+  std::string out = LoadFresh();
+  EXPECT_EQ(out, "Badges Loaded\nHighscores Loaded\n");
+  EXPECT_FALSE(app->m_badges[3]);
+}
+
+TEST_F(SavedState, AFinishedRoundIsRankedBelowEqualScoresAndAlwaysRecent) {
+  int best[] = {900, 500, 500, 100};
+  app->m_difficulty = kDifficultyNormal;
+  for (int k = 0; k < 4; ++k) app->m_highScores[10 + k] = best[k];
+  app->m_score = 500;
+  app->p_RecordScore();
+  EXPECT_EQ(app->m_newRank, 3);
+  EXPECT_EQ(app->m_highScores[13], 500);
+  EXPECT_EQ(app->m_highScores[14], 100);
+  EXPECT_EQ(app->m_highScores[40], 500);
+  EXPECT_EQ(app->m_scoreBase, 40);
+
+  app->m_difficulty = kDifficultyEasy;
+  app->m_score = 0;
+  app->p_RecordScore();
+  EXPECT_EQ(app->m_newRank, -1);
+  EXPECT_EQ(app->m_highScores[30], 0);
+  app->m_score = 7;
+  app->p_RecordScore();
+  EXPECT_EQ(app->m_highScores[30], 7);
+  EXPECT_EQ(app->m_highScores[31], 0);
+}
+
+TEST_F(SavedState, TheBadgeTexts) {
+  EXPECT_EQ(app->p_BadgeName(0).ToUtf8(), "Test Badge");
+  EXPECT_EQ(app->p_BadgeDetail(0).ToUtf8(), "This is a Test Badge which has no purpose.");
+  EXPECT_EQ(app->p_BadgeName(9).ToUtf8(), "Odd Badge");
+  EXPECT_EQ(app->p_BadgeDetail(9).ToUtf8(), "This badge hasn't been defined!");
+}
+
+}  // namespace
