@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>
@@ -31,6 +32,11 @@ constexpr size_t kSkipStep = 4096;
 constexpr size_t kReadStep = 1 << 20;  // growth step when the stream length is unknown
 
 constexpr int kOggStepFrames = 4096;   // the decode buffer's initial and minimum free room
+constexpr int kOggPageHeaderBytes = 27;
+constexpr int kOggSegmentCountAt = 26;
+constexpr int kOggFullSegment = 255;
+constexpr int kVorbisCommentPacket = 3;
+constexpr size_t kVorbisPacketTagBytes = 7;  // the packet type and "vorbis"
 constexpr int kOggBytesPerSample = 2;
 
 bool readU32(FILE* file, uint32_t& value) {
@@ -105,6 +111,55 @@ bool endsWithIgnoringCase(const String& path, const char* suffix) {
   return true;
 }
 
+// The first two packets of an Ogg stream, read from the current position;
+// false when the stream ends first. The position is restored.
+bool readFirstOggPackets(FILE* file, std::vector<unsigned char>& first, std::vector<unsigned char>& second) {
+  long start = std::ftell(file);
+  std::vector<unsigned char>* packet = &first;
+  bool complete = false;
+  unsigned char header[kOggPageHeaderBytes];
+  unsigned char lacing[kOggFullSegment];
+  while (!complete && std::fread(header, 1, sizeof header, file) == sizeof header &&
+         std::memcmp(header, "OggS", 4) == 0) {
+    int segments = header[kOggSegmentCountAt];
+    if (std::fread(lacing, 1, segments, file) != static_cast<size_t>(segments)) break;
+    for (int i = 0; i < segments && !complete; ++i) {
+      size_t at = packet->size();
+      packet->resize(at + lacing[i]);
+      if (std::fread(packet->data() + at, 1, lacing[i], file) != lacing[i]) return false;
+      if (lacing[i] < kOggFullSegment) {
+        if (packet == &second) complete = true;
+        packet = &second;
+      }
+    }
+  }
+  if (start >= 0) std::fseek(file, start, SEEK_SET);
+  return complete;
+}
+
+// True when every length in a Vorbis comment packet fits inside the packet.
+// stb_vorbis trusts these lengths when it sizes its allocations.
+bool vorbisCommentsFit(const std::vector<unsigned char>& packet) {
+  if (packet.size() < kVorbisPacketTagBytes || packet[0] != kVorbisCommentPacket) return false;
+  size_t at = kVorbisPacketTagBytes;
+  auto u32 = [&](uint32_t& v) {
+    if (packet.size() - at < 4) return false;
+    v = static_cast<uint32_t>(packet[at]) | static_cast<uint32_t>(packet[at + 1]) << 8 |
+        static_cast<uint32_t>(packet[at + 2]) << 16 | static_cast<uint32_t>(packet[at + 3]) << 24;
+    at += 4;
+    return true;
+  };
+  uint32_t vendor, count, length;
+  if (!u32(vendor) || vendor > packet.size() - at) return false;
+  at += vendor;
+  if (!u32(count) || count > (packet.size() - at) / 4) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!u32(length) || length > packet.size() - at) return false;
+    at += length;
+  }
+  return true;
+}
+
 }  // namespace
 
 int readInt(FILE* file) {
@@ -151,6 +206,8 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
 }
 
 unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
+  std::vector<unsigned char> identification, comments;
+  if (!readFirstOggPackets(file, identification, comments) || !vorbisCommentsFit(comments)) return nullptr;
   int error = 0;
   stb_vorbis* vorbis = stb_vorbis_open_file(file, 0, &error, nullptr);
   if (!vorbis) return nullptr;
