@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "audio/audio_loader.h"
@@ -159,4 +160,21 @@ TEST(OggLoading, DamagedOrForeignDataGivesNothing) {
   if (b.data) {
     EXPECT_LT(b.length, 1600);
   }
+}
+
+TEST(OggLoading, CommentLengthsBeyondThePacketAreRefused) {
+  std::vector<unsigned char> ogg = audio_test::readAll(audio_test::makeWithTool(
+      "comments.src.ogg", "oggenc -Q " + audio_test::soxTone("comments.wav", 0.2, 8000, 16, 1) + " -o {}"));
+  const unsigned char tag[] = {3, 'v', 'o', 'r', 'b', 'i', 's'};
+  auto at = std::search(ogg.begin(), ogg.end(), std::begin(tag), std::end(tag));
+  ASSERT_NE(at, ogg.end());
+  size_t vendorAt = static_cast<size_t>(at - ogg.begin()) + sizeof tag;
+  uint32_t vendor = ogg[vendorAt] | ogg[vendorAt + 1] << 8 | ogg[vendorAt + 2] << 16 | ogg[vendorAt + 3] << 24;
+  size_t countAt = vendorAt + 4 + vendor;
+  // A comment count whose list size overflows stb_vorbis's int arithmetic.
+  const unsigned char huge[] = {0x01, 0x00, 0x00, 0x20};
+  std::copy(std::begin(huge), std::end(huge), ogg.begin() + static_cast<long>(countAt));
+  Decoded d;
+  decode(audio_test::writeBytes("comments.ogg", ogg), d);
+  EXPECT_EQ(d.data, nullptr);
 }
