@@ -203,12 +203,15 @@ Array<String> String::Split(const String& sep) const {
     out.Data()[0] = *this;
     return out;
   }
+  // Each piece is built in place of the empty string the array starts with.
+  String* piece = out.Data();
   int start = 0;
-  for (int k = 0; k < count; ++k) {
-    out.Data()[k] = Slice(start, at[k]);
-    start = at[k] + slen;
+  for (int k = 0; k <= count; ++k) {
+    int end = k < count ? at[k] : len;
+    piece[k].~String();
+    new (piece + k) String(rep_->data + start, end - start);
+    start = end + slen;
   }
-  out.Data()[count] = Slice(start);
   return out;
 }
 
