@@ -121,6 +121,10 @@ void c_AsyncQueue::p_UpdateAsyncEvents() {
   }
 }
 
+bool c_AsyncQueue::p_Idle() {
+  return !IsRunning() && m_next.load(std::memory_order_acquire) == m_put.load(std::memory_order_relaxed);
+}
+
 void c_AsyncQueue::mark() {
   c_Thread::mark();
   gc_enqueue_ref(m_source);
@@ -173,13 +177,23 @@ void c_Socket::p_SendAsync(c_DataBuffer* data, int offset, int count, c_IOnSendC
 }
 
 void c_Socket::p_Close() {
-  if (m_sock) m_sock->Close();
   m_state = 0;
+  if (!m_sock) return;
+  m_sock->Shutdown();
+  m_closePending = true;
+  p_CloseWhenIdle();
+}
+
+void c_Socket::p_CloseWhenIdle() {
+  if (!m_closePending || !m_rqueue->p_Idle() || !m_wqueue->p_Idle()) return;
+  m_sock->Close();
+  m_closePending = false;
 }
 
 void c_Socket::p_UpdateAsyncEvents() {
   m_rqueue->p_UpdateAsyncEvents();
   m_wqueue->p_UpdateAsyncEvents();
+  p_CloseWhenIdle();
 }
 
 void c_Socket::mark() {

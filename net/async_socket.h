@@ -115,6 +115,8 @@ class c_AsyncQueue : public c_Thread, public virtual c_IAsyncEventSource {
   void p_Enqueue(c_AsyncOp* op);
   void Run__UNSAFE__() override;
   void p_UpdateAsyncEvents() override;
+  // True when no operation is waiting and the worker has ended.
+  bool p_Idle();
   void mark() override;
 };
 
@@ -139,8 +141,14 @@ class c_Socket : public Object, public virtual c_IAsyncEventSource {
   virtual void p_ConnectAsync(const String& host, int port, c_IOnConnectComplete* onComplete);
   virtual void p_ReceiveAsync(c_DataBuffer* data, int offset, int count, c_IOnReceiveComplete* onComplete);
   virtual void p_SendAsync(c_DataBuffer* data, int offset, int count, c_IOnSendComplete* onComplete);
+  // Shuts the socket down at once; the handle itself is closed by the pump
+  // once neither worker is inside a call on it.
   virtual void p_Close();
 
   void p_UpdateAsyncEvents() override;
   void mark() override;
+
+ private:
+  void p_CloseWhenIdle();
+  bool m_closePending = false;
 };

@@ -115,13 +115,14 @@ bool VXSocket::Open(int protocol) {
   return true;
 }
 
-// Shutting down first wakes a worker blocked in a call on this socket, which
-// then completes with 0 or -1 instead of waiting for the peer forever.
 void VXSocket::Close() {
   int handle = m_sock.exchange(kClosed, std::memory_order_acq_rel);
-  if (handle == kClosed) return;
-  shutdown(handle, SHUT_RDWR);
-  close(handle);
+  if (handle != kClosed) close(handle);
+}
+
+void VXSocket::Shutdown() {
+  int handle = m_sock.load(std::memory_order_acquire);
+  if (handle != kClosed) shutdown(handle, SHUT_RDWR);
 }
 
 bool VXSocket::Bind(const String& host, int port) {

@@ -60,6 +60,9 @@ class VXSocket : public Object {
 
   bool Open(int protocol);
   void Close();
+  // Ends both directions but keeps the handle: a worker blocked in a call on
+  // it wakes with 0 or -1, and the number cannot be reused under it.
+  void Shutdown();
   bool Bind(const String& host, int port);
   bool Connect(const String& host, int port);
   bool Listen(int backlog);

@@ -155,6 +155,7 @@ TEST(AsyncSocket, ClosingWakesAReceiveBlockedOnTheWorker) {
   ASSERT_TRUE(pumpUntil([&] { return rec->events.size() == 2; }, kPromptMs));
   EXPECT_EQ(rec->events[1].rfind("receive ", 0), 0u);
   EXPECT_TRUE(rec->events[1] == "receive 0 " || rec->events[1] == "receive -1 ") << rec->events[1];
+  ASSERT_TRUE(pumpUntil([&] { return sock->m_sock->m_sock.load() == VXSocket::kClosed; }, kPromptMs));
 }
 
 TEST(AsyncSocket, ACountBeyondTheBufferIsClampedToIt) {
