@@ -10,6 +10,7 @@
 
 #include "audio/audio.h"
 #include "audio/audio_loader.h"
+#include "host/game.h"
 #include "runtime/errors.h"
 
 gxtkAudio* gxtkAudio::audio = nullptr;
@@ -129,7 +130,9 @@ gxtkSample* gxtkAudio::LoadSample(const String& path) {
 
 bool gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, const String& path) {
   int length = 0, channelCount = 0, bytesPerSample = 0, hertz = 0;
-  unsigned char* data = tvLoadAudioData(path, &length, &channelCount, &bytesPerSample, &hertz);
+  unsigned char* data = VXGame::_game
+                            ? VXGame::_game->LoadAudioData(path, &length, &channelCount, &bytesPerSample, &hertz)
+                            : tvLoadAudioData(path, &length, &channelCount, &bytesPerSample, &hertz);
   if (!data) return false;
   ALuint buffer = 0;
   alGenBuffers(1, &buffer);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "host/game.h"
+#include "net/thread.h"
 #include "runtime/errors.h"
 #include "storage/files.h"
 
@@ -51,8 +53,12 @@ bool VXDataBuffer::_New(int length, void* data) {
 
 bool VXDataBuffer::_Load(const String& path) {
   if (_data) return false;
-  _data = tvLoadData(path, &_length);
+  _data = VXGame::_game ? VXGame::_game->LoadData(path, &_length) : tvLoadData(path, &_length);
   return _data != nullptr;
+}
+
+void VXDataBuffer::_LoadAsync(const String& path, VXThread* thread) {
+  if (_Load(path)) thread->SetResult(this);
 }
 
 void VXDataBuffer::Discard() {

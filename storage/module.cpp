@@ -1,7 +1,9 @@
 // Data-path fixing and the application's state load and save.
-// Relies on storage/files.h for the desktop host's file operations.
+// Goes through the host when one exists (tests may substitute it), else
+// straight to the desktop file operations of storage/files.h.
 #include "storage/module.h"
 
+#include "host/game.h"
 #include "storage/files.h"
 
 namespace {
@@ -18,6 +20,12 @@ String vx_data_FixDataPath(const String& path) {
   return kDataScheme + path;
 }
 
-String vx_app_LoadState() { return tvLoadState(); }
+String vx_app_LoadState() { return VXGame::_game ? VXGame::_game->LoadState() : tvLoadState(); }
 
-void vx_app_SaveState(const String& state) { tvSaveState(state); }
+void vx_app_SaveState(const String& state) {
+  if (VXGame::_game) {
+    VXGame::_game->SaveState(state);
+  } else {
+    tvSaveState(state);
+  }
+}
