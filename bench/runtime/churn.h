@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <new>
 #include <vector>
@@ -157,8 +156,8 @@ inline size_t plainChildSize(int kind) {
 
 // Builds a plain object of `kind` in the block `p` and writes its payload.
 inline PlainHead* initPlainHead(void* p, int kind) {
-  PlainHead* h = kind ? new (p) PlainHead1{{kind, nullptr, nullptr}, {kind}} : new (p) PlainHead{kind, nullptr, nullptr};
-  return h;
+  if (kind) return new (p) PlainHead1{{kind, nullptr, nullptr}, {kind}};
+  return new (p) PlainHead{kind, nullptr, nullptr};
 }
 inline PlainChild* initPlainChild(void* p, int kind) {
   switch (kind) {

@@ -19,6 +19,8 @@ constexpr int kTextWords = 400;       // words of the replaced paragraph
 constexpr int kMinWord = 4;           // word lengths vary from kMinWord ...
 constexpr int kWordSpread = 9;        // ... to kMinWord + kWordSpread - 1
 constexpr int kLongPieceWords = 4;    // words in a list entry
+constexpr int kTheOneWordIn = 8;     // how often the replaced word occurs
+constexpr int kLetters = 26;
 constexpr uint64_t kTextSeed = 0x2545F4914F6CDD1Dull;
 const char16_t kSeparator[] = u", ";
 const char16_t kKeySeparator[] = u": ";
@@ -36,10 +38,10 @@ struct TextGen {
   }
   std::u16string word() {
     uint64_t r = next();
-    if (r % 8 == 0) return u"the";
+    if (r % kTheOneWordIn == 0) return kFind;
     int len = kMinWord + static_cast<int>(r % kWordSpread);
     std::u16string w;
-    for (int i = 0; i < len; ++i) w += static_cast<char16_t>(u'a' + (r >> (i * 4 + 8)) % 26);
+    for (int i = 0; i < len; ++i) w += static_cast<char16_t>(u'a' + (r >> (i * 4 + 8)) % kLetters);
     return w;
   }
   std::u16string words(int n, const std::u16string& sep) {
