@@ -151,6 +151,8 @@ constexpr int kSatX = 0;
 constexpr int kSatY = 1;
 constexpr int kSatTargetX = 2;
 constexpr int kSatTargetY = 3;
+constexpr int kPlayMenuRepeatCountdown = 26;   // the menu's up/down key repeat
+constexpr int kPlayMenuRepeatDelay = 27;
 
 // ---------------------------------------------------------------------------
 // Display list: 15-float DrawCommand records
@@ -405,7 +407,7 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   // --- Side panel and menu (part 3) ---
   float m_panelWidth = 0;
   float m_gearAngle = 0;
-  int m_menuFocus = 0;
+  int m_menuFocus = 1;                     // 0 options gear, 1 difficulty wheel, 2 side panel
   int m_menuWork = 1;
 
   // --- Sounds ---
@@ -432,10 +434,10 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   int m_buttonHit = 0;
   int m_spinAngle = 0;                     // loading spinner
 
-  // --- Pause menu figure ---
-  float m_pauseFigureStep = 25;
-  float m_pauseFigureRadius = 0;
-  float m_pauseFigureSpeed = 25;
+  // --- Pause menu figure: three turning angles, the last points in m_pauseTable ---
+  float m_pauseAngle1 = 25;
+  float m_pauseAngle2 = 0;
+  float m_pauseAngle3 = 25;
   Array<float> m_pauseTable;
   String m_tuneName;
 
@@ -456,6 +458,16 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   float m_tiltX = 0;
   float m_tiltY = 0;
   int m_badgeShown = 0;
+
+  // --- Menu wheel drag, pause figure controls ---
+  int m_wheelDragX = 0;                    // pointer position of the previous update
+  int m_wheelDragY = 0;
+  int m_wheelDragHeld = 0;                 // 1 while that position is remembered
+  int m_touchChoicePending = 0;            // a finger chose an item; cleared on release
+  float m_pauseStep = 9;                   // turn of the figure's second angle per update
+  float m_pauseRadius = 100;
+  int m_pauseHead = 0;                     // next point slot of the figure's trail
+  int m_pausePoints = 0;                   // points stored so far, up to the trail length
 
   c_MyApp();
   c_MyApp* m_new();
@@ -593,10 +605,46 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   void p_Loader();
   void p_WaitStart(int spinner);
 
-  // ===== Menus, options and pause =====
-  void p_Menu();                           // the plain title in game/title.cpp until the menus land
+  // ===== Main menu (game/menu.cpp) =====
+  void p_Menu();
+  // Steps of one menu update, in order.
+  void p_MenuBackKey();
+  void p_MenuTitle(float panel);
+  void p_MenuSidePanel(float panel);
+  void p_MenuScoreLists(float panel);
+  void p_MenuGear(float hubX, float hubY);
+  void p_MenuWheel(float hubX, float hubY);
+  void p_MenuWheelDrag(float hubX, float hubY);
+  void p_MenuWheelItems(float hubX, float hubY, int choiceBefore);
+  void p_MenuKeys();
+  void p_MenuConfirm();
+  void p_MenuStartRound();
+  void p_MenuPanelContents(float panel);
+  void p_MenuCredits(float slide);
+  void p_MenuStats(float slide);
+  void p_MenuOvals(float panel);
+  // The best or recent list of the current difficulty as one text.
+  String p_MenuScoreText(int first, int rows, const char* heading, const char* singleHeading);
+  int p_MenuPress(float cx, float cy, float w, float h);
+
+  // ===== Option box (game/options.cpp) =====
   void p_OptionBox();
+  void p_OptionBackButton();
+  void p_OptionRows();
+  void p_OptionActivate(int row);
+  void p_OptionOverscan();
+  void p_OptionKeys();
+  void p_CloseOptionBox();
+  int p_OptionRowCount();
+
+  // ===== Pause menu (game/pause.cpp) =====
   void p_PauseMenu();
+  void p_PauseSlide();
+  void p_PauseFigure();
+  void p_PauseItems();
+
+  // ===== Console quit prompt, badge notices, buttons (game/quit_prompt.cpp,
+  // game/badges.cpp, game/buttons.cpp) =====
   void p_OuyaQuit();
   void p_ShowBadges();
   int p_Button(int slot, float x, float y, int frame);

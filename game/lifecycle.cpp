@@ -22,8 +22,8 @@ constexpr int kPauseStateAtStart = -1;
 constexpr int kPauseYAtStart = -64;
 constexpr float kConsoleOverscan = 64.0f;
 constexpr int kInputKindJoypad = 1;
-constexpr float kPauseFigureStepAtStart = 25.0f;
-constexpr float kPauseFigureSpeedAtStart = 25.0f;
+constexpr float kPauseAngle1AtStart = 25.0f;
+constexpr float kPauseAngle3AtStart = 25.0f;
 
 constexpr int kMillisPerSecond = 1000;
 constexpr int kMeterWeight = 9;            // meters keep 9/10 of the old reading
@@ -36,7 +36,7 @@ constexpr float kOverlayX = 16.0f;
 constexpr float kOverlayLift = 16.0f;
 constexpr float kWhite = 255.0f;
 
-const char* const kHousecallUrl = "http://localhost//housecall.php";
+const char* const kHousecallUrl = "http://housecall.skarnel.invalid/housecall.php";
 const char* const kHousecallQuery = "hello=1&gameID=";
 
 // Game keys whose hold keeps the key latch set.
@@ -77,8 +77,8 @@ c_MyApp::c_MyApp() {
   gc_assign(m_touchX, Array<int>(kTouchSlots));
   gc_assign(m_touchY, Array<int>(kTouchSlots));
   gc_assign(m_sounds, Array<c_Sound*>(kSoundSlots));
-  m_pauseFigureStep = kPauseFigureStepAtStart;
-  m_pauseFigureSpeed = kPauseFigureSpeedAtStart;
+  m_pauseAngle1 = kPauseAngle1AtStart;
+  m_pauseAngle3 = kPauseAngle3AtStart;
   gc_assign(m_pauseTable, Array<float>(kPauseTableFloats));
 }
 
