@@ -4,7 +4,9 @@
 // there is no stack scanning: roots are registered module globals.
 #include "runtime/gc.h"
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "runtime/errors.h"
@@ -19,6 +21,13 @@ int gc_alloced_bytes = 0, gc_max_alloced_bytes = 0, gc_marked_bytes = 0, gc_free
 gc_object* gc_cache[kGcCacheChains];
 
 namespace {
+
+// Field offsets inside a block, for reading a block whose object has ended.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+constexpr size_t kFlagsOffset = offsetof(gc_object, flags);
+constexpr size_t kSuccOffset = offsetof(gc_object, succ);
+#pragma GCC diagnostic pop
 
 // The size of the block most recently handed out; its constructor reads it.
 int pendingSize = 0;
@@ -61,6 +70,18 @@ void spliceAll(gc_object* from, gc_object* to) {
   makeEmpty(from);
 }
 
+// Returns a dead object's block: small blocks to their cache chain, others to the heap.
+void releaseBlock(void* block, int size) {
+  gc_free_bytes -= size;
+  if (size <= kGcSmallBlockMax) {
+    gc_object* p = static_cast<gc_object*>(block);
+    std::memcpy(reinterpret_cast<char*>(p) + kSuccOffset, &gc_cache[size >> 3], sizeof(gc_object*));
+    gc_cache[size >> 3] = p;
+  } else {
+    std::free(block);
+  }
+}
+
 // Traces queued objects until `target` bytes have been marked (or the queue is empty).
 void drainQueue(long long target) {
   while (gc_marked_bytes < target && !isEmpty(&gc_queued_list)) {
@@ -99,14 +120,15 @@ void* gc_object_alloc(int size) {
   while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
     gc_object* dead = gc_free_list.succ;
     unlink(dead);
-    delete dead;
+    int deadSize = dead->gc_size();  // read before the destructor ends the object's life
+    dead->~gc_object();
+    releaseBlock(dead, deadSize);
   }
 
   void* block;
   if (size <= kGcSmallBlockMax && gc_cache[size >> 3]) {
-    gc_object* p = gc_cache[size >> 3];
-    gc_cache[size >> 3] = p->succ;
-    block = p;
+    block = gc_cache[size >> 3];
+    std::memcpy(&gc_cache[size >> 3], static_cast<char*>(block) + kSuccOffset, sizeof(gc_object*));
   } else {
     block = std::malloc(size);
     if (!block) vxError("Out of memory");
@@ -117,15 +139,12 @@ void* gc_object_alloc(int size) {
   return block;
 }
 
+// Reached from a deleting destructor, after the class destructor: the size
+// is read from the raw block, since the object no longer exists as one.
 void gc_object_free(gc_object* p) {
-  int size = p->gc_size();
-  gc_free_bytes -= size;
-  if (size <= kGcSmallBlockMax) {
-    p->succ = gc_cache[size >> 3];
-    gc_cache[size >> 3] = p;
-  } else {
-    std::free(p);
-  }
+  int flags;
+  std::memcpy(&flags, reinterpret_cast<char*>(p) + kFlagsOffset, sizeof flags);
+  releaseBlock(p, flags & ~7);
 }
 
 void gc_mark(gc_object* p) {

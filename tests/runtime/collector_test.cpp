@@ -28,6 +28,7 @@ struct Forty : Object {
 
 Node* root = nullptr;
 Array<Node*> rootArray;
+Node* ballast = nullptr;  // live objects whose allocation paid off earlier garbage
 
 // Runs steps until a cycle ends (the byte counters reset on a cycle end).
 void finishCycle() {
@@ -41,12 +42,19 @@ class Collector : public ::testing::Test {
     gc_init();
     gc_add_root(root);
     gc_add_root(rootArray);
+    gc_add_root(ballast);
   }
   void SetUp() override {
     root = nullptr;
     rootArray = Array<Node*>();
     finishCycle();
     finishCycle();
+    // Destroy what earlier tests left dead, so each test starts on a clean free list.
+    while (gc_free_bytes > 0) {
+      Node* n = new Node;
+      gc_assign(n->next, ballast);
+      gc_assign(ballast, n);
+    }
     destroyed = 0;
   }
 };
