@@ -41,12 +41,13 @@ void drawPart(Frame& f, int index) {
   float size = 0.6f + 0.4f * ((index / 32) % 8) / 7.0f;  // 0.6 .. 1.0
   switch (index % 8) {
     case 0:
-    case 1:  // round glow
+    case 1:
+    case 2:  // round glow
       glowDot(f, c, 1.5f * size + 0.3f, cast, 1.0f);
       glowDot(f, c, 0.7f * size + 0.2f, kWhite, 1.0f);
       break;
-    case 2:
-    case 3: {  // four-point sparkle
+    case 3:
+    case 4: {  // four-point sparkle
       float turn = rng.range(0, 90);
       for (int k = 0; k < 2; ++k) {
         Vec2 a = polar(c, 3.4f * size, turn + 90 * k), b = polar(c, 3.4f * size, turn + 90 * k + 180);
@@ -57,24 +58,21 @@ void drawPart(Frame& f, int index) {
       glowDot(f, c, 0.7f * size, kWhite, 1.0f);
       break;
     }
-    case 4: {  // streak
+    case 5:  // six-ray star
+      for (int k = 0; k < 3; ++k)
+        stroke(f, {polar(c, 3.0f * size, k * 60.0f), polar(c, 3.0f * size, k * 60.0f + 180)}, false,
+               neon(cast, 0.45f, 0.45f, 0.4f));
+      glowDot(f, c, 0.8f * size, kWhite, 1.0f);
+      break;
+    case 6: {  // streak
       float turn = rng.range(0, 180);
       Stroke s = neon(cast, 0.8f * size + 0.2f, 0.6f, 0.5f);
       s.hot = 0.7f;
       stroke(f, {polar(c, 2.8f, turn), polar(c, 2.8f, turn + 180)}, false, s);
       break;
     }
-    case 5:  // ring
-      strokeCircle(f, c, 1.8f + size, neon(cast, 0.6f, 0.5f, 0.45f));
-      break;
-    case 6:  // diamond
+    default:  // diamond
       body(f, regularPolygon(c, 2.6f * size + 0.4f, 4, rng.range(0, 90)), {cast, 0.6f}, neon(cast, 0.5f, 0.5f, 0.5f));
-      break;
-    default:  // six-ray star
-      for (int k = 0; k < 3; ++k)
-        stroke(f, {polar(c, 3.0f * size, k * 60.0f), polar(c, 3.0f * size, k * 60.0f + 180)}, false,
-               neon(cast, 0.45f, 0.45f, 0.4f));
-      glowDot(f, c, 0.8f * size, kWhite, 1.0f);
       break;
   }
 }

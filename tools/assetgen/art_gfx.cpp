@@ -57,7 +57,7 @@ void drawFrame(Frame& f, int index) {
     for (int i = 0; i < 4; ++i) stroke(f, arc(c, 12, i * 90 + 15, i * 90 + 75, 10), false, s);
     glowDot(f, c, 1.2f, kWhite, 1.0f);
   } else if (index == 7) {  // the ship, drawn at scale 0.5: heavy lines
-    drawShip(f, c, 30.0f, kMint, 2.6f, 2.4f);
+    drawShip(f, c + Vec2{0, 0.5f}, 32.0f, kMint, 2.8f, 2.2f);
   } else if (index == 8) {
     drawPickup(f, c);
   } else if (index == 9) {
