@@ -55,16 +55,6 @@ TEST_F(ControlsTest, EveryKeyboardKeyAndJoystickButtonOfTheTableCounts) {
   EXPECT_EQ(app->p_PlayKey(16, 1, 0), 0) << "game keys 16 and 17 have no sources";
 }
 
-TEST_F(ControlsTest, VirtualButtonsCountForTheirGameKeys) {
-  const KeySource virtuals[] = {{0, 0}, {3, 3}, {5, 5}, {8, 8}, {10, 10}, {15, 15}, {99, 16}, {99, 17}, {99, 19}};
-  for (const KeySource& v : virtuals) {
-    app->m_iCadeState[v.code] = kVirtualButtonPressed;
-    EXPECT_EQ(app->p_PlayKey(v.gameKey, 0, -1), 1);
-    app->m_iCadeState[v.code] = 0;
-    EXPECT_EQ(app->p_PlayKey(v.gameKey, 0, -1), 0);
-  }
-}
-
 TEST_F(ControlsTest, PlayerMinusOneIsTheKeyboardAloneAndNeverReportsKey98) {
   Press(kKeyEsc);
   EXPECT_EQ(app->p_PlayKey(99, 1, -1), 1);
@@ -143,19 +133,6 @@ TEST_F(ControlsTest, LeftAndRightTogetherHoldTheTurnRate) {
   EXPECT_NEAR(rate, 1.8f, 1e-4);
   Press(kKeyLeftArrow);
   for (int n = 0; n < 10; ++n) EXPECT_NEAR(TurnOfOneUpdate(), rate, 1e-4);
-}
-
-TEST_F(ControlsTest, SteeringIndicatorShowsOnlyWithTheStatisticsOverlay) {
-  Press(kKeyUpArrow);
-  app->m_drawLen = 0;
-  app->p_AnalogueControl();
-  EXPECT_EQ(app->m_drawLen, 0);
-  EXPECT_FLOAT_EQ(app->m_steerY, -0.15f);
-  vx_Velmar_DebugMode = 1;
-  app->p_AnalogueControl();
-  ASSERT_EQ(app->m_drawLen, 2 * kDrawCommandFloats);
-  EXPECT_EQ(app->m_drawList[kCmdKind], kCmdKindOval);
-  EXPECT_FLOAT_EQ(app->m_drawList[kDrawCommandFloats + kCmdY], 480 - 64 + 52 * -0.3f);
 }
 
 TEST_F(ControlsTest, ICadeLettersPressAndReleaseVirtualButtons) {
@@ -272,16 +249,6 @@ TEST_F(ControlsTest, OnScreenPadPressesItsButtonsAndKeepsToTheScreen) {
   app->m_touchX[1] = 240;
   app->p_OnScreenControls();
   EXPECT_EQ(app->m_settings[12], 12) << "spreading two fingers by 40 grows the pad by 2";
-}
-
-TEST_F(ControlsTest, TiltIndicatorEasesTowardTheReadingAndSnaps) {
-  input->p_MotionEvent(c_VXGameEvent::MotionAccel, 0, 0.4f, -0.2f, 0);
-  app->p_TiltControl();
-  EXPECT_FLOAT_EQ(app->m_tiltX, 0.1f);
-  EXPECT_FLOAT_EQ(app->m_tiltY, -0.05f);
-  for (int n = 0; n < 30; ++n) app->p_TiltControl();
-  EXPECT_EQ(app->m_tiltX, 0.4f);
-  EXPECT_EQ(app->m_tiltY, -0.2f);
 }
 
 }  // namespace

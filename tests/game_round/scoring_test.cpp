@@ -65,17 +65,6 @@ TEST_F(ScoringTest, NextPlaceLineAgainstEmptyPartAndFullTables) {
   EXPECT_EQ(TextRuns().at(1), "2nd00000800") << "empty places below count as beaten";
 }
 
-TEST_F(ScoringTest, TheTableOfTheCurrentDifficultyIsUsed) {
-  app->m_difficulty = kDifficultyHard;
-  FillBest({900, 800, 700, 600, 500, 400, 300, 200, 150, 120});
-  app->m_score = 100;
-  ShowScore();
-  EXPECT_EQ(TextRuns().at(1), "11th00000120");
-  app->m_difficulty = kDifficultyEasy;
-  ShowScore();
-  EXPECT_EQ(TextRuns().at(1), "1st00000000");
-}
-
 TEST_F(ScoringTest, OneLifeIconPerSpareLife) {
   app->m_play[kPlayLives] = 3;
   ShowScore();
@@ -90,14 +79,6 @@ TEST_F(ScoringTest, OneLifeIconPerSpareLife) {
   app->m_play[kPlayLives] = -1;
   ShowScore();
   EXPECT_EQ(CountImages(kSlotIcons, 11), 0);
-}
-
-TEST_F(ScoringTest, HiddenHudDrawsNothingButStillCatchesUp) {
-  app->m_hideHud = 1;
-  app->m_score = 3;
-  ShowScore();
-  EXPECT_EQ(app->m_drawLen, 0);
-  EXPECT_EQ(app->m_shownScore, 3);
 }
 
 TEST_F(ScoringTest, PlaceNames) {
