@@ -54,7 +54,7 @@ const char* const kCreditText[] = {
     "Ilsa Velmar",
     "",
     "Font : EditUndo",
-    "by Brian Kent",
+    "by Rune Askel",
     "Lowercase added by",
     "Ilsa Velmar",
     "",
