@@ -89,6 +89,21 @@ constexpr int kRockFrameOffsets = 6;
 constexpr int kDebrisFrames = 15;
 constexpr int kSparkFrames = 255;
 constexpr int kBackgroundFullAlpha = -123;  // p_DoBG: draw the background opaque
+constexpr int kFieldRed = 0;                // the field's deep blue background
+constexpr int kFieldGreen = 10;
+constexpr int kFieldBlue = 20;
+// Highest satellite index and their spacing in degrees, by difficulty.
+constexpr int kSatLastEasy = 2;
+constexpr float kSatSpacingEasy = 120;
+constexpr int kSatLastNormal = 3;
+constexpr float kSatSpacingNormal = 90;
+constexpr int kSatLastHard = 5;
+constexpr float kSatSpacingHard = 60;
+constexpr float kTumbleChangeChance = 2.0f / 16;   // per update, a new tumble spin
+constexpr float kTumbleSpinMax = 5;
+constexpr float kWaveSpread = 130;          // degrees of the fan a wave leaves in
+constexpr float kWaveLeftmost = -155;       // fan toward the left from the right side
+constexpr float kWaveRightmost = 25;        // fan toward the right from the left side
 constexpr int kRoundStartCounter = 11;
 constexpr int kMaxTableIndex = 499;         // star and particle counts accepted by the resets
 
@@ -163,7 +178,7 @@ void c_MyApp::p_LoadGame() {
 // ---------------------------------------------------------------------------
 
 void c_MyApp::p_Game() {
-  p_DoBG(0, 10, 20, kBackgroundFullAlpha);
+  p_DoBG(kFieldRed, kFieldGreen, kFieldBlue, kBackgroundFullAlpha);
   p_DoStarRot(m_play[kPlaySatSpeed] * kStarFieldSpeedShare);
   p_AnalogueControl();
   p_StepDebris();
@@ -266,14 +281,14 @@ void c_MyApp::p_StepSatellites() {
   p_ResetDraw();
   float spacing;
   if (m_difficulty == kDifficultyEasy) {
-    m_satCount = 2;
-    spacing = 120;
+    m_satCount = kSatLastEasy;
+    spacing = kSatSpacingEasy;
   } else if (m_difficulty == kDifficultyHard) {
-    m_satCount = 5;
-    spacing = 60;
+    m_satCount = kSatLastHard;
+    spacing = kSatSpacingHard;
   } else {
-    m_satCount = 3;
-    spacing = 90;
+    m_satCount = kSatLastNormal;
+    spacing = kSatSpacingNormal;
   }
   float now = static_cast<float>(vx_app_Millisecs());
   for (int k = 0; k <= m_satCount; ++k) {
@@ -350,7 +365,7 @@ void c_MyApp::p_StepShip() {
   float speed = std::sqrt(vx * vx + vy * vy) * kShipDrag;
   if (m_play[kPlayHitTimer] > 0) {
     m_play[kPlayShipFacing] += m_play[kPlayTumbleSpin];
-    if (Rnd() * 16 < 2) m_play[kPlayTumbleSpin] = Rnd() * 10 - 5;
+    if (Rnd() < kTumbleChangeChance) m_play[kPlayTumbleSpin] = Rnd() * 2 * kTumbleSpinMax - kTumbleSpinMax;
   } else if (m_difficulty == kDifficultyHard && speed > kShipTopSpeedHard) {
     speed = kShipTopSpeedHard;
   } else {
@@ -444,10 +459,10 @@ void c_MyApp::p_CollectPickup() {
   float headingBase;
   if (px <= W() / 2) {
     px = W() - kPickupInset;
-    headingBase = -155;
+    headingBase = kWaveLeftmost;
   } else {
     px = kPickupInset;
-    headingBase = 25;
+    headingBase = kWaveRightmost;
   }
   m_play[kPlayPickupTimer] = kPickupStartTimer;
   m_play[kPlayPathNumber] += 1;
@@ -458,7 +473,7 @@ void c_MyApp::p_CollectPickup() {
   m_play[kPlayPickupSparkle] = 0;
   if (wave < 0) return;
   int rocks = static_cast<int>(std::floor(wave / kWaveRocksPer)) + 1;
-  for (int n = 0; n < rocks; ++n) p_SpawnRockUnchecked(px, py, Rnd() * 130 + headingBase, kRockWaveSize);
+  for (int n = 0; n < rocks; ++n) p_SpawnRockUnchecked(px, py, Rnd() * kWaveSpread + headingBase, kRockWaveSize);
 }
 
 // Rocks drift, spin and bounce; bullets fly and shatter the rocks they meet.
