@@ -183,7 +183,10 @@ def round_reaches_pickup_and_pauses():
     if running_a == running_b:
         fail("the satellites do not move while the round runs")
 
-    xdo("key", "Escape")
+    # Game keys are read as held, so the key stays down for a few updates.
+    xdo("keydown", "Escape")
+    time.sleep(0.15)
+    xdo("keyup", "Escape")
     time.sleep(0.5)
     paused_a = magenta_mask(game.shot())
     time.sleep(1.0)
