@@ -14,14 +14,17 @@
 
 namespace audio_test {
 
+// The folder outlives every static destructor (it is never freed), so the
+// clean-up at exit still has its path.
 inline std::filesystem::path scratchFolder() {
-  static std::filesystem::path dir = [] {
-    std::filesystem::path d = std::filesystem::temp_directory_path() / ("tarvik_audio_" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
+  static const std::filesystem::path* dir = [] {
+    auto* d = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                        ("tarvik_audio_" + std::to_string(getpid())));
+    std::filesystem::create_directories(*d);
     std::atexit([] { std::filesystem::remove_all(scratchFolder()); });
     return d;
   }();
-  return dir;
+  return *dir;
 }
 
 // Runs a tool that writes `name` into the scratch folder; the path, or empty
