@@ -57,14 +57,14 @@ class Game:
         self.started = time.monotonic()
         self.proc = subprocess.Popen([GAME], stdout=self.out, stderr=subprocess.STDOUT)
         self.win = ""
-        for _ in range(50):
+        for _ in range(200):                       # a loaded machine starts slowly
             self.win = xdo("search", "--onlyvisible", "--name", "Skarnel|GLFW").split("\n")[0]
             if self.win:
                 break
             time.sleep(0.1)
         if not self.win:
             fail("no window")
-        time.sleep(1.5)   # the asset loader's 15 updates and the title
+        time.sleep(2.5)   # the asset loader's 15 updates and the title
 
     def origin(self):
         geo = xdo("getwindowgeometry", self.win)
