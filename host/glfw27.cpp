@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 // The 2.7 names are captured here: GLFW 3's header reuses some of them as macros.
 namespace v27 {
@@ -65,6 +66,8 @@ struct State {
   GLFWmousebuttonfun mousebuttonfun = nullptr;
   GLFWmouseposfun mouseposfun = nullptr;
   GLFWwindowclosefun closefun = nullptr;
+  // Kept across windows: every window opens with the last title set.
+  std::string title = kDefaultTitle;
   int keyFrom3[GLFW_KEY_LAST + 1];
   int keyTo3[v27::kKeyLast + 1];
 };
@@ -285,7 +288,7 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
   state.hintRefreshRate = 0;
   state.hintNoResize = false;
   GLFWmonitor* monitor = mode == v27::kFullscreen ? glfwGetPrimaryMonitor() : nullptr;
-  GLFWwindow* window = glfwCreateWindow(width, height, kDefaultTitle, monitor, nullptr);
+  GLFWwindow* window = glfwCreateWindow(width, height, state.title.c_str(), monitor, nullptr);
   if (!window) return 0;
   state.window = window;
   glfwMakeContextCurrent(window);
@@ -306,6 +309,7 @@ void glfwCloseWindow() {
 }
 
 void glfwSetWindowTitle(const char* title) {
+  state.title = title;
   if (state.window) ::glfwSetWindowTitle(state.window, title);
 }
 

@@ -37,16 +37,16 @@ void VXGlfwGame::SetGlfwWindow(int width, int height, int redBits, int greenBits
   glfwGetDesktopMode(&desktop);
   glfwCloseWindow();
 
+  // Titled before it opens: the layer gives every window, full screen ones
+  // included, the last title set, so none ever shows a default name.
+  glfwSetWindowTitle(kWindowTitle);
   glfwOpenWindowHint(GLFW_REFRESH_RATE, kRefreshRateHint);
   glfwOpenWindowHint(GLFW_WINDOW_NO_RESIZE, false);
   glfwOpenWindow(width, height, redBits, greenBits, blueBits, alphaBits, depthBits, stencilBits,
                  fullscreen ? GLFW_FULLSCREEN : GLFW_WINDOW);
   ++glfwGraphicsSeq;
 
-  if (!fullscreen) {
-    glfwSetWindowPos((desktop.Width - width) / 2, (desktop.Height - height) / 2);
-    glfwSetWindowTitle(kWindowTitle);
-  }
+  if (!fullscreen) glfwSetWindowPos((desktop.Width - width) / 2, (desktop.Height - height) / 2);
   if (swapInterval >= 0) glfwSwapInterval(swapInterval);
   glfwEnable(GLFW_KEY_REPEAT);
   glfwDisable(GLFW_AUTO_POLL_EVENTS);

@@ -1,7 +1,8 @@
 // A small application for the window tests: it reports on standard output
 // what the framework hands it (start, key hits with their held state,
-// characters, focus changes, update pacing) and re-creates its window or quits
-// on keys, so a test can drive the real host with real X events.
+// characters, focus changes, update pacing) and re-creates its window (R
+// windowed, F full screen) or quits on keys, so a test can drive the real
+// host with real X events.
 #include <cstdio>
 
 #include "host/app.h"
@@ -12,6 +13,9 @@ constexpr int kRate = 60;
 constexpr int kKeyF4 = 115;
 constexpr int kKeyR = 82;
 constexpr int kKeyH = 72;
+constexpr int kKeyF = 70;
+constexpr int kWindowWidth = 640, kWindowHeight = 480;
+constexpr int kFullscreenFlag = 1;
 
 void Say(const char* format, int a = 0, int b = 0, int c = 0) {
   std::printf(format, a, b, c);
@@ -34,8 +38,13 @@ class WindowApp : public c_App {
     while (int c = vx_input_GetChar()) Say("char %d", c);
     if (vx_input_KeyHit(kKeyF4)) vx_app_EndApp();
     if (vx_input_KeyHit(kKeyR)) {
-      vx_app__game->SetDeviceWindow(640, 480, 0);
+      vx_app__game->SetDeviceWindow(kWindowWidth, kWindowHeight, 0);
       Say("recreated %d", vx_input_KeyDown(kKeyH));
+    }
+    if (vx_input_KeyHit(kKeyF)) {
+      VXDisplayMode* desktop = vx_app__game->GetDesktopMode();
+      vx_app__game->SetDeviceWindow(desktop->width, desktop->height, kFullscreenFlag);
+      Say("fullscreen %d %d", vx_app__game->GetDeviceWidth(), vx_app__game->GetDeviceHeight());
     }
   }
   void p_OnSuspend() override { Say("suspend"); }

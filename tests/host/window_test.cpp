@@ -1,6 +1,7 @@
 // The real window under Xvfb with real X input: size, title and centring,
 // key hits and characters from XTEST key events, held keys released across
-// a window re-creation, the close request and F4 ending the process with
+// a window re-creation, every re-created window (windowed and full screen)
+// titled Skarnel, the close request and F4 ending the process with
 // status 0, focus loss and return, update pacing and the CPU the process
 // uses running and suspended. Drives tests/host/window_app.cpp.
 // gtest first: Xlib defines None as a macro.
@@ -157,6 +158,19 @@ class WindowTest : public ::testing::Test {
     XFlush(display);
   }
 
+  // The name of the application's one window, found by its process id so a
+  // window under any name is seen; it becomes the window the test works on.
+  std::string TitleOfTheAppWindow() {
+    window = std::strtoul(Output("xdotool search --pid " + std::to_string(app->Pid()) + " | head -n 1").c_str(),
+                          nullptr, 10);
+    if (window == 0) return "(no window)";
+    char* name = nullptr;
+    if (!XFetchName(display, window, &name) || !name) return "(no name)";
+    std::string title = name;
+    XFree(name);
+    return title;
+  }
+
   Display* display = nullptr;
   std::unique_ptr<AppProcess> app;
   Window window = 0;
@@ -208,6 +222,19 @@ TEST_F(WindowTest, RecreatingTheWindowReleasesAHeldKey) {
   Keys("key r");
   EXPECT_EQ(app->WaitFor("recreated"), "recreated 0");
   Keys("keyup h");
+}
+
+TEST_F(WindowTest, RecreatedWindowsWindowedAndFullScreenAreTitledSkarnel) {
+  Keys("key r");
+  ASSERT_EQ(app->WaitFor("recreated"), "recreated 0");
+  EXPECT_EQ(TitleOfTheAppWindow(), "Skarnel");
+  Keys("windowfocus --sync " + std::to_string(window));
+  Keys("key f");
+  std::string line = app->WaitFor("fullscreen");
+  XWindowAttributes root;
+  XGetWindowAttributes(display, DefaultRootWindow(display), &root);
+  EXPECT_EQ(line, "fullscreen " + std::to_string(root.width) + " " + std::to_string(root.height));
+  EXPECT_EQ(TitleOfTheAppWindow(), "Skarnel");
 }
 
 TEST_F(WindowTest, CloseRequestEndsTheProcessWithStatusZero) {
