@@ -1,5 +1,5 @@
 // The real window under Xvfb with real X input: size, title and centring,
-// key hits and characters from XTEST key events, held keys released across
+// key hits and characters from XTEST key events, key repeat, held keys released across
 // a window re-creation, every re-created window (windowed and full screen)
 // titled Skarnel, the close request and F4 ending the process with
 // status 0, focus loss and return, update pacing and the CPU the process
@@ -214,6 +214,22 @@ TEST_F(WindowTest, TypedAndSpecialCharactersArrive) {
   EXPECT_EQ(app->WaitFor("char"), "char 65573");
   Keys("key Delete");
   EXPECT_EQ(app->WaitFor("char"), "char 127");
+}
+
+// The X server's autorepeat (on by default, for XTEST keys too) sends a held
+// key's press again and again: its character repeats while it counts one hit.
+TEST_F(WindowTest, AHeldKeyRepeatsItsCharacterAndCountsOneHit) {
+  constexpr int kRepeatsWanted = 4;
+  Keys("keydown a");
+  int chars = 0, hits = 0;
+  std::string line;
+  while (chars < kRepeatsWanted && !(line = app->WaitFor("")).empty()) {
+    if (line == "char 97") ++chars;
+    if (line.rfind("hit 65 ", 0) == 0) ++hits;
+  }
+  Keys("keyup a");
+  EXPECT_EQ(chars, kRepeatsWanted);
+  EXPECT_EQ(hits, 1);
 }
 
 TEST_F(WindowTest, RecreatingTheWindowReleasesAHeldKey) {
