@@ -60,8 +60,6 @@ constexpr float kListIntroSlide = 4;
 constexpr float kBestListY = 60;
 constexpr float kRecentListDrop = 20;
 constexpr int kListDigits = 11;
-constexpr int kRecentListOffset = 30;
-constexpr int kScoresPerDifficulty = 10;
 
 // Gear and wheel.
 constexpr float kHubInsetX = 38;
@@ -260,7 +258,7 @@ void c_MyApp::p_MenuScoreLists(float panel) {
   float rowHeight = kListTextSize * (lineHeight > 0 ? lineHeight : kFontLineHeight);
   int rows = static_cast<int>(std::floor((H() - kListBottomMargin - H() / 2) / rowHeight));
   rows = ClampInt(rows, 1, kListRowsMax);
-  int best = (m_difficulty - 1) * kScoresPerDifficulty;
+  int best = (m_difficulty - 1) * kScoresPerList;
   float x = W() - panel - kListIntroSlide * m_menuIntro + kListIndent;
 
   p_ResetDraw();
@@ -268,7 +266,7 @@ void c_MyApp::p_MenuScoreLists(float panel) {
   p_SetCol(255, 200, 100, 1);
   p_Text(x, kBestListY, p_MenuScoreText(best, rows, "Top ", "Highscore"), 0, 1, 0);
   p_SetCol(200, 255, 100, 1);
-  p_Text(x, H() / 2 + kRecentListDrop, p_MenuScoreText(best + kRecentListOffset, rows, "Last ", "Last"), 0, 1, 0);
+  p_Text(x, H() / 2 + kRecentListDrop, p_MenuScoreText(best + kRecentScoresOffset, rows, "Last ", "Last"), 0, 1, 0);
   p_ResetDraw();
 }
 

@@ -16,9 +16,7 @@ constexpr int kBadgeBits = 32;
 constexpr int kBadgeSectionItems = kBadgeWords + 1;   // words and checksum
 constexpr int kScoreGroups = 8;                       // groups written
 constexpr int kScoreGroupsRead = 3;                   // Easy, Normal, Hard
-constexpr int kScoresPerList = 10;
 constexpr int kScoreGroupItems = 2 * kScoresPerList + 1;
-constexpr int kRecentOffset = 30;                     // recent list after the three best lists
 constexpr int kOnScreenMinPos = 64;
 constexpr int kOnScreenSmallSize = 7;
 constexpr int kOnScreenDefaultSize = 10;
@@ -63,7 +61,7 @@ int c_MyApp::p_Save() {
     int sum = 0;
     for (int k = 0; k < kScoresPerList; ++k) {
       int best = m_highScores[kScoresPerList * g + k];
-      int recent = m_highScores[kScoresPerList * g + kRecentOffset + k];
+      int recent = m_highScores[kScoresPerList * g + kRecentScoresOffset + k];
       put(best);
       put(recent);
       sum = wrapAdd(sum, wrapMul(k + 4, best));
@@ -140,14 +138,14 @@ void c_MyApp::p_Load() {
       int best = item(first + 2 * k);
       int recent = item(first + 2 * k + 1);
       m_highScores[kScoresPerList * g + k] = best;
-      m_highScores[kRecentOffset + kScoresPerList * g + k] = recent;
+      m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = recent;
       sum = wrapAdd(sum, wrapMul(k + 4, best));
       sum = wrapAdd(sum, wrapMul(k + 3 + g, recent));
     }
     if (item(checksumItem) != sum) {
       for (int k = 0; k < kScoresPerList; ++k) {
         m_highScores[kScoresPerList * g + k] = 0;
-        m_highScores[kRecentOffset + kScoresPerList * g + k] = 0;
+        m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = 0;
       }
     }
   }

@@ -7,8 +7,6 @@
 #include "game/app.h"
 
 namespace {
-constexpr int kTableSize = 10;
-constexpr int kRecentListOffset = 30;       // last scores follow the three best lists
 constexpr int kScoreDigits = 8;
 constexpr int kCatchUpDivisor = 6;
 constexpr int kCatchUpSnap = 5;
@@ -55,10 +53,10 @@ void c_MyApp::p_ScoreDisplay() {
   p_Text(kHudMargin, kHudMargin, p_rstr(m_shownScore, kScoreDigits, String("0")), 0, 1, 0);
 
   // The best place the score has not yet passed (the top entry is never compared).
-  int b = kTableSize * (m_difficulty - 1);
-  int place = kTableSize;
-  int target = m_highScores[b + kTableSize - 1];
-  for (int k = kTableSize - 1; k >= 1; --k) {
+  int b = kScoresPerList * (m_difficulty - 1);
+  int place = kScoresPerList;
+  int target = m_highScores[b + kScoresPerList - 1];
+  for (int k = kScoresPerList - 1; k >= 1; --k) {
     if (m_highScores[b + k] < m_score || m_highScores[b + k] == 0) {
       place = k - 1;
       target = m_highScores[b + k - 1];
@@ -94,9 +92,9 @@ String c_MyApp::p_Nth(int n) {
 
 // The place the current score earns; ties take the better place. Leaves it in m_i.
 String c_MyApp::p_MyNth() {
-  int b = kTableSize * (m_difficulty - 1);
+  int b = kScoresPerList * (m_difficulty - 1);
   m_i = 0;
-  for (int k = 1; k <= kTableSize; ++k) {
+  for (int k = 1; k <= kScoresPerList; ++k) {
     if (m_score >= m_highScores[b + k - 1]) {
       m_i = k;
       break;
@@ -175,21 +173,21 @@ void c_MyApp::p_LoadMenu() {
 // Enters the final score: into the best list when it beats an entry (ties go
 // below), and always as the newest of the last scores.
 void c_MyApp::p_RecordScore() {
-  int base = (m_difficulty - 1) * kTableSize;
+  int base = (m_difficulty - 1) * kScoresPerList;
   m_newRank = -1;
   m_scoreBase = base;
-  for (int k = 0; k < kTableSize; ++k) {
+  for (int k = 0; k < kScoresPerList; ++k) {
     if (m_highScores[base + k] < m_score) {
       m_newRank = k;
       break;
     }
   }
   if (m_newRank >= 0) {
-    for (int k = kTableSize - 1; k > m_newRank; --k) m_highScores[base + k] = m_highScores[base + k - 1];
+    for (int k = kScoresPerList - 1; k > m_newRank; --k) m_highScores[base + k] = m_highScores[base + k - 1];
     m_highScores[base + m_newRank] = m_score;
   }
-  m_scoreBase = base + kRecentListOffset;
-  for (int k = kTableSize - 1; k > 0; --k) m_highScores[m_scoreBase + k] = m_highScores[m_scoreBase + k - 1];
+  m_scoreBase = base + kRecentScoresOffset;
+  for (int k = kScoresPerList - 1; k > 0; --k) m_highScores[m_scoreBase + k] = m_highScores[m_scoreBase + k - 1];
   m_highScores[m_scoreBase] = m_score;
 }
 
