@@ -14,6 +14,7 @@ phase is read from a screenshot, and the flight starts at the moment that
 lets the ship pass both places where their path crosses its line while they
 are away. A knocked ship makes the attempt start over (at most four times).
 """
+import atexit
 import math
 import os
 import random
@@ -25,8 +26,31 @@ import time
 GAME = os.path.abspath(sys.argv[1])
 RANDOM_SECONDS = float(sys.argv[2]) if len(sys.argv) > 2 else float(os.environ.get("ROUND_RANDOM_SECONDS", "180"))
 
+
+def own_display():
+    """Starts an Xvfb on a display number the server picks itself, so runs
+    that start at the same moment never share or fight over one."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                               "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n"):           # the number and its newline may come apart
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    number = number.decode().strip()
+    os.close(read_end)
+    if not number:
+        print("FAIL: Xvfb did not start")
+        sys.exit(1)
+    os.environ["DISPLAY"] = ":" + number
+    atexit.register(server.terminate)
+
+
 if not os.environ.get("DISPLAY"):
-    os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", sys.executable] + sys.argv)
+    own_display()
 
 WORK = tempfile.mkdtemp()
 os.chdir(WORK)
@@ -63,7 +87,8 @@ class Game:
                 break
             time.sleep(0.1)
         if not self.win:
-            fail("no window")
+            self.out.flush()
+            fail(f"no window (game status {self.proc.poll()}): {open('out.txt').read()[-600:]}")
         time.sleep(2.5)   # the asset loader's 15 updates and the title
 
     def origin(self):
