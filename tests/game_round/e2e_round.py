@@ -121,6 +121,13 @@ class Game:
         return self.proc.poll() is None
 
     def quit(self):
+        # Keys may have switched to full screen and back through the option
+        # box; without a window manager the new window has no focus until
+        # someone gives it, as a window manager would.
+        win = xdo("search", "--onlyvisible", "--name", "Skarnel").split("\n")[0]
+        if win:
+            self.win = win
+            xdo("windowfocus", "--sync", win)
         xdo("key", "F4")
         try:
             return self.proc.wait(10)
