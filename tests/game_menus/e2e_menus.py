@@ -32,6 +32,8 @@ NORMAL_GROUP_START = 35 + 21   # items of the Normal best/recent pairs
 
 def fail(message):
     print("FAIL:", message)
+    # End every game this script started, so no window outlives a failed run.
+    subprocess.run(["pkill", "-P", str(os.getpid())])
     sys.exit(1)
 
 
@@ -76,7 +78,7 @@ class Game:
             self.proc = subprocess.Popen([GAME], stdout=self.out, stderr=subprocess.STDOUT)
             self.win = ""
             for _ in range(80):
-                self.win = xdo("search", "--onlyvisible", "--name", "Skarnel|GLFW").split("\n")[0]
+                self.win = xdo("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "Skarnel").split("\n")[0]
                 if self.win or self.proc.poll() is not None:
                     break
                 time.sleep(0.1)

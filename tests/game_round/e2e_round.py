@@ -68,6 +68,8 @@ FLIGHT_SECONDS = 10                  # thrust long enough to reach x 560 after 7
 
 def fail(message):
     print("FAIL:", message)
+    # End every game this script started, so no window outlives a failed run.
+    subprocess.run(["pkill", "-P", str(os.getpid())])
     sys.exit(1)
 
 
@@ -82,7 +84,7 @@ class Game:
         self.proc = subprocess.Popen([GAME], stdout=self.out, stderr=subprocess.STDOUT)
         self.win = ""
         for _ in range(200):                       # a loaded machine starts slowly
-            self.win = xdo("search", "--onlyvisible", "--name", "Skarnel|GLFW").split("\n")[0]
+            self.win = xdo("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "Skarnel").split("\n")[0]
             if self.win:
                 break
             time.sleep(0.1)
@@ -124,7 +126,7 @@ class Game:
         # Keys may have switched to full screen and back through the option
         # box; without a window manager the new window has no focus until
         # someone gives it, as a window manager would.
-        win = xdo("search", "--onlyvisible", "--name", "Skarnel").split("\n")[0]
+        win = xdo("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "Skarnel").split("\n")[0]
         if win:
             self.win = win
             xdo("windowfocus", "--sync", win)
@@ -161,14 +163,22 @@ def satellite_phase(pixels):
     return math.degrees(math.atan2(sy, sx)) * SAT_SPACING / 360 % SAT_SPACING
 
 
+START_TRIES = 8
+
+
 def fly_to_pickup(game):
     """Starts a round and thrusts along the ship's line; True once the pickup moved."""
-    xdo("keydown", "space")
-    time.sleep(0.3)
-    xdo("keyup", "space")
-    time.sleep(0.5)
-    pixels, taken = game.timed_shot()
-    if count(pixels, 586, 222, 630, 258, yellow) < 20:
+    # A loaded machine may still be loading or showing the title: confirm
+    # until the round's pickup shows, for a bounded number of tries.
+    for _ in range(START_TRIES):
+        xdo("keydown", "space")
+        time.sleep(0.3)
+        xdo("keyup", "space")
+        time.sleep(0.5)
+        pixels, taken = game.timed_shot()
+        if count(pixels, 586, 222, 630, 258, yellow) >= 20:
+            break
+    else:
         fail("no pickup at the right after the round started")
     # Start the thrust when the satellites will be clear of both crossings.
     phase = satellite_phase(pixels)

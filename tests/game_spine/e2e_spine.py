@@ -53,6 +53,8 @@ INDICATOR_SHOWN = 300
 
 def fail(message):
     print("FAIL:", message, flush=True)
+    # End every game this script started, so no window outlives a failed run.
+    subprocess.run(["pkill", "-P", str(os.getpid())])
     sys.exit(1)
 
 
@@ -118,7 +120,7 @@ class Game:
             self.proc = subprocess.Popen([binary], stdout=self.out, stderr=subprocess.STDOUT)
             self.win = ""
             for _ in range(WAIT_SECONDS * 10):
-                self.win = xdo("search", "--onlyvisible", "--name", "^Skarnel$").split("\n")[0]
+                self.win = xdo("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "^Skarnel$").split("\n")[0]
                 if self.win or self.proc.poll() is not None:
                     break
                 time.sleep(0.1)
@@ -133,7 +135,7 @@ class Game:
 
     def focus(self):
         # Without a window manager a new window gets no focus of its own.
-        self.win = xdo("search", "--onlyvisible", "--name", "^Skarnel$").split("\n")[0]
+        self.win = xdo("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "^Skarnel$").split("\n")[0]
         if not self.win:
             fail("no window titled Skarnel")
         xdo("windowfocus", "--sync", self.win)
@@ -155,7 +157,7 @@ class Game:
 
     def switch_screen(self, size):
         press("F11", after=0.5)
-        wait_until(lambda: xdo("search", "--onlyvisible", "--name", "^Skarnel$") != "", "no window after F11")
+        wait_until(lambda: xdo("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "^Skarnel$") != "", "no window after F11")
         self.focus()
         wait_until(lambda: self.size() == size, f"F11 gave {self.size()}, not {size}")
 

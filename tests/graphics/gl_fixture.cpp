@@ -41,6 +41,9 @@ const auto* const environment = ::testing::AddGlobalTestEnvironment(new Graphics
 void OpenTestWindow() {
   CloseTestWindow();
   glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+  // Never take the keyboard focus from a game that another test is driving.
+  glfwWindowHint(GLFW_FOCUSED, GLFW_FALSE);
+  glfwWindowHint(GLFW_FOCUS_ON_SHOW, GLFW_FALSE);
   window = glfwCreateWindow(kTestWindowWidth, kTestWindowHeight, "graphics test", nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   glfwMakeContextCurrent(window);
