@@ -68,6 +68,9 @@ def items():
     return [int(v) for v in open(STATE).read().split("|")[:-1]]
 
 
+QUIT_SECONDS = 20
+
+
 class Game:
     def __init__(self):
         # The X server of this shared machine now and then refuses a new
@@ -100,12 +103,15 @@ class Game:
                                     capture_output=True, text=True, check=True).stdout)
 
     def quit(self):
+        # Give the window the keyboard, as a window manager would, in case
+        # another client on this display took it.
+        xdo("windowfocus", "--sync", self.win)
         xdo("key", "F4")
         try:
-            status = self.proc.wait(10)
+            status = self.proc.wait(QUIT_SECONDS)
         except subprocess.TimeoutExpired:
             self.proc.kill()
-            fail("F4 did not end the game")
+            fail("F4 did not end the game: " + open("out.txt").read()[-300:])
         if status != 0:
             fail(f"exit status {status}")
         return open("out.txt").read()
