@@ -6,7 +6,7 @@ set -eu
 case "game.draw_list" in
   *${2:-}*)
     if [ -z "${DISPLAY:-}" ]; then
-      xvfb-run -a -s "-screen 0 1280x1024x24" "$1/bench_draw_list" --benchmark_min_time=1
+      xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$1/bench_draw_list" --benchmark_min_time=1
     else
       "$1/bench_draw_list" --benchmark_min_time=1
     fi ;;

@@ -36,7 +36,7 @@ run_scene() {
 }
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
 fi
 for scene in $SCENES; do
   if wanted "$scene"; then run_scene "$scene"; fi

@@ -20,7 +20,7 @@ import time
 
 GAME = os.path.abspath(sys.argv[1])
 if not os.environ.get("DISPLAY"):
-    os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", sys.executable] + sys.argv)
+    os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset", sys.executable] + sys.argv)
 
 WORK = tempfile.mkdtemp()
 os.chdir(WORK)

@@ -31,7 +31,7 @@ def own_display():
     """Starts an Xvfb on a display number the server picks itself, so runs
     that start at the same moment never share or fight over one."""
     read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-noreset",
                                "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""

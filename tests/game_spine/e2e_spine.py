@@ -30,7 +30,7 @@ import time
 GAME_BUILT = os.path.abspath(sys.argv[1])
 PROBE = os.path.abspath(sys.argv[2])
 if not os.environ.get("DISPLAY"):
-    os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", sys.executable] + sys.argv)
+    os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset", sys.executable] + sys.argv)
 
 WORK = tempfile.mkdtemp()
 atexit.register(shutil.rmtree, WORK, True)
