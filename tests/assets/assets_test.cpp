@@ -1,5 +1,5 @@
 // The asset generator's output: the images, fonts, effects and tune that
-// Parts 3.2, 7.5 and 7.9 name, checked the way the game reads them in the
+// the game and the framework load, checked the way the game reads them in the
 // build's data folder (images decoded by the framework's PNG loader, sounds
 // by its WAV and Ogg Vorbis loaders). One test runs the generator twice into
 // fresh folders: both runs and the build's folder must hold the same bytes.
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An image the game loads: frame size at level 1 and frame count (Part 7.5).
+// An image the game loads: frame size at level 1 and frame count.
 struct Sheet {
   const char* name;
   int frameWidth, frameHeight, frames;

@@ -1,5 +1,5 @@
 // The button icons in cells 96..127 of the game font, in the order of the
-// text renderer's escape table (Part 7.5): the gamepad set at 96..110 and the
+// text renderer's escape table: the gamepad set at 96..110 and the
 // keyboard set at 112..126, each drawn to sit in a line of text like a letter.
 #pragma once
 

@@ -1,7 +1,7 @@
-// The two fonts. "kelvo_font.png", the framework's default font (Part 3.2):
+// The two fonts. "kelvo_font.png", the framework's default font:
 // one level, 96 frames of 10 x 12 in a row for the codes 32..127, each with a
 // clear column on the left and right that PadX cuts off. "fonts/shadow_editundo",
-// the game's font (Part 7.5): 128 cells of 16 x 16, 16 to a row, cell n for
+// the game's font: 128 cells of 16 x 16, 16 to a row, cell n for
 // code n + 32, white letters with a drop shadow at the three levels; cells
 // 96..127 hold the button icons of the text renderer's escapes.
 #include "font_icons.h"
@@ -45,8 +45,8 @@ void drawDefaultFontFrame(Frame& f, int index) {
 }  // namespace
 
 void writeDefaultFont(const std::filesystem::path& dataDir) {
-  SheetSpec spec{"kelvo_font", 10, 12, 96, 96};
-  writePng(dataDir / "kelvo_font.png", renderSheet(spec, 1, drawDefaultFontFrame));
+  SheetSpec sheet{"kelvo_font", 10, 12, 96, 96};
+  writePng(dataDir / "kelvo_font.png", renderSheet(sheet, 1, drawDefaultFontFrame));
 }
 
 void writeGameFont(const std::filesystem::path& dataDir) {

@@ -1,5 +1,5 @@
 // Every image family of the game, each written at the three resolution levels
-// (the fonts as Part 3.2 and Part 7.5 require) under the data folder.
+// (the fonts at the levels their loaders use) under the data folder.
 #pragma once
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 // Glyph pictures of the pixel font. Each glyph is written as its rows, '#'
 // for ink, separated by spaces; missing rows at the bottom are empty. Widths
-// follow the game's letter spacing (Part 7.5): the advance is 7 units, so
+// follow the game's letter spacing: the advance is 7 units, so
 // ordinary glyphs are 5 wide and leave one column for the drop shadow and one
 // clear; m and w get 2 more, M and W 1 more, i f l 3 fewer, j k n r s t z 1 fewer.
 #include "pixel_font.h"

@@ -1,4 +1,4 @@
-// The game's sound effects (Part 7.9), each a mix of a few effect voices:
+// The game's sound effects, each a mix of a few effect voices:
 // 001 ship hit, 002 shot, 003 pickup, 004 game over, 005-008 rock explosions
 // (the game plays them at rates 0.6 to 1.2), 095 a power-up sweep (loaded,
 // not played), 096 the start-up jingle, 098 confirm, 099 cursor move.

@@ -5,15 +5,15 @@
 
 namespace assetgen {
 
-Canvas renderSheet(const SheetSpec& spec, int scale, const FramePainter& paint) {
-  int rows = (spec.frameCount + spec.columns - 1) / spec.columns;
-  int fw = spec.frameWidth * scale, fh = spec.frameHeight * scale;
-  Canvas canvas(fw * spec.columns, fh * rows);
-  for (int i = 0; i < spec.frameCount; ++i) {
+Canvas renderSheet(const SheetSpec& sheet, int scale, const FramePainter& paint) {
+  int rows = (sheet.frameCount + sheet.columns - 1) / sheet.columns;
+  int fw = sheet.frameWidth * scale, fh = sheet.frameHeight * scale;
+  Canvas canvas(fw * sheet.columns, fh * rows);
+  for (int i = 0; i < sheet.frameCount; ++i) {
     Frame frame;
     frame.canvas = &canvas;
-    frame.x0 = (i % spec.columns) * fw;
-    frame.y0 = (i / spec.columns) * fh;
+    frame.x0 = (i % sheet.columns) * fw;
+    frame.y0 = (i / sheet.columns) * fh;
     frame.w = fw;
     frame.h = fh;
     frame.scale = static_cast<float>(scale);
@@ -22,10 +22,10 @@ Canvas renderSheet(const SheetSpec& spec, int scale, const FramePainter& paint) 
   return canvas;
 }
 
-void writeSheet(const std::filesystem::path& dataDir, const SheetSpec& spec, const FramePainter& paint) {
+void writeSheet(const std::filesystem::path& dataDir, const SheetSpec& sheet, const FramePainter& paint) {
   for (const Level& level : kLevels) {
-    Canvas canvas = renderSheet(spec, level.scale, paint);
-    writePng(dataDir / (spec.name + level.suffix + ".png"), canvas);
+    Canvas canvas = renderSheet(sheet, level.scale, paint);
+    writePng(dataDir / (sheet.name + level.suffix + ".png"), canvas);
   }
 }
 

@@ -29,10 +29,10 @@ struct Level {
 };
 inline constexpr Level kLevels[3] = {{1, ""}, {2, "-hd"}, {4, "-hd2"}};
 
-void writeSheet(const std::filesystem::path& dataDir, const SheetSpec& spec, const FramePainter& paint);
+void writeSheet(const std::filesystem::path& dataDir, const SheetSpec& sheet, const FramePainter& paint);
 
 // One level of a sheet as a canvas (used by writeSheet and by fonts that
 // post-process their pixels before writing).
-Canvas renderSheet(const SheetSpec& spec, int scale, const FramePainter& paint);
+Canvas renderSheet(const SheetSpec& sheet, int scale, const FramePainter& paint);
 
 }  // namespace assetgen
