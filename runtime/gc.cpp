@@ -40,10 +40,6 @@ std::vector<Root>& roots() {
   static std::vector<Root> r;
   return r;
 }
-std::vector<void (*)()>& markers() {
-  static std::vector<void (*)()> m;
-  return m;
-}
 
 inline void unlink(gc_object* p) {
   p->pred->succ = p->succ;
@@ -164,11 +160,9 @@ void gc_enqueue(gc_object* p) {
 }
 
 void gc_add_root_slot(void* slot, gc_root_fn read) { roots().push_back({slot, read}); }
-void gc_add_root_marker(void (*marker)()) { markers().push_back(marker); }
 
 void gc_mark() {
   for (const Root& r : roots()) gc_enqueue(r.read(r.slot));
-  for (auto marker : markers()) marker();
 }
 
 void gc_collect() {

@@ -103,8 +103,6 @@ inline void gc_mark_ref(T* p) { gc_mark(gc_as_object(p)); }
 // cycle start queues whatever the slots hold at that moment.
 using gc_root_fn = gc_object* (*)(void* slot);
 void gc_add_root_slot(void* slot, gc_root_fn read);
-// A marker called at every cycle start, for roots that are not single slots.
-void gc_add_root_marker(void (*marker)());
 
 template <class T>
 void gc_add_root(T*& slot) {

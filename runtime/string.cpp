@@ -115,11 +115,6 @@ int String::ParseInt() const {
   return static_cast<int>(v);
 }
 
-float String::ParseFloat() const {
-  std::string s = ToNarrow();
-  return std::strtof(s.c_str(), nullptr);
-}
-
 String String::Slice(int from, int to) const {
   int len = Length();
   if (from < 0) {

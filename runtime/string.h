@@ -50,7 +50,6 @@ class String {
   String& operator+=(const String& o) { return *this = *this + o; }
 
   int ParseInt() const;
-  float ParseFloat() const;
   String Slice(int from) const { return Slice(from, Length()); }
   String Slice(int from, int to) const;
   int Find(const String& sub, int start = 0) const;
