@@ -1,0 +1,110 @@
+// Bounce: sprites bounce off the edges of the window, each bounce plays a
+// sound on the next free effects channel, and a tune loops on the music
+// channel. Escape quits. Shows: collected objects in a collected array,
+// fixed-step movement, sounds, channels and music.
+#include "audio/audio.h"
+#include "host/app.h"
+#include "input/input_device.h"
+#include "text.h"
+
+namespace {
+constexpr int kUpdateRate = 60;
+constexpr int kKeyEscape = 27;
+constexpr int kBallCount = 12;
+constexpr int kFrameSize = 36;     // gfx.png is a grid of 36 x 36 frames
+constexpr int kFrameCount = 49;
+constexpr int kFirstRockFrame = 14;
+constexpr int kRockFrames = 7;
+constexpr int kSoundChannels = 8;  // channels 0..7 take turns; 32 is the music's
+constexpr int kLoopFlag = 1;
+constexpr float kWidth = 640, kHeight = 480;
+}  // namespace
+
+// One sprite: a collected object with value fields only, so it needs no mark().
+class c_Ball : public Object {
+ public:
+  float x = 0, y = 0, dx = 0, dy = 0, spin = 0, angle = 0;
+  int frame = 0;
+
+  c_Ball* m_new(int i) {
+    x = 60 + i * 43 % 520;
+    y = 60 + i * 71 % 360;
+    dx = (i % 2 ? 1.5f : -2.0f) + i * 0.15f;
+    dy = (i % 3 ? 2.5f : -1.0f) - i * 0.1f;
+    spin = i % 2 ? 2 : -3;
+    frame = kFirstRockFrame + i % kRockFrames;
+    return this;
+  }
+
+  // Moves one step; true when it hit an edge.
+  bool p_Step() {
+    x += dx;
+    y += dy;
+    angle += spin;
+    bool bounced = false;
+    if ((x < 0 && dx < 0) || (x > kWidth && dx > 0)) {
+      dx = -dx;
+      bounced = true;
+    }
+    if ((y < 0 && dy < 0) || (y > kHeight && dy > 0)) {
+      dy = -dy;
+      bounced = true;
+    }
+    return bounced;
+  }
+};
+
+class Bounce : public c_App {
+ public:
+  Array<c_Ball*> m_balls;
+  c_Image* m_sprites = nullptr;
+  c_Sound* m_boing = nullptr;
+  int m_nextChannel = 0;
+  int m_bounces = 0;
+
+  void p_OnCreate() override {
+    vx_app_SetUpdateRate(kUpdateRate);
+    gc_assign(m_sprites, vx_graphics_LoadImage2(String("gfx.png"), kFrameSize, kFrameSize, kFrameCount,
+                                                kImageHandleCentre));
+    gc_assign(m_boing, vx_audio_LoadSound(String("sfx/001.wav")));
+    vx_audio_PlayMusic(String("sfx/satellites.ogg"), kLoopFlag);
+    gc_assign(m_balls, Array<c_Ball*>(kBallCount));
+    // Array elements are stored references too: each store goes through gc_assign.
+    for (int i = 0; i < kBallCount; ++i) gc_assign(m_balls[i], (new c_Ball)->m_new(i));
+  }
+
+  void p_OnUpdate() override {
+    if (vx_input_KeyHit(kKeyEscape)) vx_app_EndApp();
+    for (c_Ball* ball : m_balls) {
+      if (!ball->p_Step()) continue;
+      ++m_bounces;
+      // A sound that failed to load is null and simply plays nothing.
+      if (m_boing) vx_audio_PlaySound(m_boing, m_nextChannel, 0);
+      m_nextChannel = (m_nextChannel + 1) % kSoundChannels;
+    }
+  }
+
+  // Music pauses with the application and carries on where it was.
+  void p_OnSuspend() override { vx_audio_PauseMusic(); }
+  void p_OnResume() override { vx_audio_ResumeMusic(); }
+
+  void p_OnRender() override {
+    vx_graphics_Cls(10, 10, 30);
+    vx_graphics_SetColor(255, 255, 255);
+    if (m_sprites)
+      for (c_Ball* ball : m_balls) vx_graphics_DrawImage2(m_sprites, ball->x, ball->y, ball->angle, 2, 2, ball->frame);
+    vx_graphics_SetColor(120, 255, 200);
+    DrawText(String("bounces: ") + String(m_bounces), 10, 10);
+  }
+
+  void mark() override {
+    gc_enqueue_ref(m_balls);
+    gc_enqueue_ref(m_sprites);
+    gc_enqueue_ref(m_boing);
+  }
+};
+
+void vxInit() { vxInitFramework(); }
+void vxMain() { (new Bounce)->m_new(); }
+
+int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }
