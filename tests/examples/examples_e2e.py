@@ -1,0 +1,248 @@
+#!/usr/bin/env python3
+"""The framework as an outside project uses it, under X.
+
+1. The tarvik component installs into a scratch prefix, which then moves to
+   another folder: the package must work wherever it lands, and no installed
+   file but the static libraries (whose debug information, in debug builds,
+   names their sources) may name the source or the build tree.
+2. examples/ configures and builds out of tree against the moved prefix.
+3. Every example opens a window that shows more than one colour, and ends
+   with status 0 on Escape or on a close request (WM_DELETE_WINDOW).
+4. bounce plays sound (openal-soft's wave backend records what it mixes);
+   state_record keeps its record across two runs in its working folder;
+   http_get reports the answer of a server on 127.0.0.1.
+
+Usage: examples_e2e.py BUILD_DIR SOURCE_DIR CLOSE_REQUEST
+(starts its own Xvfb when DISPLAY is unset)
+"""
+import atexit
+import http.server
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+if not os.environ.get("DISPLAY"):
+    os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset", sys.executable] + sys.argv)
+
+BUILD, SOURCE, CLOSE_REQUEST = (os.path.abspath(a) for a in sys.argv[1:4])
+WORK = tempfile.mkdtemp()
+atexit.register(shutil.rmtree, WORK, True)
+
+DEADLINE_SECONDS = 30    # every wait for an effect is bounded by this
+POLL_SECONDS = 0.2
+OTHER_PIXELS = 500       # pixels besides the most common colour that count as "shows something"
+SERVER_BODY = b"Greetings from the loopback server\nsecond line\n"
+
+running = []
+
+
+def fail(message):
+    print("FAIL:", message, flush=True)
+    for proc in running:
+        proc.kill()
+    sys.exit(1)
+
+
+def run(*args, **kwargs):
+    result = subprocess.run(list(args), capture_output=True, text=True, **kwargs)
+    if result.returncode != 0:
+        fail(f"{' '.join(args)} failed:\n{result.stdout[-2000:]}{result.stderr[-2000:]}")
+    return result.stdout
+
+
+def wait_until(check, what):
+    deadline = time.time() + DEADLINE_SECONDS
+    while time.time() < deadline:
+        value = check()
+        if value:
+            return value
+        time.sleep(POLL_SECONDS)
+    fail(what)
+
+
+def xdo(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
+
+
+def install_and_move():
+    staged = os.path.join(WORK, "staged")
+    run("cmake", "--install", BUILD, "--component", "tarvik", "--prefix", staged)
+    prefix = os.path.join(WORK, "elsewhere", "prefix")
+    os.makedirs(os.path.dirname(prefix))
+    shutil.move(staged, prefix)
+    for folder, _, files in os.walk(prefix):
+        for name in files:
+            path = os.path.join(folder, name)
+            if name.endswith(".a"):
+                continue
+            data = open(path, "rb").read()
+            for tree in (SOURCE, BUILD, staged):
+                if tree.encode() in data:
+                    fail(f"{os.path.relpath(path, prefix)} names {tree}")
+    for header in ("host/app.h", "runtime/gc.h", "net/http.h"):
+        if not os.path.exists(os.path.join(prefix, "include/tarvik", header)):
+            fail(f"include/tarvik/{header} was not installed")
+    return prefix
+
+
+def build_examples(prefix):
+    out = os.path.join(WORK, "e")
+    run("cmake", "-S", os.path.join(SOURCE, "examples"), "-B", out, "-DCMAKE_BUILD_TYPE=Release",
+        "-DCMAKE_PREFIX_PATH=" + prefix)
+    run("cmake", "--build", out, "-j2")
+    return out
+
+
+class Example:
+    """One example running in a scratch folder of its own (its state file lands there)."""
+
+    def __init__(self, binary, folder, args=(), env=None):
+        self.name = os.path.basename(binary)
+        self.folder = folder
+        os.makedirs(folder, exist_ok=True)
+        self.out_path = os.path.join(folder, "out.txt")
+        self.proc = subprocess.Popen([binary, *args], cwd=folder, stdin=subprocess.DEVNULL,
+                                     stdout=open(self.out_path, "w"), stderr=subprocess.STDOUT,
+                                     env=dict(os.environ, **(env or {})))
+        running.append(self.proc)
+        self.win = wait_until(self.find_window, f"{self.name} opened no window: {self.output()}")
+        # Without a window manager a window gets the keyboard only when given it.
+        xdo("windowfocus", "--sync", self.win)
+
+    def find_window(self):
+        if self.proc.poll() is not None:
+            fail(f"{self.name} ended with status {self.proc.returncode} before its window showed: {self.output()}")
+        return xdo("search", "--all", "--onlyvisible", "--pid", str(self.proc.pid)).split("\n")[0]
+
+    def output(self):
+        return open(self.out_path, errors="replace").read()[-1000:]
+
+    def other_pixels(self):
+        """Pixels of the window that are not its most common colour."""
+        geometry = dict(line.split("=") for line in xdo("getwindowgeometry", "--shell", self.win).split("\n")
+                        if "=" in line)
+        if "WIDTH" not in geometry:
+            return 0
+        shot = os.path.join(self.folder, "shot.png")
+        subprocess.run(["import", "-window", "root", "-crop",
+                        f"{geometry['WIDTH']}x{geometry['HEIGHT']}+{geometry['X']}+{geometry['Y']}", "+repage", shot],
+                       capture_output=True)
+        histogram = subprocess.run(["convert", shot, "-format", "%c", "histogram:info:-"],
+                                   capture_output=True, text=True).stdout
+        counts = sorted(int(line.split(":")[0]) for line in histogram.split("\n") if ":" in line)
+        return sum(counts[:-1])
+
+    def wait_shows_something(self):
+        wait_until(lambda: self.other_pixels() >= OTHER_PIXELS, f"{self.name}'s window shows a single colour")
+
+    def wait_output(self, text):
+        wait_until(lambda: text in self.output(), f"{self.name} never printed {text!r}: {self.output()}")
+
+    def hold_key_until(self, key, effect, what):
+        """Holds a key, pressing it again now and then, until the effect shows."""
+        deadline = time.time() + DEADLINE_SECONDS
+        try:
+            while time.time() < deadline:
+                xdo("windowfocus", "--sync", self.win)
+                xdo("keydown", key)
+                for _ in range(5):
+                    if effect():
+                        return
+                    time.sleep(POLL_SECONDS)
+                xdo("keyup", key)
+        finally:
+            xdo("keyup", key)
+        fail(what)
+
+    def end(self, how):
+        if how == "Escape":
+            self.hold_key_until("Escape", lambda: self.proc.poll() is not None, f"Escape did not end {self.name}")
+        else:
+            run(CLOSE_REQUEST, self.win)
+            try:
+                self.proc.wait(DEADLINE_SECONDS)
+            except subprocess.TimeoutExpired:
+                fail(f"the close request did not end {self.name}")
+        running.remove(self.proc)
+        if self.proc.returncode != 0:
+            fail(f"{how} ended {self.name} with status {self.proc.returncode}: {self.output()}")
+
+
+def serve_once():
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(SERVER_BODY)))
+            self.end_headers()
+            self.wfile.write(SERVER_BODY)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return f"http://127.0.0.1:{server.server_port}/greeting"
+
+
+def wav_has_sound(path):
+    data = open(path, "rb").read() if os.path.exists(path) else b""
+    return any(data[44:])
+
+
+print("install into a prefix that then moves", flush=True)
+prefix = install_and_move()
+print("build the examples against it", flush=True)
+examples = build_examples(prefix)
+scratch = os.path.join(WORK, "run")
+
+print("hello", flush=True)
+hello = Example(os.path.join(examples, "hello"), os.path.join(scratch, "hello"))
+hello.wait_shows_something()
+hello.end("Escape")
+
+print("bounce, recorded by openal-soft's wave backend", flush=True)
+folder = os.path.join(scratch, "bounce")
+os.makedirs(folder)
+wav = os.path.join(folder, "mix.wav")
+with open(os.path.join(folder, "alsoft.conf"), "w") as conf:
+    conf.write(f"[general]\ndrivers=wave\nsample-type=int16\n[wave]\nfile={wav}\n")
+bounce = Example(os.path.join(examples, "bounce"), folder, env={"ALSOFT_CONF": os.path.join(folder, "alsoft.conf")})
+bounce.wait_shows_something()
+wait_until(lambda: wav_has_sound(wav), "bounce played nothing")
+bounce.end("close")
+
+print("input_show", flush=True)
+shown = Example(os.path.join(examples, "input_show"), os.path.join(scratch, "input_show"))
+shown.wait_shows_something()
+shown.end("close")
+
+print("state_record, twice in one folder", flush=True)
+folder = os.path.join(scratch, "state_record")
+state_file = os.path.join(folder, ".tarvikstate")
+
+
+def state():
+    return open(state_file, errors="replace").read() if os.path.exists(state_file) else ""
+
+
+record = Example(os.path.join(examples, "state_record"), folder)
+record.wait_shows_something()
+wait_until(lambda: "runs=1;points=0" in state(), f"the first run saved {state()!r}")
+record.hold_key_until("space", lambda: "points=0" not in state(), f"Space saved nothing: {state()!r}")
+record.end("close")
+record = Example(os.path.join(examples, "state_record"), folder)
+wait_until(lambda: "runs=2;" in state() and "points=0" not in state(), f"the second run saved {state()!r}")
+record.wait_shows_something()
+record.end("Escape")
+
+print("http_get against a loopback server", flush=True)
+get = Example(os.path.join(examples, "http_get"), os.path.join(scratch, "http_get"), args=[serve_once()])
+get.wait_output(f"status 200, {len(SERVER_BODY)} characters")
+get.wait_shows_something()
+get.end("Escape")
+
+print("ok", flush=True)
