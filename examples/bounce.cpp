@@ -64,6 +64,7 @@ class Bounce : public c_App {
 
   void p_OnCreate() override {
     vx_app_SetUpdateRate(kUpdateRate);
+    vx_app_SetWindowTitle(String("Bounce"));
     gc_assign(m_sprites, vx_graphics_LoadImage2(String("gfx.png"), kFrameSize, kFrameSize, kFrameCount,
                                                 kImageHandleCentre));
     gc_assign(m_boing, vx_audio_LoadSound(String("sfx/001.wav")));

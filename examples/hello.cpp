@@ -24,6 +24,7 @@ class Hello : public c_App {
   // Called once, after the window and every device exist.
   void p_OnCreate() override {
     vx_app_SetUpdateRate(kUpdateRate);
+    vx_app_SetWindowTitle(String("Hello, Tarvik"));
     // A stored object reference always goes through gc_assign.
     gc_assign(m_sprite, vx_graphics_LoadImage2(String("gfx.png"), kFrameSize, kFrameSize, kFrameCount,
                                                kImageHandleCentre));

@@ -27,6 +27,7 @@ class HttpGet : public c_App, public virtual c_IOnHttpRequestComplete {
 
   void p_OnCreate() override {
     vx_app_SetUpdateRate(kUpdateRate);
+    vx_app_SetWindowTitle(String("HTTP GET"));
     // The request connects, sends and receives on worker threads; nothing
     // here blocks.
     gc_assign(m_request, (new c_HttpRequest)->m_new2(String("GET"), String(gUrl.c_str()), this));

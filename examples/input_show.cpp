@@ -26,7 +26,10 @@ class InputShow : public c_App {
   String m_buttons;
   int m_hits = 0;
 
-  void p_OnCreate() override { vx_app_SetUpdateRate(kUpdateRate); }
+  void p_OnCreate() override {
+    vx_app_SetUpdateRate(kUpdateRate);
+    vx_app_SetWindowTitle(String("Input"));
+  }
 
   void p_OnUpdate() override {
     if (vx_input_KeyHit(kKeyEscape)) vx_app_EndApp();

@@ -21,6 +21,7 @@ class StateRecord : public c_App {
 
   void p_OnCreate() override {
     vx_app_SetUpdateRate(kUpdateRate);
+    vx_app_SetWindowTitle(String("State record"));
     // The state is one text the application formats as it likes; it is empty
     // the first time, and a field that is missing or damaged reads as 0.
     m_loaded = vx_app_LoadState();

@@ -155,6 +155,8 @@ void vx_app_SetUpdateRate(int rate) {
   vx_app__game->SetUpdateRate(rate);
 }
 
+void vx_app_SetWindowTitle(const String& title) { vx_app__game->SetWindowTitle(title); }
+
 int vx_app_Millisecs() { return vx_app__game->Millisecs(); }
 int vx_app_DeviceWidth() { return vx_app__devWidth; }
 int vx_app_DeviceHeight() { return vx_app__devHeight; }

@@ -108,6 +108,8 @@ void vxInit();
 void vxMain();
 
 void vx_app_SetUpdateRate(int rate);
+// Names the application's window, the open one and every one opened later.
+void vx_app_SetWindowTitle(const String& title);
 int vx_app_Millisecs();
 int vx_app_DeviceWidth();
 int vx_app_DeviceHeight();

@@ -60,6 +60,7 @@ String VXGame::LoadString(String path) {
 
 bool VXGame::PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) { return false; }
 void VXGame::OpenUrl(String) {}
+void VXGame::SetWindowTitle(String) {}
 void VXGame::SetMouseVisible(bool) {}
 int VXGame::GetDeviceWidth() { return 0; }
 int VXGame::GetDeviceHeight() { return 0; }

@@ -66,6 +66,7 @@ class VXGame {
   virtual bool PollJoystick(int joystick, Array<float> stickX, Array<float> stickY, Array<float> stickZ,
                             Array<bool> buttonDown);
   virtual void OpenUrl(String url);
+  virtual void SetWindowTitle(String title);
   virtual void SetMouseVisible(bool visible);
   virtual int GetDeviceWidth();
   virtual int GetDeviceHeight();
@@ -111,6 +112,7 @@ class VXGlfwGame : public VXGame {
   bool PollJoystick(int joystick, Array<float> stickX, Array<float> stickY, Array<float> stickZ,
                     Array<bool> buttonDown) override;
   void OpenUrl(String url) override;
+  void SetWindowTitle(String title) override;
   void SetMouseVisible(bool visible) override;
   int GetDeviceWidth() override;
   int GetDeviceHeight() override;
@@ -153,6 +155,9 @@ class VXGlfwGame : public VXGame {
   String appPath;
   String internalPath;
   int swapInterval = 1;
+  // Every window this host opens carries it; the game's own name unless the
+  // application names its window.
+  String windowTitle = String("Skarnel");
 
  private:
   // The steps of one frame-loop turn.

@@ -18,7 +18,6 @@ constexpr int kColourBits = 8;
 constexpr int kLastKeyToRelease = GLFW_KEY_LAST;
 constexpr int kEventKeyDown = 1, kEventKeyUp = 2;
 constexpr int kKeyCodeWindowClose = 432;
-constexpr const char* kWindowTitle = "Skarnel";
 constexpr const char* kBrowserOpener = "xdg-open";
 constexpr int kExecFailedStatus = 127;
 }  // namespace
@@ -39,7 +38,7 @@ void VXGlfwGame::SetGlfwWindow(int width, int height, int redBits, int greenBits
 
   // Titled before it opens: the layer gives every window, full screen ones
   // included, the last title set, so none ever shows a default name.
-  glfwSetWindowTitle(kWindowTitle);
+  glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
   glfwOpenWindowHint(GLFW_REFRESH_RATE, kRefreshRateHint);
   glfwOpenWindowHint(GLFW_WINDOW_NO_RESIZE, false);
   glfwOpenWindow(width, height, redBits, greenBits, blueBits, alphaBits, depthBits, stencilBits,
@@ -136,6 +135,11 @@ void VXGlfwGame::SetMouseVisible(bool visible) {
 // Hands the URL to the desktop's opener as one argument, never through a
 // shell. A middle child runs the opener and exits at once, so nothing is
 // left to reap and the game does not wait for the browser.
+void VXGlfwGame::SetWindowTitle(String title) {
+  windowTitle = title;
+  glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
+}
+
 void VXGlfwGame::OpenUrl(String url) {
   std::string narrow = url.ToNarrow();
   pid_t middle = fork();

@@ -7,7 +7,8 @@
    names their sources) may name the source or the build tree.
 2. examples/ configures and builds out of tree against the moved prefix.
 3. Every example opens a window that shows more than one colour, and ends
-   with status 0 on Escape or on a close request (WM_DELETE_WINDOW).
+   with status 0 on Escape or on a close request (WM_DELETE_WINDOW); hello's
+   window carries the title it chose.
 4. bounce plays sound (openal-soft's wave backend records what it mixes);
    state_record keeps its record across two runs in its working folder;
    http_get reports the answer of a server on 127.0.0.1.
@@ -202,6 +203,8 @@ scratch = os.path.join(WORK, "run")
 print("hello", flush=True)
 hello = Example(os.path.join(examples, "hello"), os.path.join(scratch, "hello"))
 hello.wait_shows_something()
+wait_until(lambda: xdo("getwindowname", hello.win) == "Hello, Tarvik",
+           f"hello's window is titled {xdo('getwindowname', hello.win)!r}")
 hello.end("Escape")
 
 print("bounce, recorded by openal-soft's wave backend", flush=True)
