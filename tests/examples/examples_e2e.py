@@ -5,7 +5,8 @@
    another folder: the package must work wherever it lands, and no installed
    file but the static libraries (whose debug information, in debug builds,
    names their sources) may name the source or the build tree.
-2. examples/ configures and builds out of tree against the moved prefix.
+2. A program linked with Tarvik::runtime alone builds and runs; examples/
+   configures and builds out of tree against the moved prefix.
 3. Every example opens a window that shows more than one colour, and ends
    with status 0 on Escape or on a close request (WM_DELETE_WINDOW); hello's
    window carries the title it chose.
@@ -96,6 +97,42 @@ def build_examples(prefix):
         "-DCMAKE_PREFIX_PATH=" + prefix)
     run("cmake", "--build", out, "-j2")
     return out
+
+
+RUNTIME_ONLY_CMAKE = """cmake_minimum_required(VERSION 3.25)
+project(RuntimeOnly CXX)
+find_package(Tarvik 1 REQUIRED)
+add_executable(runtime_only main.cpp)
+target_link_libraries(runtime_only PRIVATE Tarvik::runtime)
+"""
+RUNTIME_ONLY_MAIN = """#include "runtime/errors.h"
+struct c_Node : Object {
+  c_Node* m_next = nullptr;
+  void mark() override { gc_enqueue_ref(m_next); }
+};
+int main() {
+  gc_init();
+  c_Node* head = new c_Node;
+  gc_assign(head->m_next, new c_Node);
+  Array<String> words = String("objects,and,strings").Split(String(","));
+  vxPrint(String(" ").Join(words) + String(" alone: ") + String(words.Length()));
+  return head->m_next ? 0 : 1;
+}
+"""
+
+
+def build_runtime_only(prefix):
+    """A program on the object runtime alone links without any device library."""
+    source = os.path.join(WORK, "runtime_only")
+    os.makedirs(source)
+    open(os.path.join(source, "CMakeLists.txt"), "w").write(RUNTIME_ONLY_CMAKE)
+    open(os.path.join(source, "main.cpp"), "w").write(RUNTIME_ONLY_MAIN)
+    out = os.path.join(source, "build")
+    run("cmake", "-S", source, "-B", out, "-DCMAKE_PREFIX_PATH=" + prefix)
+    run("cmake", "--build", out)
+    printed = run(os.path.join(out, "runtime_only"))
+    if printed.strip() != "objects and strings alone: 3":
+        fail(f"the runtime-only program printed {printed!r}")
 
 
 class Example:
@@ -196,6 +233,8 @@ def wav_has_sound(path):
 
 print("install into a prefix that then moves", flush=True)
 prefix = install_and_move()
+print("a program on the object runtime alone", flush=True)
+build_runtime_only(prefix)
 print("build the examples against it", flush=True)
 examples = build_examples(prefix)
 scratch = os.path.join(WORK, "run")
