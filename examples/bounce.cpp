@@ -2,6 +2,8 @@
 // sound on the next free effects channel, and a tune loops on the music
 // channel. Escape quits. Shows: collected objects in a collected array,
 // fixed-step movement, sounds, channels and music.
+#include <cmath>
+
 #include "audio/audio.h"
 #include "host/app.h"
 #include "input/input_device.h"
@@ -17,7 +19,10 @@ constexpr int kFirstRockFrame = 14;
 constexpr int kRockFrames = 7;
 constexpr int kSoundChannels = 8;  // channels 0..7 take turns; 32 is the music's
 constexpr int kLoopFlag = 1;
-constexpr float kWidth = 640, kHeight = 480;
+constexpr float kFirstHeading = 10;  // degrees; the balls fan out from the middle
+constexpr float kMinSpeed = 2;       // pixels per update
+constexpr int kSpeeds = 3;
+constexpr float kSpinBias = 3;
 }  // namespace
 
 // One sprite: a collected object with value fields only, so it needs no mark().
@@ -26,27 +31,27 @@ class c_Ball : public Object {
   float x = 0, y = 0, dx = 0, dy = 0, spin = 0, angle = 0;
   int frame = 0;
 
-  c_Ball* m_new(int i) {
-    x = 60 + i * 43 % 520;
-    y = 60 + i * 71 % 360;
-    dx = (i % 2 ? 1.5f : -2.0f) + i * 0.15f;
-    dy = (i % 3 ? 2.5f : -1.0f) - i * 0.1f;
-    spin = i % 2 ? 2 : -3;
-    frame = kFirstRockFrame + i % kRockFrames;
+  c_Ball* m_new(float startX, float startY, float heading, float speed, int sheetFrame) {
+    x = startX;
+    y = startY;
+    dx = speed * std::sin(heading * kDegreesToRadians);
+    dy = -speed * std::cos(heading * kDegreesToRadians);
+    spin = speed - kSpinBias;
+    frame = sheetFrame;
     return this;
   }
 
-  // Moves one step; true when it hit an edge.
-  bool p_Step() {
+  // Moves one step inside a width x height field; true when it hit an edge.
+  bool p_Step(float width, float height) {
     x += dx;
     y += dy;
     angle += spin;
     bool bounced = false;
-    if ((x < 0 && dx < 0) || (x > kWidth && dx > 0)) {
+    if ((x < 0 && dx < 0) || (x > width && dx > 0)) {
       dx = -dx;
       bounced = true;
     }
-    if ((y < 0 && dy < 0) || (y > kHeight && dy > 0)) {
+    if ((y < 0 && dy < 0) || (y > height && dy > 0)) {
       dy = -dy;
       bounced = true;
     }
@@ -71,13 +76,20 @@ class Bounce : public c_App {
     vx_audio_PlayMusic(String("sfx/satellites.ogg"), kLoopFlag);
     gc_assign(m_balls, Array<c_Ball*>(kBallCount));
     // Array elements are stored references too: each store goes through gc_assign.
-    for (int i = 0; i < kBallCount; ++i) gc_assign(m_balls[i], (new c_Ball)->m_new(i));
+    float middleX = vx_app_DeviceWidth() / 2.0f, middleY = vx_app_DeviceHeight() / 2.0f;
+    for (int i = 0; i < kBallCount; ++i) {
+      float heading = kFirstHeading + i * 360.0f / kBallCount;
+      gc_assign(m_balls[i], (new c_Ball)->m_new(middleX, middleY, heading, kMinSpeed + i % kSpeeds,
+                                                kFirstRockFrame + i % kRockFrames));
+    }
   }
 
   void p_OnUpdate() override {
     if (vx_input_KeyHit(kKeyEscape)) vx_app_EndApp();
+    // The window may be resized: the balls bounce off its edges as they are now.
+    float width = vx_app_DeviceWidth(), height = vx_app_DeviceHeight();
     for (c_Ball* ball : m_balls) {
-      if (!ball->p_Step()) continue;
+      if (!ball->p_Step(width, height)) continue;
       ++m_bounces;
       // A sound that failed to load is null and simply plays nothing.
       if (m_boing) vx_audio_PlaySound(m_boing, m_nextChannel, 0);
