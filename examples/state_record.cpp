@@ -18,6 +18,7 @@ class StateRecord : public c_App {
   int m_runs = 0;
   int m_points = 0;
   String m_loaded;
+  String m_saved;  // what the last save answered
 
   void p_OnCreate() override {
     vx_app_SetUpdateRate(kUpdateRate);
@@ -47,8 +48,9 @@ class StateRecord : public c_App {
     vx_graphics_SetColor(255, 255, 255);
     DrawText(String("runs: ") + String(m_runs), 20, 20);
     DrawText(String("points: ") + String(m_points) + String("  (Space adds one)"), 20, 50);
+    DrawText(m_saved, 20, 80);
     vx_graphics_SetColor(160, 160, 200);
-    DrawText(String("file held: ") + (m_loaded.Length() ? m_loaded : String("(nothing yet)")), 20, 100);
+    DrawText(String("file held: ") + (m_loaded.Length() ? m_loaded : String("(nothing yet)")), 20, 110);
     vx_graphics_SetColor(255, 120, 120);
     vx_graphics_DrawRect(20, 140, static_cast<float>(m_points % 60) * 10, 20);
   }
@@ -57,7 +59,9 @@ class StateRecord : public c_App {
   // The record is "name=value" fields joined by ";".
   void Save() {
     String record = String("runs=") + String(m_runs) + String(";points=") + String(m_points);
-    vx_app_SaveState(record);
+    // A failed save keeps the old file whole; say so rather than lose it silently.
+    int result = vx_app_SaveState(record);
+    m_saved = result == 0 ? String("saved") : String("could not save (") + String(result) + String(")");
   }
 
   static int Field(const String& record, const String& name) {

@@ -22,10 +22,6 @@ String vx_data_FixDataPath(const String& path) {
 
 String vx_app_LoadState() { return VXGame::_game ? VXGame::_game->LoadState() : tvLoadState(); }
 
-void vx_app_SaveState(const String& state) {
-  if (VXGame::_game) {
-    VXGame::_game->SaveState(state);
-  } else {
-    tvSaveState(state);
-  }
+int vx_app_SaveState(const String& state) {
+  return VXGame::_game ? VXGame::_game->SaveState(state) : tvSaveState(state);
 }

@@ -11,5 +11,7 @@ String vx_data_FixDataPath(const String& path);
 
 // The saved state text, or the empty text when there is none.
 String vx_app_LoadState();
-// Saves the state text; a failed save leaves the game on its in-memory state.
-void vx_app_SaveState(const String& state);
+// Saves the state text: 0 when saved, -1 when the file could not be written,
+// -2 when the disk took less than all of it. A failed save keeps the old
+// record whole, and the application its state in memory.
+int vx_app_SaveState(const String& state);

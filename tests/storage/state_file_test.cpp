@@ -124,7 +124,7 @@ TEST_F(StateFile, AFolderThatCannotBeWrittenGivesMinusOne) {
   std::filesystem::current_path(gone);
   std::filesystem::remove(gone);
   EXPECT_EQ(tvSaveState(String("x")), -1);
-  vx_app_SaveState(String("x"));
+  EXPECT_EQ(vx_app_SaveState(String("x")), -1);
   std::filesystem::current_path(dir_);
   EXPECT_EQ(tvWriteStateFile(String("/nonexistent/folder/.tarvikstate"), String("x")), -1);
 }
