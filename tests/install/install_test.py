@@ -216,12 +216,8 @@ def play_and_save(launcher, env, state_dir, focus):
         check(False, "no Skarnel window from the installed launcher: " + log_tail())
         return
     state_file = os.path.join(state_dir, STATE_FILE)
-    # A window that starts without the focus already counts as one focus
-    # loss; with the focus given and the file cleared, the save seen next
-    # comes from taking the focus away.
     xdo("windowfocus", "--sync", window[0])
-    if os.path.exists(state_file):
-        os.remove(state_file)
+    check(state_files() == [], f"state files before any save: {state_files()}")
     focus.take_away()
     check(wait_until(lambda: os.path.isfile(state_file)), "a focus loss did not save the state file in " + state_dir)
     check(state_files() == [state_file], f"state files outside the state folder: {state_files()}")
