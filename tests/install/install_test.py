@@ -221,7 +221,8 @@ def play_and_save(launcher, env, state_dir, focus):
     focus.take_away()
     check(wait_until(lambda: os.path.isfile(state_file)), "a focus loss did not save the state file in " + state_dir)
     check(state_files() == [state_file], f"state files outside the state folder: {state_files()}")
-    check(stat.S_IMODE(os.stat(state_dir).st_mode) == 0o700, "the state folder is not private (mode 700)")
+    for made in (state_dir, os.path.dirname(state_dir)):
+        check(stat.S_IMODE(os.stat(made).st_mode) == 0o700, made + " is not private (mode 700)")
 
     # F4 reaches the game once it has the focus again.
     def ended():
