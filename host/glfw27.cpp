@@ -291,6 +291,10 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
   GLFWwindow* window = glfwCreateWindow(width, height, state.title.c_str(), monitor, nullptr);
   if (!window) return 0;
   state.window = window;
+  // GLFW 3 focuses only windowed windows; without a window manager nothing
+  // else would give a full-screen one the keyboard, and the game would
+  // suspend at once and never see a key again.
+  glfwFocusWindow(window);
   glfwMakeContextCurrent(window);
   InstallCallbacks(window);
   glfwSetInputMode(window, GLFW_CURSOR, state.cursorVisible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);

@@ -3,7 +3,8 @@
 // a window re-creation, every re-created window (windowed and full screen)
 // titled Skarnel, the close request and F4 ending the process with
 // status 0, focus loss and return, update pacing and the CPU the process
-// uses running and suspended. Drives tests/host/window_app.cpp.
+// uses running and suspended, and every new window taking the keyboard with
+// no help. Drives tests/host/window_app.cpp.
 // gtest first: Xlib defines None as a macro.
 #include <gtest/gtest.h>
 
@@ -132,15 +133,23 @@ void Keys(const std::string& args) { ASSERT_EQ(std::system(("xdotool " + args).c
 
 class WindowTest : public ::testing::Test {
  protected:
+  // Whether the test hands the keyboard focus to the window it starts with.
+  virtual bool HelpsWithFocus() const { return true; }
+
   void SetUp() override {
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "needs DISPLAY (run under xvfb-run)";
+    if (!HelpsWithFocus()) {
+      // Keys typed now are thrown away until a window takes the focus itself.
+      XSetInputFocus(display, None, RevertToNone, CurrentTime);
+      XSync(display, False);
+    }
     app = std::make_unique<AppProcess>();
     ASSERT_NE(app->WaitFor("ready"), "");
     window = std::strtoul(Output("xdotool search --sync --name '^Skarnel$' | head -n 1").c_str(), nullptr, 10);
     ASSERT_NE(window, 0u);
     // Focus settles before the first input.
-    Keys("windowfocus --sync " + std::to_string(window));
+    if (HelpsWithFocus()) Keys("windowfocus --sync " + std::to_string(window));
   }
   void TearDown() override {
     app.reset();
@@ -251,6 +260,34 @@ TEST_F(WindowTest, RecreatedWindowsWindowedAndFullScreenAreTitledSkarnel) {
   XGetWindowAttributes(display, DefaultRootWindow(display), &root);
   EXPECT_EQ(line, "fullscreen " + std::to_string(root.width) + " " + std::to_string(root.height));
   EXPECT_EQ(TitleOfTheAppWindow(), "Skarnel");
+}
+
+// No window manager runs under Xvfb, so nothing but the host gives a new
+// window the keyboard: each key below reaches the application only if the
+// window it is meant for took the focus when it opened.
+class UnaidedFocusTest : public WindowTest {
+ protected:
+  bool HelpsWithFocus() const override { return false; }
+};
+constexpr int kUnaidedTimeoutMs = 30000;
+
+TEST_F(UnaidedFocusTest, FullScreenAndBackKeepTheKeyboardAndF4EndsFromEither) {
+  for (bool quitFromFullScreen : {false, true}) {
+    if (quitFromFullScreen) {
+      XSetInputFocus(display, None, RevertToNone, CurrentTime);
+      XSync(display, False);
+      app = std::make_unique<AppProcess>();
+      ASSERT_NE(app->WaitFor("ready"), "");
+    }
+    Keys("key f");
+    ASSERT_NE(app->WaitFor("fullscreen", kUnaidedTimeoutMs), "");
+    if (!quitFromFullScreen) {
+      Keys("key r");
+      ASSERT_EQ(app->WaitFor("recreated", kUnaidedTimeoutMs), "recreated 0");
+    }
+    Keys("key F4");
+    EXPECT_EQ(app->WaitExit(kUnaidedTimeoutMs), 0) << (quitFromFullScreen ? "full screen" : "windowed");
+  }
 }
 
 TEST_F(WindowTest, CloseRequestEndsTheProcessWithStatusZero) {

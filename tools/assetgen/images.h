@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace assetgen {
 
@@ -20,5 +21,8 @@ void writeTitleLogo(const std::filesystem::path& dataDir);     // "logo": the ti
 void writeStudioLogo(const std::filesystem::path& dataDir);    // "common/ZUNDLogo"
 void writeDefaultFont(const std::filesystem::path& dataDir);   // "kelvo_font.png", one level
 void writeGameFont(const std::filesystem::path& dataDir);      // "fonts/shadow_editundo"
+
+// The desktop icon at every hicolor size: iconDir/<n>x<n>/apps/<name>.png.
+void writeAppIcons(const std::filesystem::path& iconDir, const std::string& name);
 
 }  // namespace assetgen

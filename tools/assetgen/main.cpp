@@ -1,12 +1,14 @@
 // assetgen OUTDIR: writes every asset of the game under OUTDIR. The work is
 // split into independent jobs run on a few threads; each job's output
 // depends only on its own code, so the bytes never depend on scheduling.
+// assetgen --icons OUTDIR NAME: writes the desktop icon as a hicolor tree.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -29,8 +31,12 @@ const std::vector<Job> kJobs = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--icons") {
+    assetgen::writeAppIcons(argv[2], argv[3]);
+    return 0;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: assetgen OUTDIR\n");
+    std::fprintf(stderr, "usage: assetgen OUTDIR | assetgen --icons OUTDIR NAME\n");
     return 2;
   }
   const std::filesystem::path out = argv[1];
