@@ -1,7 +1,8 @@
 # Debian packages through CPack, one per install component: `cpack -G DEB` in
 # the build folder writes skarnel_<version>_<arch>.deb from the `game`
-# component. Runtime dependencies are found by dpkg-shlibdeps from the
-# libraries the executable links; the launcher goes to /usr/games, where
+# component and libtarvik-dev_<version>_<arch>.deb from `tarvik` (set up in
+# TarvikInstall.cmake). Runtime dependencies are found by dpkg-shlibdeps from
+# the libraries the executable links; the launcher goes to /usr/games, where
 # Debian keeps the commands of games. Included after every install rule.
 set(CPACK_PACKAGE_NAME skarnel)
 set(CPACK_PACKAGE_VENDOR "The Skarnel developers")
@@ -11,7 +12,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianGamesDir.cmake)
-set(CPACK_COMPONENTS_ALL game)
+set(CPACK_COMPONENTS_ALL game tarvik)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,15 +1,17 @@
-# Installs Tarvik for projects elsewhere (component `tarvik`): the public
-# headers under include/tarvik/ in their subsystem folders, the two static
-# libraries, the CMake package Tarvik (targets Tarvik::tarvik and
-# Tarvik::runtime) and the default font with a few sample assets.
-# Relies on the tarvik and tarvik_runtime targets and on the generated data/.
+# Installs Tarvik for projects elsewhere (component `tarvik`, the Debian
+# package libtarvik-dev): the public headers under include/tarvik/ in their
+# subsystem folders, the two static libraries, the CMake package Tarvik
+# (Tarvik::tarvik, Tarvik::runtime), the default font with a few sample
+# assets, the guide and the examples. Relies on the two library targets, the
+# generated data/ and skarnel_gzip from SkarnelInstall.cmake.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(TARVIK_VERSION 1.0.0)
+set(TARVIK_VERSION ${PROJECT_VERSION})
 set(TARVIK_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/tarvik)
 set(TARVIK_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tarvik)
 set(TARVIK_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/tarvik/data)
+set(TARVIK_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/libtarvik-dev)
 
 # The generated files an application may start from: the font every
 # application draws text with until it sets its own, a sprite sheet, a sound
@@ -40,3 +42,27 @@ foreach(file ${TARVIK_DATA_FILES})
   get_filename_component(folder ${file} DIRECTORY)
   install(FILES ${CMAKE_BINARY_DIR}/data/${file} DESTINATION ${TARVIK_INSTALL_DATADIR}/${folder} COMPONENT tarvik)
 endforeach()
+
+# The guide, and the examples as a project to copy and build; the package's
+# copyright and changelog where Debian looks for them.
+install(FILES docs/framework.md DESTINATION ${TARVIK_INSTALL_DOCDIR} COMPONENT tarvik)
+install(DIRECTORY examples DESTINATION ${TARVIK_INSTALL_DOCDIR} COMPONENT tarvik)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/libtarvik-dev.changelog.in ${SKARNEL_STAGE}/libtarvik-dev.changelog @ONLY)
+skarnel_gzip(${SKARNEL_STAGE}/libtarvik-dev.changelog ${SKARNEL_STAGE}/libtarvik-dev.changelog.gz)
+install(FILES desktop/copyright DESTINATION ${TARVIK_INSTALL_DOCDIR} COMPONENT tarvik)
+install(FILES ${SKARNEL_STAGE}/libtarvik-dev.changelog.gz DESTINATION ${TARVIK_INSTALL_DOCDIR}
+  RENAME changelog.gz COMPONENT tarvik)
+
+set(CPACK_DEBIAN_TARVIK_PACKAGE_NAME libtarvik-dev)
+set(CPACK_DEBIAN_TARVIK_PACKAGE_SECTION libdevel)
+# Static libraries: nothing for dpkg-shlibdeps to find, so the development
+# packages of what they link are named here.
+set(CPACK_DEBIAN_TARVIK_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_TARVIK_PACKAGE_DEPENDS "libglfw3-dev, libopenal-dev, libgl-dev, pkg-config")
+set(CPACK_COMPONENT_TARVIK_DISPLAY_NAME "Tarvik")
+set(CPACK_COMPONENT_TARVIK_DESCRIPTION "small C++20 framework for 2D desktop games (development files)
+Tarvik runs a window with a fixed-rate update loop and gives an application
+collected objects, strings, batched OpenGL drawing, keyboard, mouse and
+joystick input, OpenAL sound and music, data files and a state file, sockets
+and an HTTP client. This package holds its headers, static libraries and the
+CMake package Tarvik, with a guide and example programs.")

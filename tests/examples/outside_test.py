@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The framework as an outside project uses it, under X.
+"""The framework as an outside project uses it.
 
+`run` (under X):
 1. The tarvik component installs into a scratch prefix, which then moves to
    another folder: the package must work wherever it lands, and no installed
    file but the static libraries (whose debug information, in debug builds,
@@ -14,8 +15,13 @@
    state_record keeps its record across two runs in its working folder;
    http_get reports the answer of a server on 127.0.0.1.
 
-Usage: examples_e2e.py BUILD_DIR SOURCE_DIR CLOSE_REQUEST
-(starts its own Xvfb when DISPLAY is unset)
+`package`: the libtarvik-dev Debian package, unpacked, builds an example
+from the copy of the examples it carries, so its libraries, headers and
+CMake package are whole and usable where the package puts them.
+
+Usage: outside_test.py run BUILD_DIR SOURCE_DIR CLOSE_REQUEST
+       (starts its own Xvfb when DISPLAY is unset)
+       outside_test.py package BUILD_DIR
 """
 import atexit
 import http.server
@@ -27,10 +33,11 @@ import tempfile
 import threading
 import time
 
-if not os.environ.get("DISPLAY"):
+MODE = sys.argv[1]
+if MODE == "run" and not os.environ.get("DISPLAY"):
     os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset", sys.executable] + sys.argv)
 
-BUILD, SOURCE, CLOSE_REQUEST = (os.path.abspath(a) for a in sys.argv[1:4])
+BUILD = os.path.abspath(sys.argv[2])
 WORK = tempfile.mkdtemp()
 atexit.register(shutil.rmtree, WORK, True)
 
@@ -230,6 +237,34 @@ def wav_has_sound(path):
     data = open(path, "rb").read() if os.path.exists(path) else b""
     return any(data[44:])
 
+
+def package():
+    out = os.path.join(WORK, "packages")
+    run("cpack", "-G", "DEB", "-B", out, "--config", os.path.join(BUILD, "CPackConfig.cmake"))
+    debs = [name for name in os.listdir(out) if name.startswith("libtarvik-dev_") and name.endswith(".deb")]
+    if len(debs) != 1:
+        fail(f"cpack made {os.listdir(out)}, not one libtarvik-dev package")
+    root = os.path.join(WORK, "root")
+    run("dpkg-deb", "-x", os.path.join(out, debs[0]), root)
+    depends = run("dpkg-deb", "-f", os.path.join(out, debs[0]), "Depends")
+    for package in ("libglfw3-dev", "libopenal-dev"):
+        if package not in depends:
+            fail(f"libtarvik-dev does not depend on {package}: {depends}")
+    built = os.path.join(WORK, "e")
+    run("cmake", "-S", os.path.join(root, "usr/share/doc/libtarvik-dev/examples"), "-B", built,
+        "-DCMAKE_PREFIX_PATH=" + os.path.join(root, "usr"))
+    run("cmake", "--build", built, "--target", "hello")
+    if not os.path.exists(os.path.join(built, "data", "kelvo_font.png")):
+        fail("the examples built from the package have no default font")
+    print("ok", flush=True)
+
+
+if MODE == "package":
+    package()
+    sys.exit(0)
+
+SOURCE = os.path.abspath(sys.argv[3])
+CLOSE_REQUEST = os.path.abspath(sys.argv[4])
 
 print("install into a prefix that then moves", flush=True)
 prefix = install_and_move()
