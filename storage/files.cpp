@@ -5,6 +5,7 @@
 #include "storage/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -77,9 +78,17 @@ String tvDesktopFilePath(const String& path) {
   return tvMapTarvikPath(path, appPath, internalPath);
 }
 
+// fopen opens a folder for reading on Linux, and every read then fails: a
+// folder is refused here so it loads as null, as a missing file does.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   if (filePath.Length() == 0) return nullptr;
-  return std::fopen(filePath.ToUtf8().c_str(), mode.ToUtf8().c_str());
+  FILE* file = std::fopen(filePath.ToUtf8().c_str(), mode.ToUtf8().c_str());
+  struct stat info;
+  if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
 }
 
 unsigned char* tvReadWholeFile(FILE* file, int* length) {

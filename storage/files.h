@@ -27,7 +27,7 @@ String tvMapTarvikPath(const String& path, const String& appPath, String& intern
 // first use: what the desktop host's PathToFilePath returns.
 String tvDesktopFilePath(const String& path);
 
-// Opens an already mapped path; the empty path opens nothing.
+// Opens an already mapped path; the empty path and a folder open nothing.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode);
 
 // Reads the rest of `file` in 4096-byte chunks into one malloc'd block, closes
