@@ -124,6 +124,16 @@ String tvReadText(FILE* file) {
   return text;
 }
 
+unsigned char* tvLoadMappedData(const String& filePath, int* length) {
+  FILE* file = tvOpenMappedFile(filePath, String("rb"));
+  return file ? tvReadWholeFile(file, length) : nullptr;
+}
+
+String tvLoadMappedText(const String& filePath) {
+  FILE* file = tvOpenMappedFile(filePath, String("rb"));
+  return file ? tvReadText(file) : String();
+}
+
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
   std::string target = filePath.ToUtf8();
@@ -152,16 +162,10 @@ FILE* tvOpenFile(const String& path, const String& mode) {
 }
 
 unsigned char* tvLoadData(const String& path, int* length) {
-  FILE* file = tvOpenFile(path, String("rb"));
-  if (!file) return nullptr;
-  return tvReadWholeFile(file, length);
+  return tvLoadMappedData(tvDesktopFilePath(path), length);
 }
 
-String tvLoadString(const String& path) {
-  FILE* file = tvOpenFile(path, String("rb"));
-  if (!file) return String();
-  return tvReadText(file);
-}
+String tvLoadString(const String& path) { return tvLoadMappedText(tvDesktopFilePath(path)); }
 
 String tvLoadState() { return tvLoadString(String(kStateFilePath)); }
 

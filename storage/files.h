@@ -38,6 +38,12 @@ unsigned char* tvReadWholeFile(FILE* file, int* length);
 // The decoded text of `file` (String::Load); closes the file.
 String tvReadText(FILE* file);
 
+// Whole-file loads of an already mapped path: null (length untouched) or the
+// empty text when nothing opens. The host's LoadData and LoadString and the
+// desktop operations below differ only in the mapping they hand in.
+unsigned char* tvLoadMappedData(const String& filePath, int* length);
+String tvLoadMappedText(const String& filePath);
+
 // Replaces the file at `filePath` with the UTF-8 encoding of `state` through
 // a synced temporary file in the same folder, so a crash at any moment leaves
 // either the old or the new record. 0 written, -1 could not write, -2 short write.
