@@ -3,6 +3,7 @@
 // and the playback of the list through the framework's drawing module.
 // Relies on game/app.h and graphics/ (vx_graphics_*).
 #include "game/app.h"
+#include "game/common.h"
 
 #include "graphics/graphics.h"
 #include "host/app.h"
@@ -26,8 +27,6 @@ constexpr float kPortraitFactor = 1.5f;
 
 // The framework alpha that playback leaves behind.
 constexpr float kAlphaAfterPlayback = 0.5f;
-
-float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace
 
