@@ -45,8 +45,6 @@ constexpr int kKeyF11 = 122;
 constexpr int kKeyConsoleBack = 270;
 constexpr int kKeyFinger0 = 384;
 constexpr int kFingerCount = 10;
-constexpr int kKeyBack = 416;
-constexpr int kKeyWindowClose = 432;
 constexpr int kMouseLeft = 1;
 
 // Game keys of p_PlayKey.

@@ -209,7 +209,7 @@ void c_MyApp::p_ReadBackKey() {
   if (vx_Velmar_isOuya == 1)
     m_iCadeState[kVirtualButtonBack] = vx_input_KeyHit(kKeyConsoleBack) > 0 ? 1 : 0;
   else
-    m_iCadeState[kVirtualButtonBack] = vx_input_KeyHit(kKeyBack);
+    m_iCadeState[kVirtualButtonBack] = vx_input_KeyHit(kKeyCodeBack);
 }
 
 // F1 overlay, F2 score line, F11 full screen; F4 and window close quit at once.
@@ -217,7 +217,7 @@ void c_MyApp::p_FunctionKeys() {
   if (vx_input_KeyHit(kKeyF1) > 0) vx_Velmar_DebugMode = 1 - vx_Velmar_DebugMode;
   if (vx_input_KeyHit(kKeyF2) > 0) m_hideHud = 1 - m_hideHud;
   if (vx_input_KeyHit(kKeyF11) > 0) p_FullscreenFlip();
-  if (vx_input_KeyHit(kKeyF4) > 0 || vx_input_KeyHit(kKeyWindowClose) > 0) vxError(String());
+  if (vx_input_KeyHit(kKeyF4) > 0 || vx_input_KeyHit(kKeyCodeClose) > 0) vxError(String());
 }
 
 void c_MyApp::p_MusicFollowsPause() {
