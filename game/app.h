@@ -45,8 +45,6 @@ constexpr int kKeyF11 = 122;
 constexpr int kKeyConsoleBack = 270;
 constexpr int kKeyFinger0 = 384;
 constexpr int kFingerCount = 10;
-constexpr int kKeyBack = 416;
-constexpr int kKeyWindowClose = 432;
 constexpr int kMouseLeft = 1;
 
 // Game keys of p_PlayKey.
@@ -363,7 +361,7 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
 
   // --- Input state ---
   int m_iCadeChar = 0;                     // last character read from the queue
-  int m_j = 0;                             // second loop counter
+  int m_padDrag = 0;                       // on-screen pad being dragged: 0 no, 1 moved, 2 pinched
   int m_hideHud = 0;                       // F2
   int m_musicOn = 0;
   int m_updateMillis = 0;

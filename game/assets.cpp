@@ -3,6 +3,7 @@
 // 15-update step loader with its loading screen (spinner rings and logo).
 // Relies on game/app.h, graphics/ (image loading) and the game audio methods.
 #include "game/app.h"
+#include "game/common.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,8 +37,6 @@ constexpr float kRingThreeRadius = 8.0f;
 constexpr float kLogoHeightShare = 0.48f;
 constexpr float kLogoSize = 2.0f;
 constexpr float kLoadingTextLift = 32.0f;
-constexpr float kDegToRad = 0.0174532924f;
-constexpr float kWhite = 255.0f;
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "game/app.h"
+#include "game/common.h"
 #include "host/game.h"
 #include "input/input_device.h"
 
@@ -117,10 +118,6 @@ constexpr ICadePair kICadePairs[] = {
     {'W', 'E', 0}, {'X', 'Z', 8},  {'A', 'Q', 3},  {'D', 'C', 5},  {'Y', 'T', 13}, {'U', 'F', 14},
     {'I', 'M', 15}, {'O', 'G', 16}, {'H', 'R', 10}, {'J', 'N', 11}, {'K', 'P', 12}, {'L', 'V', 17}};
 
-float W() { return vx_Velmar_jscrw; }
-float H() { return vx_Velmar_jscrh; }
-float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
-int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -338,7 +335,7 @@ void c_MyApp::p_OnScreenControls() {
     p_DrawImg(kSlotDpad, x, y, kPadCentreFrame);
     p_DragPad(kPadButtonSize * kPadHandleScale);
   } else {
-    m_j = kPadDragNone;
+    m_padDrag = kPadDragNone;
     p_DrawImg(kSlotDpad, x, y, kPadCentreFrame);
   }
 
@@ -356,13 +353,13 @@ void c_MyApp::p_DragPad(float handleSize) {
   for (int f = 0; f < kTouchSlots; ++f)
     if (m_touchDown[f] != 0) ++fingers;
   if (fingers == 0) {
-    m_j = kPadDragNone;
+    m_padDrag = kPadDragNone;
     return;
   }
   if (fingers >= 2) {
     float distance = std::fabs(static_cast<float>(m_touchX[1] - m_touchX[0]));
-    if (m_j != kPadDragPinch) {
-      m_j = kPadDragPinch;
+    if (m_padDrag != kPadDragPinch) {
+      m_padDrag = kPadDragPinch;
       m_padPinch = distance;
       return;
     }
@@ -373,8 +370,8 @@ void c_MyApp::p_DragPad(float handleSize) {
     }
     return;
   }
-  if (m_j == kPadDragMove || p_MouseIn_Centered(m_padX, m_padY, handleSize, handleSize) == 1) {
-    m_j = kPadDragMove;
+  if (m_padDrag == kPadDragMove || p_MouseIn_Centered(m_padX, m_padY, handleSize, handleSize) == 1) {
+    m_padDrag = kPadDragMove;
     m_settings[kSettingPadX] = m_touchX[0];
     m_settings[kSettingPadY] = static_cast<int>(H()) - m_touchY[0];
   }

@@ -3,6 +3,7 @@
 // and the playback of the list through the framework's drawing module.
 // Relies on game/app.h and graphics/ (vx_graphics_*).
 #include "game/app.h"
+#include "game/common.h"
 
 #include "graphics/graphics.h"
 #include "host/app.h"
@@ -26,8 +27,6 @@ constexpr float kPortraitFactor = 1.5f;
 
 // The framework alpha that playback leaves behind.
 constexpr float kAlphaAfterPlayback = 0.5f;
-
-float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace
 
@@ -135,25 +134,28 @@ void c_MyApp::p_Tri(float x1, float y1, float x2, float y2, float x3, float y3) 
 }
 
 // One dimension keeps the design size (1.5 times it in portrait), the other
-// follows the window's shape, so the virtual screen fills the window.
+// follows the window's shape, so the virtual screen fills the window. The
+// kept dimension is set to the design size itself and the other is worked
+// out in double precision: a single-precision devHeight / s made 1280 x 1024
+// a 599.99994 x 479.99997 screen, one menu row short of a 480-unit one.
 void c_MyApp::p_FitScreen(int devWidth, int devHeight) {
   float k = devWidth < devHeight ? kPortraitFactor : 1.0f;
   float ov = vx_Velmar_overscan;
   float w = static_cast<float>(devWidth), h = static_cast<float>(devHeight);
   float sx = (w - 2 * ov) / (vx_Velmar_rawscrw * k);
   float sy = (h - 2 * ov) / (vx_Velmar_rawscrh * k);
+  double designW = static_cast<double>(vx_Velmar_rawscrw) * k;
+  double designH = static_cast<double>(vx_Velmar_rawscrh) * k;
   if (sy > sx) {
     m_fitMode = 2;
-    float s = h / (vx_Velmar_rawscrh * k);
     m_scaleX = m_scaleY = sy;
-    vx_Velmar_jscrw = w / s;
-    vx_Velmar_jscrh = h / s;
+    vx_Velmar_jscrw = static_cast<float>(devWidth * designH / devHeight);
+    vx_Velmar_jscrh = static_cast<float>(designH);
   } else {
     m_fitMode = 1;
-    float s = w / (vx_Velmar_rawscrw * k);
     m_scaleX = m_scaleY = sx;
-    vx_Velmar_jscrw = w / s;
-    vx_Velmar_jscrh = h / s;
+    vx_Velmar_jscrw = static_cast<float>(designW);
+    vx_Velmar_jscrh = static_cast<float>(devHeight * designW / devWidth);
   }
   m_landscape = vx_Velmar_jscrh <= vx_Velmar_jscrw ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 // Relies on game/app.h, the host (clock, update rate), input, audio and the
 // async event pump; the screens themselves live in the other game/ files.
 #include "game/app.h"
+#include "game/common.h"
 
 #include "audio/audio.h"
 #include "host/app.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int kStartStars = 50;
 constexpr int kMenuChoiceAtStart = 1;
 constexpr float kWheelTargetAtStart = -32.0f;
 constexpr int kMenuIntroAtStart = -32;
@@ -21,7 +21,6 @@ constexpr int kMenuRepeatDelayAtStart = 50;
 constexpr int kPauseStateAtStart = -1;
 constexpr int kPauseYAtStart = -64;
 constexpr float kConsoleOverscan = 64.0f;
-constexpr int kInputKindJoypad = 1;
 constexpr float kPauseAngle1AtStart = 25.0f;
 constexpr float kPauseAngle3AtStart = 25.0f;
 
@@ -34,7 +33,6 @@ constexpr float kPanelEase = 8.0f;         // 1/8 of the distance per update, sn
 
 constexpr float kOverlayX = 16.0f;
 constexpr float kOverlayLift = 16.0f;
-constexpr float kWhite = 255.0f;
 
 const char* const kHousecallUrl = "http://housecall.skarnel.invalid/housecall.php";
 const char* const kHousecallQuery = "hello=1&gameID=";
@@ -211,7 +209,7 @@ void c_MyApp::p_ReadBackKey() {
   if (vx_Velmar_isOuya == 1)
     m_iCadeState[kVirtualButtonBack] = vx_input_KeyHit(kKeyConsoleBack) > 0 ? 1 : 0;
   else
-    m_iCadeState[kVirtualButtonBack] = vx_input_KeyHit(kKeyBack);
+    m_iCadeState[kVirtualButtonBack] = vx_input_KeyHit(kKeyCodeBack);
 }
 
 // F1 overlay, F2 score line, F11 full screen; F4 and window close quit at once.
@@ -219,7 +217,7 @@ void c_MyApp::p_FunctionKeys() {
   if (vx_input_KeyHit(kKeyF1) > 0) vx_Velmar_DebugMode = 1 - vx_Velmar_DebugMode;
   if (vx_input_KeyHit(kKeyF2) > 0) m_hideHud = 1 - m_hideHud;
   if (vx_input_KeyHit(kKeyF11) > 0) p_FullscreenFlip();
-  if (vx_input_KeyHit(kKeyF4) > 0 || vx_input_KeyHit(kKeyWindowClose) > 0) vxError(String());
+  if (vx_input_KeyHit(kKeyF4) > 0 || vx_input_KeyHit(kKeyCodeClose) > 0) vxError(String());
 }
 
 void c_MyApp::p_MusicFollowsPause() {

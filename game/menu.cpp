@@ -6,12 +6,12 @@
 #include <cmath>
 
 #include "game/app.h"
+#include "game/common.h"
 #include "host/app.h"
 #include "runtime/errors.h"
 
 namespace {
 
-constexpr float kDegToRad = 0.0174532924f;
 constexpr float kKeepAlpha = -123.0f;
 constexpr int kMenuBgRed = 0;
 constexpr int kMenuBgGreen = 10;
@@ -25,9 +25,6 @@ constexpr int kFocusPanel = 2;
 constexpr int kChoiceQuit = -1;            // console build only
 constexpr int kChoiceEasy = 0;
 constexpr int kChoiceHard = 2;
-constexpr int kInputKindKeyboard = 0;
-constexpr int kInputKindJoypad = 1;
-constexpr int kInputKindTouch = 2;
 
 // Title and side panel.
 constexpr float kPanelBaseWidth = 140;
@@ -76,7 +73,6 @@ constexpr float kGearTurns[] = {1, -2, 4};
 constexpr float kGearSize = 1.5f;
 constexpr float kGearTurnPerUpdate = 0.3f;
 constexpr float kGearReach = 64;
-constexpr float kFullTurn = 360;
 constexpr float kWheelSize = 1.5625f;
 constexpr float kWheelStepAngle = -32;     // target angle per choice
 constexpr float kDragReach = 500;
@@ -149,12 +145,6 @@ constexpr float kCodedInTextX = 32;
 constexpr float kCodedInTextY = 16;
 constexpr float kCodedInUrlY = 28;
 const char* const kFrameworkAddress = "tarvik.example.org";
-
-float W() { return vx_Velmar_jscrw; }
-float H() { return vx_Velmar_jscrh; }
-float SinDeg(float a) { return std::sin(a * kDegToRad); }
-float CosDeg(float a) { return std::cos(a * kDegToRad); }
-int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Lowest choice the keys and the wheel may reach.
 int LowestChoice() { return vx_Velmar_isOuya == 1 ? kChoiceQuit : kChoiceEasy; }

@@ -6,16 +6,13 @@
 #include <cmath>
 
 #include "game/app.h"
+#include "game/common.h"
 #include "host/app.h"
 #include "runtime/errors.h"
 
 namespace {
 
-// Sound setting values.
-constexpr int kSoundOff = 0;
-constexpr int kSoundAll = 1;
-constexpr int kSoundEffectsOnly = 2;
-constexpr int kSoundMusicOnly = 3;
+// How many sound settings the row cycles through, with and without a music stream.
 constexpr int kSoundValuesWithMusic = 4;
 constexpr int kSoundValuesWithoutMusic = 2;
 constexpr int kSettingRightStickY = kSettingLeftStickY + 1;
@@ -74,9 +71,6 @@ constexpr float kMarkShort = 8;
 constexpr int kLatchKeys[] = {kGameKeyUp,       kGameKeyLeft,     kGameKeyRight,    kGameKeyDown,     kGameKeyFire,
                               kGameKeyThrust,   kGameKeyButton12, kGameKeyButton13, kGameKeyButton14, kGameKeyButton15,
                               kGameKeyButton16, kGameKeyButton17, kGameKeyBack};
-
-float W() { return vx_Velmar_jscrw; }
-float H() { return vx_Velmar_jscrh; }
 
 String SoundText(int value) {
   if (vx_Velmar_HasMusicStream != 1) return String(value == kSoundOff ? "Sound : Off" : "Sound : On");

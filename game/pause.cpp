@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "game/app.h"
+#include "game/common.h"
 
 namespace {
 
-constexpr float kDegToRad = 0.0174532924f;
 constexpr int kKeep = -123;
 constexpr float kDarkenShare = 0.8f;       // full darkening would need 0.8 of the height
 constexpr int kPauseOpening = 1;
@@ -21,7 +21,6 @@ constexpr int kHiddenY = -64;
 // The figure: three angles, a trail of points kept in the pause table.
 constexpr float kAngle1Turn = 1;
 constexpr float kAngle3Turn = 1.5f;
-constexpr float kFullTurn = 360;
 constexpr float kRadiusStep = 1;
 constexpr float kRadiusShare = 0.45f;
 constexpr float kRadiusMargin = 96;
@@ -62,11 +61,6 @@ constexpr float kSoundVolume = 0.5f;
 constexpr float kRateUp = 0.8f;
 constexpr float kRateDown = 1.2f;
 constexpr float kRateEnd = 0.5f;
-
-float W() { return vx_Velmar_jscrw; }
-float H() { return vx_Velmar_jscrh; }
-float SinDeg(float a) { return std::sin(a * kDegToRad); }
-float CosDeg(float a) { return std::cos(a * kDegToRad); }
 
 }  // namespace
 

@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "game/app.h"
+#include "game/common.h"
 #include "host/app.h"
 
 namespace {
-constexpr float kDegToRad = 0.0174532924f;
 constexpr float kRadToDeg = 57.2957795f;
 constexpr float kWallInset = 8;
 constexpr float kShipStartX = 32;
@@ -34,7 +34,6 @@ constexpr int kSatLayers = 3;
 constexpr float kPathWidthShare = 0.2f;
 constexpr float kPathHeightShare = 0.5f;
 constexpr float kStarFieldSpeedShare = 0.25f;
-constexpr int kStartStars = 50;
 constexpr int kHitTimerStart = 60;          // two seconds of tumble at half a step per update
 constexpr float kHitTimerStep = 0.5f;
 constexpr float kHitTimerOut = 40;          // held while out of lives
@@ -75,7 +74,6 @@ constexpr float kPauseSoundVolume = 0.5f;
 constexpr int kPauseButtonFrame = 0;
 constexpr float kPauseButtonAt = 16;
 constexpr float kPauseButtonFaint = 0.2f;
-constexpr int kInputKindTouch = 2;
 constexpr int kConsolePauseKey = 13;
 constexpr int kFrameSatFirst = 0;
 constexpr int kFrameShip = 7;
@@ -107,10 +105,6 @@ constexpr float kWaveRightmost = 25;        // fan toward the right from the lef
 constexpr int kRoundStartCounter = 11;
 constexpr int kMaxTableIndex = 499;         // star and particle counts accepted by the resets
 
-float W() { return vx_Velmar_jscrw; }
-float H() { return vx_Velmar_jscrh; }
-float Sin(float degrees) { return std::sin(degrees * kDegToRad); }
-float Cos(float degrees) { return std::cos(degrees * kDegToRad); }
 float Rnd() { return vx_random_Rnd(); }
 
 // Colour of a particle's palette index, 0..255 per channel.
@@ -127,8 +121,6 @@ void PaletteColour(int index, float* r, float* g, float* b) {
     *r = *g = *b = 76.5f;
   }
 }
-
-float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Frees a table slot by zeroing all its entries.
 void ClearSlot(Array<float>& table, int offset, int stride) {
@@ -224,47 +216,47 @@ void c_MyApp::p_SatellitePathPoint(float a, float* x, float* y) {
   float px, py;
   switch (static_cast<int>(m_play[kPlayPathNumber])) {
     case 0:
-      px = Sin(a) * ax;
-      py = -Cos(a) * ay;
+      px = SinDeg(a) * ax;
+      py = -CosDeg(a) * ay;
       m_play[kPlayPathWrapGuard] = 0;
       break;
     case 1:
-      px = Sin(a) * ax;
-      py = -Cos(2 * a) * ay;
+      px = SinDeg(a) * ax;
+      py = -CosDeg(2 * a) * ay;
       break;
     case 2:
-      px = Sin(a / 2) * ax;
-      py = -Cos(2 * a) * ay;
+      px = SinDeg(a / 2) * ax;
+      py = -CosDeg(2 * a) * ay;
       break;
     case 3:
-      px = Sin(a) * ax;
-      py = Cos(2 * a) * ay;
+      px = SinDeg(a) * ax;
+      py = CosDeg(2 * a) * ay;
       break;
     case 4:
-      px = Sin(4 * a) * ax;
-      py = -Cos(a / 2) * ay;
+      px = SinDeg(4 * a) * ax;
+      py = -CosDeg(a / 2) * ay;
       break;
     case 5: {
-      float u = 360 * Cos(a / 2);
-      px = Sin(u) * ax;
-      py = -Cos(u) * ay;
+      float u = 360 * CosDeg(a / 2);
+      px = SinDeg(u) * ax;
+      py = -CosDeg(u) * ay;
       break;
     }
     case 6: {
-      float v = 360 * Sin(a / 4);
-      float w = 360 * Sin(a / 2);
-      px = Sin(v) * ax;
-      py = -Cos(w) * ay;
+      float v = 360 * SinDeg(a / 4);
+      float w = 360 * SinDeg(a / 2);
+      px = SinDeg(v) * ax;
+      py = -CosDeg(w) * ay;
       break;
     }
     case 7:
-      px = Sin(2 * a) * Sin(a) * ax;
-      py = -Sin(2 * a) * Cos(a) * ay;
+      px = SinDeg(2 * a) * SinDeg(a) * ax;
+      py = -SinDeg(2 * a) * CosDeg(a) * ay;
       break;
     default:
       // The wrap path: the next pickup starts the cycle again, faster.
-      px = Sin(2 * a) * ax;
-      py = -Cos(a) * ay;
+      px = SinDeg(2 * a) * ax;
+      py = -CosDeg(a) * ay;
       if (m_play[kPlayPathWrapGuard] == 0) {
         m_play[kPlayPathWrapGuard] = 1;
         m_play[kPlayPathNumber] = -1;
@@ -372,8 +364,8 @@ void c_MyApp::p_StepShip() {
     if (m_difficulty != kDifficultyHard && speed > kShipTopSpeed) speed = kShipTopSpeed;
     if (speed < kShipRestSpeed) speed = 0;
   }
-  vx = Sin(heading) * speed;
-  vy = -Cos(heading) * speed;
+  vx = SinDeg(heading) * speed;
+  vy = -CosDeg(heading) * speed;
 }
 
 // Thrust, turn and fire, while the ship is under control.
@@ -382,8 +374,8 @@ void c_MyApp::p_ShipControls() {
   if (p_PlayKey(kGameKeyThrust, 1, 0)) {
     float f = m_play[kPlayShipFacing];
     float thrust = m_difficulty == kDifficultyHard ? kThrustHard : kThrust;
-    m_play[kPlayShipVelX] += Sin(f) * thrust;
-    m_play[kPlayShipVelY] -= Cos(f) * thrust;
+    m_play[kPlayShipVelX] += SinDeg(f) * thrust;
+    m_play[kPlayShipVelY] -= CosDeg(f) * thrust;
     float heading = f + 180 + Rnd() * 4 - 2;
     float speed = Rnd() * 2 + 3;
     p_ThrowParticle(m_play[kPlayShipX], m_play[kPlayShipY], kPartKindPuff, kColourWhite, heading, speed);
@@ -399,8 +391,8 @@ void c_MyApp::p_ShipControls() {
     m_objects[o + kObjKind] = kObjKindBullet;
     m_objects[o + kObjX] = m_play[kPlayShipX];
     m_objects[o + kObjY] = m_play[kPlayShipY];
-    m_objects[o + kObjVelX] = Sin(f) * kBulletSpeed;
-    m_objects[o + kObjVelY] = -Cos(f) * kBulletSpeed;
+    m_objects[o + kObjVelX] = SinDeg(f) * kBulletSpeed;
+    m_objects[o + kObjVelY] = -CosDeg(f) * kBulletSpeed;
     m_objects[o + kObjAngle] = f;
     p_PlaySFX(kSfxShot, 1);
     m_play[kPlayFireCooldown] = kFireCooldown;
@@ -643,8 +635,8 @@ void c_MyApp::p_SpawnRockUnchecked(float x, float y, float heading, int size) {
   m_objects[o + kObjKind] = kObjKindRock;
   m_objects[o + kObjX] = x;
   m_objects[o + kObjY] = y;
-  m_objects[o + kObjVelX] = Sin(heading) * speed;
-  m_objects[o + kObjVelY] = -Cos(heading) * speed;
+  m_objects[o + kObjVelX] = SinDeg(heading) * speed;
+  m_objects[o + kObjVelY] = -CosDeg(heading) * speed;
   m_objects[o + kObjAngle] = heading;
   m_objects[o + kObjSpin] = spin;
   m_objects[o + kObjSize] = static_cast<float>(size);
@@ -678,8 +670,8 @@ void c_MyApp::p_ThrowParticle(float x, float y, int kind, int colour, float head
   m_particles[p + kPartKind] = kind;
   m_particles[p + kPartX] = x;
   m_particles[p + kPartY] = y;
-  m_particles[p + kPartVelX] = Sin(heading) * speed;
-  m_particles[p + kPartVelY] = -Cos(heading) * speed;
+  m_particles[p + kPartVelX] = SinDeg(heading) * speed;
+  m_particles[p + kPartVelY] = -CosDeg(heading) * speed;
   m_particles[p + kPartSpin] = Rnd() * 360;
   m_particles[p + kPartSpinSpeed] = Rnd() * 16 - 8;
   m_particles[p + kPartLife] = 0.7f + Rnd() * 0.6f;
@@ -789,7 +781,7 @@ void c_MyApp::p_DoStarRot(float speed) {
     float alpha = m_stars[s + kStarAlpha];
     p_Alpha(alpha);
     p_SetRot(-m_stars[s + kStarSpin]);
-    p_DrawImg(kSlotParts, cx + Sin(angle) * radius, cy - Cos(angle) * radius, m_stars[s + kStarFrame]);
+    p_DrawImg(kSlotParts, cx + SinDeg(angle) * radius, cy - CosDeg(angle) * radius, m_stars[s + kStarFrame]);
     m_stars[s + kStarSpin] = std::fmod(m_stars[s + kStarSpin] + m_stars[s + kStarSpinSpeed], 360.0f);
     m_stars[s + kStarOrbitAngle] = std::fmod(angle + speed * alpha, 360.0f);
   }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "game/app.h"
+#include "game/common.h"
 
 namespace {
 constexpr int kScoreDigits = 8;
@@ -32,10 +33,7 @@ constexpr float kTitleScale = 4;
 constexpr float kTitleLeft = 0.35f;
 constexpr float kTitleRight = 0.65f;
 constexpr float kRankRise = 1.5f;
-constexpr int kStartStars = 50;
 
-float W() { return vx_Velmar_jscrw; }
-float H() { return vx_Velmar_jscrh; }
 }  // namespace
 
 // ---------------------------------------------------------------------------

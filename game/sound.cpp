@@ -3,13 +3,11 @@
 // sound setting. Everything goes through the framework's audio module.
 #include "audio/audio.h"
 #include "game/app.h"
+#include "game/common.h"
 
 namespace {
 
 constexpr int kSfxRotation = 24;      // effects cycle over channels 0..23
-constexpr int kSoundAll = 1;
-constexpr int kSoundEffectsOnly = 2;
-constexpr int kSoundMusicOnly = 3;
 constexpr int kPlayOnce = 0;
 
 }  // namespace

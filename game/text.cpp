@@ -3,6 +3,7 @@
 // the left-padding of numbers. Glyphs become ordinary image commands of the
 // display list. Relies on game/app.h and the host clock.
 #include "game/app.h"
+#include "game/common.h"
 
 #include <cmath>
 
@@ -20,9 +21,6 @@ constexpr int kEscapeMeasureAdjust = 2;    // an escape measures narrower than i
 constexpr int kKeyboardIconShift = 16;     // keyboard icons sit 16 glyphs after the pad icons
 constexpr int kBlinkPeriodMillis = 500;
 constexpr int kBlinkOnMillis = 200;
-constexpr int kInputKindKeyboard = 0;
-constexpr int kInputKindJoypad = 1;
-constexpr float kDegToRad = 0.0174532924f;
 
 // Spacing added to the font's advance for one character.
 int LetterAdjust(Char c) {

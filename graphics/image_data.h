@@ -16,8 +16,8 @@ constexpr int kImageMaxDimension = 4096;
 // The caller owns the buffer and releases it with `gxtkFreeImageData`.
 unsigned char* gxtkDecodeImageData(FILE* file, int* width, int* height, int* depth);
 
-// Opens `path` through the desktop file mapping and decodes it: what the
-// desktop host's `LoadImageData` does. Null when the file is missing or bad.
+// Opens `path` through the desktop file mapping and decodes it. Null when the
+// file is missing or bad.
 unsigned char* gxtkLoadImageData(const String& path, int* width, int* height, int* depth);
 
 // Releases a pixel buffer handed out by the decoder or made for a surface.

@@ -22,7 +22,6 @@ constexpr int kDateFields = 7;
 constexpr int kYearBase = 1900;
 constexpr int kStartWidth = 640;
 constexpr int kStartHeight = 480;
-constexpr int kColourBits = 8;
 }  // namespace
 
 // --- VXGame -----------------------------------------------------------------
@@ -53,10 +52,7 @@ void VXGame::GetDate(Array<int> date) {
 int VXGame::SaveState(String state) { return tvWriteStateFile(PathToFilePath(kStateFilePath), state); }
 String VXGame::LoadState() { return LoadString(kStateFilePath); }
 
-String VXGame::LoadString(String path) {
-  FILE* file = OpenFile(path, "rb");
-  return file ? tvReadText(file) : String();
-}
+String VXGame::LoadString(String path) { return tvLoadMappedText(PathToFilePath(path)); }
 
 bool VXGame::PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) { return false; }
 void VXGame::OpenUrl(String) {}
@@ -72,12 +68,8 @@ String VXGame::PathToFilePath(String path) { return path; }
 
 FILE* VXGame::OpenFile(String path, String mode) { return tvOpenMappedFile(PathToFilePath(path), mode); }
 
-unsigned char* VXGame::LoadData(String path, int* length) {
-  FILE* file = OpenFile(path, "rb");
-  return file ? tvReadWholeFile(file, length) : nullptr;
-}
+unsigned char* VXGame::LoadData(String path, int* length) { return tvLoadMappedData(PathToFilePath(path), length); }
 
-unsigned char* VXGame::LoadImageData(String, int*, int*, int*) { return nullptr; }
 unsigned char* VXGame::LoadAudioData(String, int*, int*, int*, int*) { return nullptr; }
 
 void VXGame::Die(ThrowableObject*) {
@@ -170,10 +162,9 @@ void VXGlfwGame::SetUpdateRate(int rate) {
 
 int VXGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * kMillisPerSecond); }
 
-String VXGlfwGame::PathToFilePath(String path) {
-  if (appPath.Length() == 0) appPath = tvExecutableFolder();
-  return tvMapTarvikPath(path, appPath, internalPath);
-}
+// The desktop mapping of storage/, whose application folder is worked out
+// once for the whole process.
+String VXGlfwGame::PathToFilePath(String path) { return tvDesktopFilePath(path); }
 
 // --- VXGlfwGame: the frame loop ------------------------------------------------
 

@@ -10,6 +10,9 @@
 #include "runtime/gc.h"
 #include "runtime/string.h"
 
+// Bits per colour channel of every window the host opens.
+constexpr int kColourBits = 8;
+
 // Receiver of every host callback; each operation does nothing here.
 class VXGameDelegate : public Object {
  public:
@@ -77,7 +80,6 @@ class VXGame {
   virtual String PathToFilePath(String path);
   virtual FILE* OpenFile(String path, String mode);
   virtual unsigned char* LoadData(String path, int* length);
-  virtual unsigned char* LoadImageData(String path, int* width, int* height, int* depth);
   virtual unsigned char* LoadAudioData(String path, int* length, int* channels, int* bytesPerSample,
                                        int* hertz);
   [[noreturn]] virtual void Die(ThrowableObject* exception);
@@ -121,7 +123,6 @@ class VXGlfwGame : public VXGame {
   VXDisplayMode* GetDesktopMode() override;
   void SetSwapInterval(int interval) override;
   String PathToFilePath(String path) override;
-  unsigned char* LoadImageData(String path, int* width, int* height, int* depth) override;
   unsigned char* LoadAudioData(String path, int* length, int* channels, int* bytesPerSample,
                                int* hertz) override;
 
@@ -152,8 +153,6 @@ class VXGlfwGame : public VXGame {
  protected:
   double updatePeriod = 0;
   double nextUpdateTime = 0;
-  String appPath;
-  String internalPath;
   int swapInterval = 1;
   // Every window this host opens carries it; the game's own name unless the
   // application names its window.

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "host/app.h"
 #include "host/game.h"
 #include "host/glfw27.h"
 
@@ -14,10 +15,7 @@ namespace {
 constexpr int kRefreshRateHint = 60;
 constexpr int kMaxVideoModes = 1024;
 constexpr int kFullscreenFlag = 1;
-constexpr int kColourBits = 8;
 constexpr int kLastKeyToRelease = GLFW_KEY_LAST;
-constexpr int kEventKeyDown = 1, kEventKeyUp = 2;
-constexpr int kKeyCodeWindowClose = 432;
 constexpr const char* kBrowserOpener = "xdg-open";
 constexpr int kExecFailedStatus = 127;
 }  // namespace
@@ -25,7 +23,7 @@ constexpr int kExecFailedStatus = 127;
 void VXGlfwGame::ReleaseHeldKeys() {
   for (int key = 0; key <= kLastKeyToRelease; ++key) {
     int code = TransKey(key);
-    if (code && glfwGetKey(key) == GLFW_PRESS) KeyEvent(kEventKeyUp, code);
+    if (code && glfwGetKey(key) == GLFW_PRESS) KeyEvent(c_VXGameEvent::KeyUp, code);
   }
 }
 
@@ -158,7 +156,7 @@ void VXGlfwGame::OpenUrl(String url) {
 // The close button becomes the close key; the window stays open until the
 // application ends the process.
 int VXGlfwGame::OnWindowClose() {
-  _glfwGame->KeyEvent(kEventKeyDown, kKeyCodeWindowClose);
-  _glfwGame->KeyEvent(kEventKeyUp, kKeyCodeWindowClose);
+  _glfwGame->KeyEvent(c_VXGameEvent::KeyDown, kKeyCodeClose);
+  _glfwGame->KeyEvent(c_VXGameEvent::KeyUp, kKeyCodeClose);
   return false;
 }

@@ -3,21 +3,12 @@
 // joysticks are polled through the host at the start of every update.
 #include "input/input_device.h"
 
+#include "host/app.h"
 #include "host/game.h"
 
 c_InputDevice* vx_input_device = nullptr;
 
 namespace {
-constexpr int kEventKeyDown = 1;
-constexpr int kEventKeyUp = 2;
-constexpr int kEventKeyChar = 3;
-constexpr int kEventMouseDown = 4;
-constexpr int kEventMouseUp = 5;
-constexpr int kEventMouseMove = 6;
-constexpr int kEventTouchDown = 7;
-constexpr int kEventTouchUp = 8;
-constexpr int kEventTouchMove = 9;
-constexpr int kEventMotionAccel = 10;
 constexpr int kKeyLeftButton = 1;
 
 bool IsKeyCode(int code) { return code >= 1 && code < kKeyCodeCount; }
@@ -68,7 +59,7 @@ int c_InputDevice::MirrorOf(int code) {
 
 void c_InputDevice::p_KeyEvent(int event, int code) {
   switch (event) {
-    case kEventKeyDown:
+    case c_VXGameEvent::KeyDown:
       if (keyIsDown[code]) return;
       keyIsDown[code] = true;
       p_PutKeyHit(code);
@@ -77,12 +68,12 @@ void c_InputDevice::p_KeyEvent(int event, int code) {
         p_PutKeyHit(mirror);
       }
       return;
-    case kEventKeyUp:
+    case c_VXGameEvent::KeyUp:
       if (!keyIsDown[code]) return;
       keyIsDown[code] = false;
       if (int mirror = MirrorOf(code)) keyIsDown[mirror] = false;
       return;
-    case kEventKeyChar:
+    case c_VXGameEvent::KeyChar:
       if (charWrite < kCharBufferCapacity) charBuffer[charWrite++] = code;
       return;
     default:
@@ -106,29 +97,29 @@ void c_InputDevice::StorePointer(int finger, float x, float y) {
 }
 
 void c_InputDevice::p_MouseEvent(int event, int button, float x, float y) {
-  if (event == kEventMouseDown) {
-    p_KeyEvent(kEventKeyDown, kKeyMouseFirst + button);
+  if (event == c_VXGameEvent::MouseDown) {
+    p_KeyEvent(c_VXGameEvent::KeyDown, kKeyMouseFirst + button);
     StorePointer(0, x, y);
-  } else if (event == kEventMouseUp) {
-    p_KeyEvent(kEventKeyUp, kKeyMouseFirst + button);
-  } else if (event == kEventMouseMove) {
+  } else if (event == c_VXGameEvent::MouseUp) {
+    p_KeyEvent(c_VXGameEvent::KeyUp, kKeyMouseFirst + button);
+  } else if (event == c_VXGameEvent::MouseMove) {
     StorePointer(0, x, y);
   }
 }
 
 void c_InputDevice::p_TouchEvent(int event, int finger, float x, float y) {
-  if (event == kEventTouchDown) {
-    p_KeyEvent(kEventKeyDown, kKeyTouchFirst + finger);
+  if (event == c_VXGameEvent::TouchDown) {
+    p_KeyEvent(c_VXGameEvent::KeyDown, kKeyTouchFirst + finger);
     StorePointer(finger, x, y);
-  } else if (event == kEventTouchUp) {
-    p_KeyEvent(kEventKeyUp, kKeyTouchFirst + finger);
-  } else if (event == kEventTouchMove) {
+  } else if (event == c_VXGameEvent::TouchUp) {
+    p_KeyEvent(c_VXGameEvent::KeyUp, kKeyTouchFirst + finger);
+  } else if (event == c_VXGameEvent::TouchMove) {
     StorePointer(finger, x, y);
   }
 }
 
 void c_InputDevice::p_MotionEvent(int event, int data, float x, float y, float z) {
-  if (event != kEventMotionAccel) return;
+  if (event != c_VXGameEvent::MotionAccel) return;
   accelerationX = x;
   accelerationY = y;
   accelerationZ = z;

@@ -3,6 +3,7 @@
 // character and mouse callbacks that feed the host's guarded events.
 #include <array>
 
+#include "host/app.h"
 #include "host/game.h"
 #include "host/glfw27.h"
 
@@ -16,8 +17,6 @@ constexpr int kMouseButtonLast = GLFW_MOUSE_BUTTON_MIDDLE;
 constexpr int kCharOffset = 65536;  // special characters above the Unicode range
 constexpr int kCodeDelete = 46;
 constexpr int kCharDelete = 127;
-constexpr int kEventKeyDown = 1, kEventKeyUp = 2, kEventKeyChar = 3;
-constexpr int kEventMouseDown = 4, kEventMouseUp = 5, kEventMouseMove = 6;
 constexpr int kNoButton = -1;
 
 // Framework codes of keys other than digits and capital letters.
@@ -81,25 +80,25 @@ void VXGlfwGame::OnKey(int key, int action) {
   int code = TransKey(key);
   if (!code) return;
   if (action == GLFW_RELEASE) {
-    _glfwGame->KeyEvent(kEventKeyUp, code);
+    _glfwGame->KeyEvent(c_VXGameEvent::KeyUp, code);
   } else if (action == GLFW_PRESS) {
-    _glfwGame->KeyEvent(kEventKeyDown, code);
-    if (int chr = KeyToChar(code)) _glfwGame->KeyEvent(kEventKeyChar, chr);
+    _glfwGame->KeyEvent(c_VXGameEvent::KeyDown, code);
+    if (int chr = KeyToChar(code)) _glfwGame->KeyEvent(c_VXGameEvent::KeyChar, chr);
   }
 }
 
 void VXGlfwGame::OnChar(int character, int action) {
-  if (action == GLFW_PRESS) _glfwGame->KeyEvent(kEventKeyChar, character);
+  if (action == GLFW_PRESS) _glfwGame->KeyEvent(c_VXGameEvent::KeyChar, character);
 }
 
 void VXGlfwGame::OnMouseButton(int button, int action) {
   if (button < 0 || button > kMouseButtonLast) return;
   int x = 0, y = 0;
   glfwGetMousePos(&x, &y);
-  int event = action == GLFW_RELEASE ? kEventMouseUp : kEventMouseDown;
+  int event = action == GLFW_RELEASE ? c_VXGameEvent::MouseUp : c_VXGameEvent::MouseDown;
   _glfwGame->MouseEvent(event, button, static_cast<float>(x), static_cast<float>(y));
 }
 
 void VXGlfwGame::OnMousePos(int x, int y) {
-  _glfwGame->MouseEvent(kEventMouseMove, kNoButton, static_cast<float>(x), static_cast<float>(y));
+  _glfwGame->MouseEvent(c_VXGameEvent::MouseMove, kNoButton, static_cast<float>(x), static_cast<float>(y));
 }

@@ -23,7 +23,9 @@ void c_AsyncConnectOp::p_Execute__UNSAFE__(c_Socket* source) {
   m_connected = m_socket->ConnectNative(m_hostBytes.c_str(), static_cast<int>(m_hostBytes.size()), m_port);
 }
 
+// Operations still queued when the socket was closed complete as failed.
 void c_AsyncConnectOp::p_Complete(c_Socket* source) {
+  if (!source->p_IsOpen()) m_connected = false;
   if (m_connected) source->m_state |= kSocketConnectDone | kSocketConnected;
   m_onComplete->p_OnConnectComplete(m_connected, source);
 }
@@ -57,6 +59,7 @@ c_AsyncSendOp* c_AsyncSendOp::m_new(VXSocket* socket, c_DataBuffer* data, int of
 void c_AsyncSendOp::p_Execute__UNSAFE__(c_Socket* source) { m_count = m_socket->SendNative(m_bytes, m_count); }
 
 void c_AsyncSendOp::p_Complete(c_Socket* source) {
+  if (!source->p_IsOpen()) m_count = kSocketCallFailed;
   m_onComplete->p_OnSendComplete(m_data, m_offset, m_count, source);
 }
 
@@ -77,6 +80,7 @@ void c_AsyncReceiveOp::p_Execute__UNSAFE__(c_Socket* source) {
 }
 
 void c_AsyncReceiveOp::p_Complete(c_Socket* source) {
+  if (!source->p_IsOpen()) m_count = kSocketCallFailed;
   m_onComplete->p_OnReceiveComplete(m_data, m_offset, m_count, source);
 }
 

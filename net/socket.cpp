@@ -19,29 +19,32 @@ namespace {
 constexpr int kNoDelayOn = 1;
 }  // namespace
 
-void setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port) {
+bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port) {
   std::memset(address, 0, sizeof *address);
   address->sin_family = AF_INET;
   address->sin_port = htons(static_cast<uint16_t>(port));
   address->sin_addr.s_addr = htonl(INADDR_ANY);
-  if (hostLength <= 0 || hostLength > kSocketHostMaxLength) return;
+  if (hostLength <= 0) return true;
+  if (hostLength > kSocketHostMaxLength) return false;
   addrinfo hints;
   std::memset(&hints, 0, sizeof hints);
   hints.ai_family = AF_INET;
   addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return;
-  for (addrinfo* a = found; a; a = a->ai_next) {
+  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return false;
+  bool resolved = false;
+  for (addrinfo* a = found; a && !resolved; a = a->ai_next) {
     if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
       address->sin_addr = reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr;
-      break;
+      resolved = true;
     }
   }
   freeaddrinfo(found);
+  return resolved;
 }
 
-void setsockaddr(sockaddr_in* address, const String& host, int port) {
+bool setsockaddr(sockaddr_in* address, const String& host, int port) {
   std::string narrow = host.ToNarrow();
-  setsockaddr(address, narrow.c_str(), host.Length(), port);
+  return setsockaddr(address, narrow.c_str(), host.Length(), port);
 }
 
 unsigned char* socketBufferSpan(VXDataBuffer* buffer, int offset, int* count) {
@@ -110,6 +113,7 @@ bool VXSocket::Open(int protocol) {
   } else {
     return false;
   }
+  m_shut.store(false, std::memory_order_release);
   m_sock.store(handle, std::memory_order_release);
   m_proto = protocol;
   return true;
@@ -121,13 +125,14 @@ void VXSocket::Close() {
 }
 
 void VXSocket::Shutdown() {
+  m_shut.store(true, std::memory_order_release);
   int handle = m_sock.load(std::memory_order_acquire);
   if (handle != kClosed) shutdown(handle, SHUT_RDWR);
 }
 
 bool VXSocket::Bind(const String& host, int port) {
   sockaddr_in address;
-  setsockaddr(&address, host, port);
+  if (!setsockaddr(&address, host, port)) return false;
   return bind(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
 }
 
@@ -136,10 +141,20 @@ bool VXSocket::Connect(const String& host, int port) {
   return ConnectNative(narrow.c_str(), host.Length(), port);
 }
 
+// The empty host and an unresolved name would leave 0.0.0.0, which Linux
+// routes to this machine: both fail instead of reaching a local server.
 bool VXSocket::ConnectNative(const char* host, int hostLength, int port) {
   sockaddr_in address;
-  setsockaddr(&address, host, hostLength, port);
-  return connect(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  if (hostLength <= 0 || !setsockaddr(&address, host, hostLength, port)) return false;
+  if (m_shut.load(std::memory_order_acquire)) return false;
+  int handle = m_sock.load(std::memory_order_acquire);
+  if (connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  // Shut down while connecting: the connection made is not kept.
+  if (m_shut.load(std::memory_order_acquire)) {
+    shutdown(handle, SHUT_RDWR);
+    return false;
+  }
+  return true;
 }
 
 bool VXSocket::Listen(int backlog) { return listen(m_sock.load(std::memory_order_acquire), backlog) == 0; }
@@ -158,10 +173,12 @@ VXSocket* VXSocket::Accepted() {
 }
 
 int VXSocket::SendNative(const unsigned char* bytes, int count) {
+  if (m_shut.load(std::memory_order_acquire)) return kSocketCallFailed;
   return static_cast<int>(send(m_sock.load(std::memory_order_acquire), bytes, count, MSG_NOSIGNAL));
 }
 
 int VXSocket::ReceiveNative(unsigned char* bytes, int count) {
+  if (m_shut.load(std::memory_order_acquire)) return kSocketCallFailed;
   return static_cast<int>(recv(m_sock.load(std::memory_order_acquire), bytes, count, 0));
 }
 

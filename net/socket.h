@@ -18,13 +18,17 @@ class VXDataBuffer;
 constexpr int kSocketProtoStream = 1;
 constexpr int kSocketProtoServer = 2;
 constexpr int kSocketProtoDatagram = 3;
-// Host names longer than this are not resolved (the address stays 0.0.0.0).
+// What a failed send or receive reports, as the platform call does.
+constexpr int kSocketCallFailed = -1;
+// Host names longer than this are never resolved.
 constexpr int kSocketHostMaxLength = 1023;
 
-// Fills `address` for `host` (native bytes) and `port`; a host that is empty,
-// too long or unresolvable leaves INADDR_ANY. Safe on worker threads.
-void setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port);
-void setsockaddr(sockaddr_in* address, const String& host, int port);
+// Fills `address` for `host` (native bytes) and `port`. An empty host means
+// any address (INADDR_ANY); a host that is too long or does not resolve
+// leaves INADDR_ANY too but returns false, so no caller mistakes it for a
+// name that reached this machine. Safe on worker threads.
+bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port);
+bool setsockaddr(sockaddr_in* address, const String& host, int port);
 
 class VXSocketAddress : public Object {
  public:
@@ -51,6 +55,8 @@ class VXSocket : public Object {
   static constexpr int kClosed = -1;
 
   std::atomic<int> m_sock{kClosed};
+  // Set by Shutdown: calls not yet made fail without touching the handle.
+  std::atomic<bool> m_shut{false};
   int m_proto = 0;
   int m_accepted = kClosed;
 
@@ -61,8 +67,10 @@ class VXSocket : public Object {
   bool Open(int protocol);
   void Close();
   // Ends both directions but keeps the handle: a worker blocked in a call on
-  // it wakes with 0 or -1, and the number cannot be reused under it.
+  // it wakes with 0 or -1, a call not yet made fails at once, and the number
+  // cannot be reused under it.
   void Shutdown();
+  // A host that does not resolve fails; so does connecting to the empty host.
   bool Bind(const String& host, int port);
   bool Connect(const String& host, int port);
   bool Listen(int backlog);

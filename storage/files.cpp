@@ -5,6 +5,7 @@
 #include "storage/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -77,9 +78,17 @@ String tvDesktopFilePath(const String& path) {
   return tvMapTarvikPath(path, appPath, internalPath);
 }
 
+// fopen opens a folder for reading on Linux, and every read then fails: a
+// folder is refused here so it loads as null, as a missing file does.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   if (filePath.Length() == 0) return nullptr;
-  return std::fopen(filePath.ToUtf8().c_str(), mode.ToUtf8().c_str());
+  FILE* file = std::fopen(filePath.ToUtf8().c_str(), mode.ToUtf8().c_str());
+  struct stat info;
+  if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
 }
 
 unsigned char* tvReadWholeFile(FILE* file, int* length) {
@@ -115,6 +124,16 @@ String tvReadText(FILE* file) {
   return text;
 }
 
+unsigned char* tvLoadMappedData(const String& filePath, int* length) {
+  FILE* file = tvOpenMappedFile(filePath, String("rb"));
+  return file ? tvReadWholeFile(file, length) : nullptr;
+}
+
+String tvLoadMappedText(const String& filePath) {
+  FILE* file = tvOpenMappedFile(filePath, String("rb"));
+  return file ? tvReadText(file) : String();
+}
+
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
   std::string target = filePath.ToUtf8();
@@ -143,16 +162,10 @@ FILE* tvOpenFile(const String& path, const String& mode) {
 }
 
 unsigned char* tvLoadData(const String& path, int* length) {
-  FILE* file = tvOpenFile(path, String("rb"));
-  if (!file) return nullptr;
-  return tvReadWholeFile(file, length);
+  return tvLoadMappedData(tvDesktopFilePath(path), length);
 }
 
-String tvLoadString(const String& path) {
-  FILE* file = tvOpenFile(path, String("rb"));
-  if (!file) return String();
-  return tvReadText(file);
-}
+String tvLoadString(const String& path) { return tvLoadMappedText(tvDesktopFilePath(path)); }
 
 String tvLoadState() { return tvLoadString(String(kStateFilePath)); }
 

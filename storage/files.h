@@ -27,7 +27,7 @@ String tvMapTarvikPath(const String& path, const String& appPath, String& intern
 // first use: what the desktop host's PathToFilePath returns.
 String tvDesktopFilePath(const String& path);
 
-// Opens an already mapped path; the empty path opens nothing.
+// Opens an already mapped path; the empty path and a folder open nothing.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode);
 
 // Reads the rest of `file` in 4096-byte chunks into one malloc'd block, closes
@@ -37,6 +37,12 @@ unsigned char* tvReadWholeFile(FILE* file, int* length);
 
 // The decoded text of `file` (String::Load); closes the file.
 String tvReadText(FILE* file);
+
+// Whole-file loads of an already mapped path: null (length untouched) or the
+// empty text when nothing opens. The host's LoadData and LoadString and the
+// desktop operations below differ only in the mapping they hand in.
+unsigned char* tvLoadMappedData(const String& filePath, int* length);
+String tvLoadMappedText(const String& filePath);
 
 // Replaces the file at `filePath` with the UTF-8 encoding of `state` through
 // a synced temporary file in the same folder, so a crash at any moment leaves

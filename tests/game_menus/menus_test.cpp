@@ -208,6 +208,36 @@ TEST_F(Menus, ScoreListsShowTenRowsAt480AndOneUnderHighscoreAt120) {
   vx_Velmar_jscrh = 480;
 }
 
+// The fitted screen keeps the design height wherever the height is the
+// fixed side (and in landscape shapes wider than 4:3, the design width), so
+// a 480-unit high screen shows ten rows; the wheel's description needs a
+// screen wider than 600 units.
+TEST_F(Menus, CommonWindowSizesShowTheirRowsAndTheDescriptionWhereItFits) {
+  struct Case {
+    int width, height, rows;
+    bool description;
+  };
+  const Case cases[] = {
+      {640, 480, 10, true}, {1280, 1024, 10, false}, {1366, 768, 5, true}, {1920, 1080, 6, true}, {1024, 768, 10, true},
+  };
+  // The description's first line as the glyphs show it: spaces draw nothing.
+  std::string text = vx_Velmar_MenuSet[2 * app->m_menuChoice + 1].ToUtf8(), description;
+  for (char c : text.substr(0, text.find("\\n")))
+    if (c != ' ') description += c;
+  for (const Case& k : cases) {
+    app->p_FitScreen(k.width, k.height);
+    Update();
+    std::string size = std::to_string(k.width) + "x" + std::to_string(k.height);
+    std::vector<std::string> top = Lines(kBestColour), last = Lines(kRecentColour);
+    ASSERT_FALSE(top.empty()) << size;
+    ASSERT_FALSE(last.empty()) << size;
+    EXPECT_EQ(top[0], "Top" + std::to_string(k.rows)) << size;
+    EXPECT_EQ(last[0], "Last" + std::to_string(k.rows)) << size;
+    EXPECT_EQ(Shows(description), k.description) << size;
+  }
+  app->p_FitScreen(640, 480);
+}
+
 TEST_F(Menus, TheListsFollowTheChosenDifficulty) {
   app->m_highScores[(kDifficultyHard - 1) * 10] = 333;
   Update();

@@ -487,7 +487,7 @@ TEST_F(Spine, F4AndTheCloseKeyQuitWithStatusZero) {
     Update();
   }, ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT({
-    input->p_KeyEvent(c_VXGameEvent::KeyDown, kKeyWindowClose);
+    input->p_KeyEvent(c_VXGameEvent::KeyDown, kKeyCodeClose);
     Update();
   }, ::testing::ExitedWithCode(0), "");
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/gc.h"
+#include "storage/data_buffer.h"
 #include "storage/files.h"
 #include "storage/module.h"
 
@@ -109,6 +110,25 @@ TEST(FileAccess, WholeFileLoadsAcrossChunkBoundariesAndCountExternalBytes) {
     std::free(block);
   }
   std::filesystem::remove_all(dir);
+}
+
+// Reading a folder opened as a file fails on every read: it must load as a
+// missing file does, not as an empty one.
+TEST(FileAccess, AFolderLoadsAsNothing) {
+  std::filesystem::path dir = freshFolder("tarvik_files_folder");
+  String folder(dir.string().c_str());
+  int length = -7;
+  EXPECT_EQ(tvLoadData(folder, &length), nullptr);
+  EXPECT_EQ(length, -7);
+  EXPECT_EQ(c_DataBuffer::m_Load(folder), nullptr);
+  EXPECT_EQ(tvLoadString(folder).Length(), 0);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(FileAccess, TheEmptyAssetNameMapsToTheDataFolderAndLoadsAsNothing) {
+  String data = tvDesktopFilePath(vx_data_FixDataPath(String()));
+  if (!std::filesystem::is_directory(narrow(data))) GTEST_SKIP() << "no data folder beside the tests";
+  EXPECT_EQ(c_DataBuffer::m_Load(vx_data_FixDataPath(String())), nullptr);
 }
 
 TEST(FileAccess, AMissingTextFileLoadsAsTheEmptyText) {
