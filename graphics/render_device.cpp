@@ -191,6 +191,7 @@ int gxtkGraphics::BeginRender() {
   glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(gxtkVertex), &vertices[0].color);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  blendMode = kBlendAlpha;
   glDisable(GL_TEXTURE_2D);
   batchCount = 0;
   return 1;
@@ -256,9 +257,14 @@ int gxtkGraphics::SetColor(float r, float g, float b) {
   return 0;
 }
 
+// The pending vertices were meant for the blend in force, so they are drawn
+// before it changes; the same blend again changes nothing.
 int gxtkGraphics::SetBlend(int blend) {
+  int mode = blend == kBlendAdditive ? kBlendAdditive : kBlendAlpha;
+  if (mode == blendMode) return 0;
   if (batchCount) Flush();
-  if (blend == kBlendAdditive) {
+  blendMode = mode;
+  if (mode == kBlendAdditive) {
     glBlendFunc(GL_ONE, GL_ONE);
   } else {
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);

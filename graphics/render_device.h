@@ -19,7 +19,10 @@ extern long long gxtkDrawCallCount;
 constexpr int kBatchMaxVertices = 1024;
 constexpr int kBatchMaxQuads = kBatchMaxVertices / 4;
 constexpr int kQuadIndexCount = kBatchMaxQuads * 6;
+constexpr int kBlendAlpha = 0;
 constexpr int kBlendAdditive = 1;
+// The blend function OpenGL holds is not known (no frame begun yet).
+constexpr int kBlendUnknown = -1;
 
 // Batch kinds are the vertex count of one primitive; 5 and up are polygons.
 constexpr int kKindPoints = 1;
@@ -81,6 +84,9 @@ class gxtkGraphics : public Object {
   int batchKind = 0;
   int batchCount = 0;
   gxtkSurface* batchSurface = nullptr;
+  // The blend function set in OpenGL, so that setting the same one again
+  // neither flushes the batch nor reaches the driver.
+  int blendMode = kBlendUnknown;
 
   gxtkGraphics();
   void mark() override;

@@ -4,10 +4,13 @@
 #include "runtime/string.h"
 
 #include <climits>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "runtime/errors.h"
 
@@ -16,12 +19,13 @@ String::Rep String::nullRep = {1, 0, {0}};
 namespace {
 constexpr int kParseIntMaxDigits = 63;
 constexpr size_t kLoadChunk = 4096;
-// Find's word-at-a-time scan: four 16-bit lanes per 64-bit word; a lane of
-// (word ^ pattern) is zero where the unit matches.
-constexpr int kUnitsPerWord = 4;
-constexpr uint64_t kUnitLanes = 0x0001000100010001ull;
-constexpr uint64_t kUnitLaneHighBits = 0x8000800080008000ull;
-constexpr size_t kFindAllReserve = 64;  // occurrences found without regrowing
+#if defined(__SSE2__)
+// Searches compare eight units at once: one 128-bit register of 16-bit lanes,
+// whose byte mask has two bits per lane.
+constexpr int kUnitsPerVector = 8;
+constexpr int kMaskBitsPerUnit = 2;
+#endif
+constexpr int kRememberedMatches = 256;  // positions Split and Replace keep from their counting scan
 }  // namespace
 
 String::Rep* String::Alloc(int length) {
@@ -34,6 +38,13 @@ String::Rep* String::Alloc(int length) {
   r->refCount = 1;
   r->length = length;
   return r;
+}
+
+// A text longer than the int range cannot be held: like any other failed
+// allocation it stops the program instead of wrapping to a short block.
+String::Rep* String::AllocMeasured(long long length) {
+  if (length > INT_MAX) vxError("Out of memory");
+  return Alloc(static_cast<int>(length));
 }
 
 String::String(const Char* units, int length) : rep_(Alloc(length)) {
@@ -88,7 +99,7 @@ int String::Compare(const String& o) const {
 String operator+(const String& a, const String& b) {
   if (a.Length() == 0) return b;
   if (b.Length() == 0) return a;
-  String::Rep* r = String::Alloc(a.Length() + b.Length());
+  String::Rep* r = String::AllocMeasured(static_cast<long long>(a.Length()) + b.Length());
   std::memcpy(r->data, a.Data(), sizeof(Char) * a.Length());
   std::memcpy(r->data + a.Length(), b.Data(), sizeof(Char) * b.Length());
   return String(r);
@@ -130,32 +141,44 @@ String String::Slice(int from, int to) const {
   return String(rep_->data + from, to - from);
 }
 
-// Scans for the first unit four units at a time (a word holding none of them
-// is skipped whole) and compares the rest of a candidate inline.
-int String::Find(const String& sub, int start) const {
-  if (start < 0) start = 0;
-  int n = sub.Length(), len = Length();
+namespace {
+
+// The index of the first `unit` in d[from, to), or `to`.
+inline int ScanUnit(const Char* d, int from, int to, Char unit) {
+#if defined(__SSE2__)
+  const __m128i pattern = _mm_set1_epi16(static_cast<short>(unit));
+  for (; from + kUnitsPerVector <= to; from += kUnitsPerVector) {
+    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + from));
+    int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, pattern));
+    if (mask) return from + __builtin_ctz(static_cast<unsigned>(mask)) / kMaskBitsPerUnit;
+  }
+#endif
+  while (from < to && d[from] != unit) ++from;
+  return from;
+}
+
+// The first occurrence of the n > 0 units `u` in the `len` units `d` at or
+// after `start` (not negative), or -1: a fast scan for the first unit, then a
+// comparison of the rest at each candidate.
+inline int FindUnits(const Char* d, int len, const Char* u, int n, int start) {
   int last = len - n;
-  if (n == 0) return start <= last ? start : -1;
-  const Char* d = rep_->data;
-  const Char* u = sub.Data();
-  const uint64_t pattern = kUnitLanes * u[0];
   for (int i = start; i <= last; ++i) {
-    if (i + kUnitsPerWord <= len) {
-      uint64_t w;
-      std::memcpy(&w, d + i, sizeof w);
-      w ^= pattern;
-      if (((w - kUnitLanes) & ~w & kUnitLaneHighBits) == 0) {
-        i += kUnitsPerWord - 1;
-        continue;
-      }
-    }
-    if (d[i] != u[0]) continue;
+    i = ScanUnit(d, i, last + 1, u[0]);
+    if (i > last) break;
     int k = 1;
     while (k < n && d[i + k] == u[k]) ++k;
     if (k == n) return i;
   }
   return -1;
+}
+
+}  // namespace
+
+int String::Find(const String& sub, int start) const {
+  if (start < 0) start = 0;
+  int n = sub.Length();
+  if (n == 0) return start <= Length() ? start : -1;
+  return FindUnits(rep_->data, Length(), sub.Data(), n, start);
 }
 
 int String::FindFromEnd(const String& sub) const {
@@ -175,14 +198,40 @@ bool String::EndsWith(const String& suffix) const {
                      sizeof(Char) * suffix.Length()) == 0;
 }
 
-// The positions of the non-overlapping occurrences of a non-empty `sub`, so
-// that Split and Replace search the text once.
-static std::vector<int> FindAll(const String& s, const String& sub) {
-  std::vector<int> at;
-  at.reserve(kFindAllReserve);
-  for (int i = s.Find(sub); i != -1; i = s.Find(sub, i + sub.Length())) at.push_back(i);
-  return at;
-}
+namespace {
+
+// The non-overlapping occurrences of a non-empty `sub` in `s`, left to right.
+// One scan counts them and remembers the first kRememberedMatches positions
+// on the stack; any later ones are found again as the result is built, so
+// measuring needs no allocation.
+class Occurrences {
+ public:
+  Occurrences(const String& s, const String& sub) : s_(s), sub_(sub) {
+    for (int i = Search(0); i != -1; i = Search(i + sub.Length())) {
+      if (count_ < kRememberedMatches) at_[count_] = i;
+      ++count_;
+    }
+  }
+  int Count() const { return count_; }
+  // The position of the next occurrence; called at most Count() times.
+  int Next() {
+    last_ = next_ < kRememberedMatches ? at_[next_] : Search(last_ + sub_.Length());
+    ++next_;
+    return last_;
+  }
+
+ private:
+  int Search(int start) const { return FindUnits(s_.Data(), s_.Length(), sub_.Data(), sub_.Length(), start); }
+
+  const String& s_;
+  const String& sub_;
+  int count_ = 0;
+  int next_ = 0;
+  int last_ = 0;
+  int at_[kRememberedMatches];
+};
+
+}  // namespace
 
 Array<String> String::Split(const String& sep) const {
   int len = Length(), slen = sep.Length();
@@ -191,20 +240,23 @@ Array<String> String::Split(const String& sep) const {
     for (int i = 0; i < len; ++i) out.Data()[i] = String(rep_->data + i, 1);
     return out;
   }
-  std::vector<int> at = FindAll(*this, sep);
-  int count = static_cast<int>(at.size());
+  Occurrences at(*this, sep);
+  int count = at.Count();
   Array<String> out(count + 1);
   if (count == 0) {
     out.Data()[0] = *this;
     return out;
   }
-  // Each piece is built in place of the empty string the array starts with.
+  // The array starts with count + 1 empty strings: their shares of the empty
+  // block are given back at once, and each slot takes its piece's new block.
+  nullRep.refCount -= count + 1;
   String* piece = out.Data();
   int start = 0;
   for (int k = 0; k <= count; ++k) {
-    int end = k < count ? at[k] : len;
-    piece[k].~String();
-    new (piece + k) String(rep_->data + start, end - start);
+    int end = k < count ? at.Next() : len;
+    Rep* r = Alloc(end - start);
+    std::memcpy(r->data, rep_->data + start, sizeof(Char) * (end - start));
+    piece[k].rep_ = r;
     start = end + slen;
   }
   return out;
@@ -216,7 +268,7 @@ String String::Join(const Array<String>& pieces) const {
   if (n == 1) return pieces.Data()[0];
   long long total = static_cast<long long>(Length()) * (n - 1);
   for (const String& p : pieces) total += p.Length();
-  Rep* r = Alloc(static_cast<int>(total));
+  Rep* r = AllocMeasured(total);
   Char* d = r->data;
   for (int i = 0; i < n; ++i) {
     if (i > 0) {
@@ -233,13 +285,14 @@ String String::Join(const Array<String>& pieces) const {
 String String::Replace(const String& find, const String& with) const {
   int flen = find.Length();
   if (flen == 0) return *this;
-  std::vector<int> at = FindAll(*this, find);
-  int count = static_cast<int>(at.size());
+  Occurrences at(*this, find);
+  int count = at.Count();
   if (count == 0) return *this;
-  Rep* r = Alloc(Length() + count * (with.Length() - flen));
+  Rep* r = AllocMeasured(Length() + static_cast<long long>(count) * (with.Length() - flen));
   Char* d = r->data;
   int start = 0;
-  for (int i : at) {
+  for (int k = 0; k < count; ++k) {
+    int i = at.Next();
     std::memcpy(d, rep_->data + start, sizeof(Char) * (i - start));
     d += i - start;
     std::memcpy(d, with.Data(), sizeof(Char) * with.Length());

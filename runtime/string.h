@@ -79,6 +79,8 @@ class String {
 
  private:
   static Rep* Alloc(int length);
+  // For measured totals, which may exceed what a string can hold.
+  static Rep* AllocMeasured(long long length);
   static Rep* NarrowRep(const char* text, int length);
   static Rep* NumberRep(double value);
   static void Release(Rep* r) {

@@ -4,79 +4,18 @@
 // each iteration does the same work; BM_round_restore measures that copy.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-
-#include "game/app.h"
-#include "host/app.h"
-#include "host/game.h"
-#include "input/input_device.h"
+#include "bench/game/busy_round.h"
 
 namespace {
 
-constexpr int kMaxCount = 499;             // highest star and particle index the resets accept
-constexpr int kRockColumns = 13;
-constexpr int kBulletsOnRocks = 6;
-constexpr int kPopupValue = 1000;          // four glyphs per popup
-
-class BenchHost : public VXGame {
- public:
-  int now = 0;
-  int Millisecs() override { return now += 16; }
-};
-
-struct Scene {
-  BenchHost host;
-  c_MyApp* app = nullptr;
-  Array<float> objects, stars, particles, play;
-
-  Scene() {
-    gc_init();
-    vx_app__game = &host;
-    vx_input_SetInputDevice((new c_InputDevice())->m_new());
-    app = new c_MyApp();
-    app->m_difficulty = kDifficultyHard;
-    app->m_fontSlot = kSlotFont;
-    app->m_imageInfo[kSlotFont * kImageInfoStride + kInfoFrameWidth] = kFontAdvance;
-    app->m_imageInfo[kSlotFont * kImageInfoStride + kInfoFrameHeight] = kFontLineHeight;
-    app->p_LoadGame();
-    app->p_ResetStars(kMaxCount);
-    app->p_ResetParticles(kMaxCount);
-    for (int i = 0; i < kObjectSlotsInPlay; ++i) {
-      float x = 60 + 40 * (i % kRockColumns), y = 40 + 50 * (i / kRockColumns);
-      app->p_SpawnRock(x, y, static_cast<float>(i * 37 % 360), 3 + i % 3);
-    }
-    for (int b = 0; b < kBulletsOnRocks; ++b) {
-      int o = (kObjectSlotsInPlay - 1 - b) * kObjectStride;
-      app->m_objects[o + kObjKind] = kObjKindBullet;
-      app->m_objects[o + kObjX] = app->m_objects[b * kObjectStride + kObjX];
-      app->m_objects[o + kObjY] = app->m_objects[b * kObjectStride + kObjY];
-    }
-    for (int p = 0; p <= kMaxCount; ++p) app->p_Gimme(kPopupValue + p, 320, 240);
-    objects = Copy(app->m_objects);
-    stars = Copy(app->m_stars);
-    particles = Copy(app->m_particles);
-    play = Copy(app->m_play);
-  }
-
-  static Array<float> Copy(const Array<float>& a) { return Array<float>(a.Data(), a.Length()); }
-  static void Restore(Array<float>& to, const Array<float>& from) {
-    std::copy(from.begin(), from.end(), to.begin());
-  }
-  void Restore() {
-    Restore(app->m_objects, objects);
-    Restore(app->m_stars, stars);
-    Restore(app->m_particles, particles);
-    Restore(app->m_play, play);
-    app->m_score = 0;
-  }
-  void Update() {
-    app->p_Game();
-    app->p_InGame();
-  }
-};
+using busy_round::Scene;
 
 Scene& TheScene() {
   static Scene scene;
+  if (!scene.app) {
+    gc_init();
+    scene.Build();
+  }
   return scene;
 }
 

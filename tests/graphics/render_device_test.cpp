@@ -155,6 +155,57 @@ TEST(RenderDevice, AlphaAndAdditiveBlendingGiveTheirPixels) {
   EXPECT_EQ(BlueOf(added), 255);
 }
 
+// Half-transparent red squares in a row, blends alternating in runs, at
+// height y; with `oneByOne` every square is flushed on its own.
+void DrawBlendRuns(gxtkGraphics* device, float y, bool oneByOne) {
+  const int blends[] = {0, 0, kBlendAdditive, kBlendAdditive, 0, kBlendAdditive, 0};
+  device->SetAlpha(0.5f);
+  device->SetColor(200, 0, 0);
+  for (int i = 0; i < 7; ++i) {
+    device->SetBlend(blends[i]);
+    device->DrawRect(static_cast<float>(i * 10), y, 8, 8);
+    if (oneByOne) device->Flush();
+  }
+}
+
+TEST(RenderDevice, BatchesSpanRepeatedBlendsAndFlushWhereTheBlendChanges) {
+  gxtkGraphics* device = BeginFrame();
+  device->Cls(0, 0, 100);
+  long long before = gxtkDrawCallCount;
+  DrawBlendRuns(device, 0, false);
+  device->SetBlend(0);
+  device->EndRender();
+  EXPECT_EQ(CallsSince(before), 5) << "one call per run of equal blends";
+  device->BeginRender();
+  DrawBlendRuns(device, 20, true);
+  device->EndRender();
+  for (int i = 0; i < 7; ++i) {
+    unsigned batched = ReadPixel(device, i * 10 + 4, 4), single = ReadPixel(device, i * 10 + 4, 24);
+    EXPECT_EQ(batched, single) << "square " << i;
+    EXPECT_EQ(RedOf(batched), 100) << "square " << i;
+  }
+  EXPECT_EQ(BlueOf(ReadPixel(device, 4, 4)), 50) << "alpha: 100 * (1 - 127/255)";
+  EXPECT_EQ(BlueOf(ReadPixel(device, 24, 4)), 100) << "additive keeps the background";
+  EXPECT_EQ(BlueOf(ReadPixel(device, 44, 4)), 50);
+  EXPECT_EQ(BlueOf(ReadPixel(device, 54, 4)), 100);
+}
+
+TEST(RenderDevice, EveryFrameStartsWithAlphaBlendingWhateverTheLastFrameLeft) {
+  gxtkGraphics* device = BeginFrame();
+  device->SetBlend(kBlendAdditive);
+  device->EndRender();
+  device->BeginRender();
+  device->Cls(0, 0, 100);
+  device->SetAlpha(0.5f);
+  device->SetColor(200, 0, 0);
+  device->DrawRect(0, 0, 8, 8);
+  device->SetBlend(kBlendAdditive);
+  device->DrawRect(10, 0, 8, 8);
+  device->EndRender();
+  EXPECT_EQ(BlueOf(ReadPixel(device, 4, 4)), 50) << "the new frame blends by alpha";
+  EXPECT_EQ(BlueOf(ReadPixel(device, 14, 4)), 100) << "and additive blending is set again";
+}
+
 TEST(RenderDevice, FullWindowScissorSwitchesScissoringOff) {
   gxtkGraphics* device = BeginFrame();
   device->SetScissor(10, 20, 30, 40);

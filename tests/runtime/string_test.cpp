@@ -113,6 +113,49 @@ TEST(StringJoinReplace, JoinAndReplaceMeasureOnceAndShareWhenUnchanged) {
   EXPECT_EQ(String("abab").Replace(String("ab"), String()).Length(), 0);
 }
 
+// Every start position and several needles against a plain scan, so matches
+// across the eight-unit blocks of the fast search and near the end are found.
+TEST(StringSearch, FindAgreesWithAPlainScanAtEveryStart) {
+  std::u16string text = u"xabcabxxabcxyzabcabcaxxxxxxxxabcyabcab_";
+  String s(text.data(), static_cast<int>(text.size()));
+  for (std::u16string needle : {u"a", u"abc", u"ab_", u"_", u"xxxxxxxxa", u"zz", u"abcab_", u"yabcab_x"}) {
+    String sub(needle.data(), static_cast<int>(needle.size()));
+    for (int start = 0; start <= static_cast<int>(text.size()) + 1; ++start) {
+      size_t want = text.find(needle, start);
+      EXPECT_EQ(s.Find(sub, start), want == std::u16string::npos ? -1 : static_cast<int>(want))
+          << u8(sub) << " from " << start;
+    }
+  }
+}
+
+// More occurrences than the counting scan keeps: the later ones are found again.
+TEST(StringSplit, SplitAndReplaceHandleThousandsOfOccurrences) {
+  std::string text, replaced;
+  for (int i = 0; i < 1000; ++i) {
+    text += std::to_string(i) + "<>";
+    replaced += std::to_string(i) + "+";
+  }
+  Array<String> pieces = String(text.c_str()).Split(String("<>"));
+  ASSERT_EQ(pieces.Length(), 1001);
+  EXPECT_EQ(u8(pieces[0]), "0");
+  EXPECT_EQ(u8(pieces[300]), "300");
+  EXPECT_EQ(u8(pieces[999]), "999");
+  EXPECT_EQ(pieces[1000].Length(), 0);
+  EXPECT_EQ(u8(String(text.c_str()).Replace(String("<>"), String("+"))), replaced);
+}
+
+TEST(StringJoinReplace, AResultBeyondTheLengthRangeStopsAsOutOfMemory) {
+  EXPECT_EXIT(
+      {
+        std::freopen("/dev/null", "r", stdin);
+        std::u16string units(1 << 20, u'a');
+        String text(units.data(), static_cast<int>(units.size()));
+        std::u16string wide(2048, u'b');
+        text.Replace(String("a"), String(wide.data(), static_cast<int>(wide.size())));
+      },
+      ::testing::ExitedWithCode(255), "");
+}
+
 TEST(StringConversion, NarrowBytesAreSignExtendedAndUnitsRoundTrip) {
   EXPECT_EQ(String("\xE9")[0], 0xFFE9);
   String s = String::FromUnits(String("hi").ToUnits());
