@@ -3,6 +3,7 @@
 // the range the host can deliver, so a bad file is refused before a replay.
 #include "host/timeline.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,8 +45,9 @@ const KindInfo* InfoOf(TimelineKind kind) {
 bool ParseLong(const std::string& word, long low, long high, long* out) {
   if (word.empty()) return false;
   char* end = nullptr;
+  errno = 0;
   long v = std::strtol(word.c_str(), &end, 10);
-  if (*end != '\0' || v < low || v > high) return false;
+  if (*end != '\0' || errno == ERANGE || v < low || v > high) return false;
   *out = v;
   return true;
 }
@@ -139,7 +141,8 @@ bool tvParseTimeline(const std::string& text, std::vector<TimelineEvent>* events
     e.kind = info->kind;
     std::string shapes = info->args;
     if (w.size() - 2 != shapes.size())
-      return fail(std::string(info->name) + " takes " + std::to_string(shapes.size()) + " arguments");
+      return fail(std::string(info->name) + " takes " + std::to_string(shapes.size()) +
+                  (shapes.size() == 1 ? " argument" : " arguments"));
     int slot = 0;
     for (size_t i = 0; i < shapes.size(); ++i) {
       std::string why;
