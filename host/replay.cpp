@@ -140,8 +140,14 @@ void VXReplay::PollWindowSystemQuietly() {
   glfwSetMousePosCallback(VXGlfwGame::OnMousePos);
 }
 
+// A focus change ends the batch: the loop must see it before the events
+// that followed it, as it did when they were recorded.
 void VXReplay::DeliverDue() {
-  while (next < timeline.size() && timeline[next].update <= updates) Deliver(timeline[next++]);
+  while (next < timeline.size() && timeline[next].update <= updates) {
+    const TimelineEvent& e = timeline[next++];
+    Deliver(e);
+    if (e.kind == TimelineKind::FocusLost || e.kind == TimelineKind::FocusGained) return;
+  }
 }
 
 void VXReplay::Deliver(const TimelineEvent& e) {

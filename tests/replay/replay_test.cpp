@@ -338,6 +338,26 @@ TEST_F(ReplayTest, FullScreenAndBackResizeAndTheCloseRequest) {
   EXPECT_EQ(resized.height, 450);
 }
 
+TEST_F(ReplayTest, AKeyHeldAcrossFullScreenReadsUpUntilPressedAgain) {
+  // The statistics overlay (F1) shows a held turn key as a steering mark in
+  // the bottom-right corner, in (0, 95, 135).
+  auto steering = [](const Frame& f) {
+    return Count(f, f.width * 3 / 4, f.height * 3 / 4, f.width, f.height, [](const unsigned char* p) {
+      return std::abs(p[0] - 0) <= 8 && std::abs(p[1] - 95) <= 8 && std::abs(p[2] - 135) <= 8;
+    });
+  };
+  constexpr int kSpace = 32, kF1 = 112, kShown = 300;
+  std::string timeline = Tap(130, kSpace) + Tap(200, kF1, 1) + "220 key-down 39\n" + Tap(300, kKeyF11, 1) +
+                         "400 key-up 39\n401 key-down 39\n450 end\n";  // 39: Right
+  ASSERT_EQ(Replay("run", timeline, {210, 260, 360, 440}), kStatusTimelineEnded) << Output("run");
+  EXPECT_EQ(steering(FrameAt("run", 210)), 0);
+  EXPECT_GT(steering(FrameAt("run", 260)), kShown);
+  Frame full = FrameAt("run", 360);
+  EXPECT_EQ(full.width, 1280);
+  EXPECT_EQ(steering(full), 0) << "the key held while the window was replaced still reads down";
+  EXPECT_GT(steering(FrameAt("run", 440)), kShown);
+}
+
 TEST_F(ReplayTest, ABadTimelineIsRefusedBeforeAnyWindowOpens) {
   EXPECT_EQ(Replay("run", "10 key-down 88\n5 key-up 88\n"), kStatusBadTimeline);
   EXPECT_NE(Output("run").find("line 2: updates must not go back"), std::string::npos);
