@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
   if (status == 0 && replay->TimelineDone()) {
     for (long n : replay->MissingFrames())
       std::fprintf(stderr, "skarnel-replay: the replay ended before frame %ld\n", n);
-    std::printf("replay: the timeline ended after %ld updates\n", replay->Updates());
+    std::printf("replay: the timeline ended after %ld updates and %ld frames\n", replay->Updates(),
+                replay->Frames());
     status = kStatusTimelineEnded;
   }
   replay->Uninstall();

@@ -343,6 +343,7 @@ void VXReplay::Write(TimelineEvent e) {
 void VXReplay::Updated() { ++updates; }
 
 void VXReplay::Rendered() {
+  ++frames;
   if (!options.frames.count(updates) || framesWritten.count(updates)) return;
   framesWritten.insert(updates);
   std::string path = options.frameFolder + "/frame-" + std::to_string(updates) + ".png";

@@ -38,6 +38,7 @@ class VXReplay : public glfw27::EventSource, public glfw27::JoystickSource, publ
   void Uninstall();
 
   long Updates() const { return updates; }
+  long Frames() const { return frames; }
   // True once the timeline has run out (a replay ends there).
   bool TimelineDone() const;
   // The frames asked for that were never drawn.
@@ -84,6 +85,7 @@ class VXReplay : public glfw27::EventSource, public glfw27::JoystickSource, publ
   ReplayOptions options;
 
   long updates = 0;
+  long frames = 0;
   double now;
   double wallAnchor = -1, virtualAnchor = 0;
   bool active = true;
