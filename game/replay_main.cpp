@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     }
   }
   if ((timelinePath != nullptr) == (recordPath != nullptr)) return Usage("give a timeline or --record FILE");
+  if (recordPath && options.fast) return Usage("a recording is played at the game's own pace: no --fast");
 
   VXReplay* replay = nullptr;
   FILE* record = nullptr;
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
     replay = new VXReplay(std::move(events), options);
   }
   replay->Install();
-  int status = VXTarvikGame::Main(argc > 0 ? 1 : 0, argv);
+  int status = VXTarvikGame::Main(1, argv);
   if (status == 0 && replay->TimelineDone()) {
     for (long n : replay->MissingFrames())
       std::fprintf(stderr, "skarnel-replay: the replay ended before frame %ld\n", n);

@@ -38,9 +38,7 @@ void SleepWall(double seconds) {
 VXReplay::VXReplay(std::vector<TimelineEvent> events, ReplayOptions opts)
     : timeline(std::move(events)), options(std::move(opts)), now(kClockStart) {}
 
-VXReplay::VXReplay(FILE* out, ReplayOptions opts) : record(out), options(std::move(opts)), now(kClockStart) {
-  options.fast = false;
-}
+VXReplay::VXReplay(FILE* out, ReplayOptions opts) : record(out), options(std::move(opts)), now(kClockStart) {}
 
 VXReplay::~VXReplay() { Uninstall(); }
 

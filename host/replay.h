@@ -27,8 +27,8 @@ class VXReplay : public glfw27::EventSource, public glfw27::JoystickSource, publ
  public:
   // Plays `timeline` back; the real window's own input is ignored.
   VXReplay(std::vector<TimelineEvent> timeline, ReplayOptions options);
-  // Live play in the real window at the game's pace, each input event written
-  // to `record` (a timeline) as it reaches the game.
+  // Live play in the real window, each input event written to `record` (a
+  // timeline) as it reaches the game; `options.fast` should be off for a player.
   VXReplay(FILE* record, ReplayOptions options);
   ~VXReplay() override;
 

@@ -16,8 +16,8 @@ enum class TimelineKind {
   Resize, Close, End,
 };
 
-// One line: `update kind` and up to three numeric arguments (`value` holds
-// the fractional one: a pointer coordinate pair uses a and b, an axis value).
+// One line: the update, the kind and its arguments: whole numbers in a, b, c
+// in their order, pointer coordinates in x, y, an axis position in value.
 struct TimelineEvent {
   long update = 0;
   TimelineKind kind = TimelineKind::End;
