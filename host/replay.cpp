@@ -139,9 +139,11 @@ void VXReplay::PollWindowSystemQuietly() {
 }
 
 // A focus change ends the batch: the loop must see it before the events
-// that followed it, as it did when they were recorded.
+// that followed it, as it did when they were recorded. While suspended no
+// update runs, so what follows comes in order whatever its number.
 void VXReplay::DeliverDue() {
-  while (next < timeline.size() && timeline[next].update <= updates) {
+  bool suspended = VXGame::_game->Suspended();
+  while (next < timeline.size() && (timeline[next].update <= updates || suspended)) {
     const TimelineEvent& e = timeline[next++];
     Deliver(e);
     if (e.kind == TimelineKind::FocusLost || e.kind == TimelineKind::FocusGained) return;

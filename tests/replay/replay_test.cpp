@@ -355,6 +355,14 @@ TEST_F(ReplayTest, AKeyHeldAcrossFullScreenReadsUpUntilPressedAgain) {
   EXPECT_GT(steering(FrameAt("run", 440)), kShown);
 }
 
+TEST_F(ReplayTest, LosingTheFocusSuspendsAndSavesAndNoUpdateRunsUntilItComesBack) {
+  ASSERT_EQ(Replay("run", "30 focus-lost\n60 focus-gained\n100 end\n"), kStatusTimelineEnded) << Output("run");
+  EXPECT_FALSE(State("run").empty());
+  // A suspended game counts no updates: the focus came back at once, and the
+  // hundred updates of the timeline all ran.
+  EXPECT_NE(Output("run").find("after 101 updates"), std::string::npos) << Output("run");
+}
+
 TEST_F(ReplayTest, ABadTimelineIsRefusedBeforeAnyWindowOpens) {
   EXPECT_EQ(Replay("run", "10 key-down 88\n5 key-up 88\n"), kStatusBadTimeline);
   EXPECT_NE(Output("run").find("line 2: updates must not go back"), std::string::npos);
