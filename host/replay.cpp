@@ -253,6 +253,9 @@ const unsigned char* VXReplay::Buttons(int joy, int* count) {
 // The game reads a pad during its update, so what it reads is written keyed
 // to that update and a replay hands the same values over just before it.
 void VXReplay::SampleLivePad(int joy) {
+  // Read once per update, so one update never sees two readings of a pad.
+  if (padSampledAfter[joy] == updates + 1) return;
+  padSampledAfter[joy] = updates + 1;
   JoystickSource* device = glfwDeviceJoysticks();
   Pad& pad = pads[joy];
   if (!device->Present(joy)) {

@@ -95,5 +95,7 @@ class VXReplay : public glfw27::EventSource, public glfw27::JoystickSource, publ
   int sizeGeneration = 0;
   int liveWidth = 0, liveHeight = 0;
   Pad pads[kTimelinePads];
+  // The update count + 1 at which each live pad was last read; 0: never.
+  long padSampledAfter[kTimelinePads] = {};
   std::set<long> framesWritten;
 };
