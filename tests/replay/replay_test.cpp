@@ -363,6 +363,14 @@ TEST_F(ReplayTest, LosingTheFocusSuspendsAndSavesAndNoUpdateRunsUntilItComesBack
   EXPECT_NE(Output("run").find("after 101 updates"), std::string::npos) << Output("run");
 }
 
+TEST_F(ReplayTest, AJoystickFromTheTimelineConfirmsTheWheelAndStartsARound) {
+  // A pad in the 14-button order; button 0 confirms.
+  ASSERT_EQ(Replay("run", "0 joy-connect 0 5 14\n130 joy-button 0 0 1\n134 joy-button 0 0 0\n200 end\n", {199}),
+            kStatusTimelineEnded)
+      << Output("run");
+  EXPECT_GE(Count(FrameAt("run", 199), 586, 222, 630, 258, Yellow), 20) << "no round: the pickup is not shown";
+}
+
 TEST_F(ReplayTest, ABadTimelineIsRefusedBeforeAnyWindowOpens) {
   EXPECT_EQ(Replay("run", "10 key-down 88\n5 key-up 88\n"), kStatusBadTimeline);
   EXPECT_NE(Output("run").find("line 2: updates must not go back"), std::string::npos);
