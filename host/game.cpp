@@ -14,6 +14,7 @@ using namespace glfw27;
 
 VXGame* VXGame::_game = nullptr;
 VXGlfwGame* VXGlfwGame::_glfwGame = nullptr;
+VXLoopObserver* VXGame::observer = nullptr;
 
 namespace {
 constexpr int kMaxCatchUpUpdates = 4;
@@ -116,6 +117,7 @@ void VXGame::ResumeGame() {
 void VXGame::UpdateGame() {
   if (!started || suspended) return;
   VX_GUARDED(delegate->UpdateGame());
+  if (observer) observer->Updated();
 }
 
 void VXGame::RenderGame() {
@@ -125,11 +127,13 @@ void VXGame::RenderGame() {
 
 void VXGame::KeyEvent(int event, int data) {
   if (!started) return;
+  if (observer) observer->KeyEventSent(event, data);
   VX_GUARDED(delegate->KeyEvent(event, data));
 }
 
 void VXGame::MouseEvent(int event, int data, float x, float y) {
   if (!started) return;
+  if (observer) observer->MouseEventSent(event, data, x, y);
   VX_GUARDED(delegate->MouseEvent(event, data, x, y));
 }
 
@@ -183,6 +187,7 @@ void VXGlfwGame::Run() {
 
 void VXGlfwGame::RenderFrame() {
   RenderGame();
+  if (observer && started) observer->Rendered();
   glfwSwapBuffers();
 }
 

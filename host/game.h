@@ -28,6 +28,18 @@ class VXGameDelegate : public Object {
   virtual void DiscardGraphics() {}
 };
 
+// Watches the frame loop from outside the application, as a replay or a
+// recorder does: told after every update the application ran, after every
+// render (before the buffers swap) and of every input event the host passes on.
+class VXLoopObserver {
+ public:
+  virtual ~VXLoopObserver() = default;
+  virtual void Updated() {}
+  virtual void Rendered() {}
+  virtual void KeyEventSent(int event, int data) {}
+  virtual void MouseEventSent(int event, int data, float x, float y) {}
+};
+
 // A display mode as the host reports it; this host fills width and height.
 class VXDisplayMode : public Object {
  public:
@@ -96,6 +108,8 @@ class VXGame {
   virtual void DiscardGraphics();
 
   static VXGame* _game;
+  // At most one observer; null when nothing watches.
+  static VXLoopObserver* observer;
 
  protected:
   VXGameDelegate* delegate = nullptr;

@@ -195,6 +195,12 @@ class WindowSystemEvents : public EventSource {
   }
   void PollEvents() override { ::glfwPollEvents(); }
   void WaitEvents() override { ::glfwWaitEvents(); }
+  int KeyState(int key) override {
+    if (!state.window || key < 0 || key > v27::kKeyLast) return v27::kRelease;
+    int key3 = state.keyTo3[key];
+    if (key3 == GLFW_KEY_UNKNOWN) return v27::kRelease;
+    return ::glfwGetKey(state.window, key3) == GLFW_PRESS ? v27::kPress : v27::kRelease;
+  }
   int WindowParam(int param) override {
     GLFWwindow* w = state.window;
     if (param == v27::kOpened) return w && !glfwWindowShouldClose(w);
@@ -323,6 +329,10 @@ void glfwGetWindowSize(int* width, int* height) {
   if (state.window) ::glfwGetWindowSize(state.window, width, height);
 }
 
+void glfwSetWindowSize(int width, int height) {
+  if (state.window) ::glfwSetWindowSize(state.window, width, height);
+}
+
 void glfwSetWindowPos(int x, int y) {
   if (state.window) ::glfwSetWindowPos(state.window, x, y);
 }
@@ -362,12 +372,7 @@ void glfwGetDesktopMode(GLFWvidmode* mode) {
 void glfwPollEvents() { events->PollEvents(); }
 void glfwWaitEvents() { events->WaitEvents(); }
 
-int glfwGetKey(int key) {
-  if (!state.window || key < 0 || key > v27::kKeyLast) return v27::kRelease;
-  int key3 = state.keyTo3[key];
-  if (key3 == GLFW_KEY_UNKNOWN) return v27::kRelease;
-  return ::glfwGetKey(state.window, key3) == GLFW_PRESS ? v27::kPress : v27::kRelease;
-}
+int glfwGetKey(int key) { return events->KeyState(key); }
 
 void glfwGetMousePos(int* xpos, int* ypos) {
   if (state.window) {
@@ -409,7 +414,8 @@ int glfwGetJoystickPos(int joy, float* pos, int numaxes) {
   GamepadReading g;
   if (joysticks->Gamepad(joy, &g)) {
     float presented[kPresentedPadAxes];
-    PresentAxes(g, presented);
+    unsigned char presentedButtons[kPresentedPadButtons];
+    glfwPresentGamepad(g, presented, presentedButtons);
     int n = numaxes < kPresentedPadAxes ? numaxes : kPresentedPadAxes;
     for (int i = 0; i < n; ++i) pos[i] = presented[i];
     return n;
@@ -426,9 +432,11 @@ int glfwGetJoystickButtons(int joy, unsigned char* buttons, int numbuttons) {
   if (joy < 0 || joy > v27::kJoystickLast || !joysticks->Present(joy)) return 0;
   GamepadReading g;
   if (joysticks->Gamepad(joy, &g)) {
+    float presentedAxes[kPresentedPadAxes];
+    unsigned char presented[kPresentedPadButtons];
+    glfwPresentGamepad(g, presentedAxes, presented);
     int n = numbuttons < kPresentedPadButtons ? numbuttons : kPresentedPadButtons;
-    for (int i = 0; i < n; ++i)
-      buttons[i] = g.buttons[kPresentedButtonSource[i]] ? v27::kPress : v27::kRelease;
+    for (int i = 0; i < n; ++i) buttons[i] = presented[i];
     return n;
   }
   int count = 0;
@@ -460,7 +468,15 @@ void glfwDisable(int token) {
   }
 }
 
+void glfwPresentGamepad(const GamepadReading& reading, float* axes, unsigned char* buttons) {
+  PresentAxes(reading, axes);
+  for (int i = 0; i < kPresentedPadButtons; ++i)
+    buttons[i] = reading.buttons[kPresentedButtonSource[i]] ? v27::kPress : v27::kRelease;
+}
+
 void glfwSetEventSource(EventSource* source) { events = source ? source : &windowSystemEvents; }
+EventSource* glfwWindowSystemEvents() { return &windowSystemEvents; }
 void glfwSetJoystickSource(JoystickSource* source) { joysticks = source ? source : &glfwJoysticks; }
+JoystickSource* glfwDeviceJoysticks() { return &glfwJoysticks; }
 
 }  // namespace glfw27

@@ -106,6 +106,7 @@ void glfwOpenWindowHint(int target, int hint);
 void glfwCloseWindow();
 void glfwSetWindowTitle(const char* title);
 void glfwGetWindowSize(int* width, int* height);
+void glfwSetWindowSize(int width, int height);
 void glfwSetWindowPos(int x, int y);
 void glfwSwapBuffers();
 void glfwSwapInterval(int interval);
@@ -147,10 +148,14 @@ class EventSource {
   virtual void WaitEvents() = 0;
   // The window state behind GLFW_OPENED, GLFW_ACTIVE and GLFW_ICONIFIED.
   virtual int WindowParam(int param) = 0;
+  // The state behind glfwGetKey for a 2.7 key; a scripted source holds none.
+  virtual int KeyState(int key) { return GLFW_RELEASE; }
 };
 
 // Installs `source`; null puts the window system back.
 void glfwSetEventSource(EventSource* source);
+// The window system's own source, for a source that passes some of it on.
+EventSource* glfwWindowSystemEvents();
 
 // A gamepad reading in the standard layout: axes left x, left y, right x,
 // right y, left trigger, right trigger (-1..1, y down positive); buttons A, B,
@@ -178,6 +183,8 @@ class JoystickSource {
 
 // Installs `source`; null puts GLFW's joysticks back.
 void glfwSetJoystickSource(JoystickSource* source);
+// GLFW's own joysticks, for a source that passes them on.
+JoystickSource* glfwDeviceJoysticks();
 
 // The raw layout a recognised gamepad is presented in: the 14-button, 5-axis
 // pad order (A, B, X, Y, left and right bumper, back, start, left and right
@@ -185,5 +192,8 @@ void glfwSetJoystickSource(JoystickSource* source);
 // right x).
 constexpr int kPresentedPadButtons = 14;
 constexpr int kPresentedPadAxes = 5;
+
+// A gamepad reading as it is presented: axes and buttons in the raw order above.
+void glfwPresentGamepad(const GamepadReading& reading, float* axes, unsigned char* buttons);
 
 }  // namespace glfw27

@@ -1,18 +1,15 @@
-// A small X client for the game's end-to-end test: it sends a window the
-// close request a window manager sends (WM_DELETE_WINDOW), counts the pixels
-// of given colours in a window, and watches the first window that maps,
-// reporting which colours each of its frames shows. Relies on Xlib only.
+// A small X client for the game's real-X tests: it sends a window the close
+// request a window manager sends (WM_DELETE_WINDOW), counts the pixels of
+// given colours in a window, and takes the keyboard focus away from every
+// window. Relies on Xlib only.
 //
 //   x_probe close WINDOW
 //   x_probe count WINDOW RRGGBB...        prints "counts N..."
-//   x_probe watch SECONDS RRGGBB...       prints "ready", "window ID", then
-//                                         "frame N..." (the counts) whenever
-//                                         the set of colours shown changes
+//   x_probe unfocus
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,7 +18,6 @@
 namespace {
 
 constexpr int kChannelTolerance = 8;     // rendering may round a channel by a step or two
-constexpr long kPixelsToCountAsShown = 200;
 constexpr int kUsageStatus = 2;
 
 struct Colour {
@@ -105,48 +101,19 @@ int Count(Display* display, Window window, const std::vector<Colour>& colours) {
   return 0;
 }
 
-// Reads frames as fast as it can: the screens of a starting game can be
-// short, so no frame worth seeing should fall between two reads.
-int Watch(Display* display, double seconds, const std::vector<Colour>& colours) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+// Takes the keyboard focus from every window, as switching to another
+// program does.
+int Unfocus(Display* display) {
+  XSetInputFocus(display, None, RevertToNone, CurrentTime);
   XSync(display, False);
-  std::printf("ready\n");
-  std::fflush(stdout);
-  Window window = 0;
-  while (!window) {
-    if (std::chrono::steady_clock::now() > deadline) return 1;
-    while (XPending(display)) {
-      XEvent ev;
-      XNextEvent(display, &ev);
-      if (ev.type == MapNotify && !ev.xmap.override_redirect) window = ev.xmap.window;
-    }
-  }
-  std::printf("window %lu\n", window);
-  std::fflush(stdout);
-  long shown = -1;
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::vector<long> counts = CountColours(display, window, colours);
-    if (counts.empty()) break;
-    long mask = 0;
-    for (size_t i = 0; i < counts.size(); ++i)
-      if (counts[i] >= kPixelsToCountAsShown) mask |= 1L << i;
-    if (mask != shown) {
-      std::printf("frame");
-      for (long n : counts) std::printf(" %ld", n);
-      std::printf("\n");
-      std::fflush(stdout);
-      shown = mask;
-    }
-  }
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: x_probe close WINDOW | count WINDOW RRGGBB... | watch SECONDS RRGGBB...\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: x_probe close WINDOW | count WINDOW RRGGBB... | unfocus\n");
     return kUsageStatus;
   }
   Display* display = XOpenDisplay(nullptr);
@@ -157,9 +124,10 @@ int main(int argc, char** argv) {
   XSetErrorHandler(IgnoreError);
   std::string command = argv[1];
   int status = kUsageStatus;
-  if (command == "close") status = Close(display, std::strtoul(argv[2], nullptr, 0));
-  else if (command == "count") status = Count(display, std::strtoul(argv[2], nullptr, 0), ParseColours(argc, argv, 3));
-  else if (command == "watch") status = Watch(display, std::atof(argv[2]), ParseColours(argc, argv, 3));
+  if (command == "close" && argc == 3) status = Close(display, std::strtoul(argv[2], nullptr, 0));
+  else if (command == "count" && argc >= 3)
+    status = Count(display, std::strtoul(argv[2], nullptr, 0), ParseColours(argc, argv, 3));
+  else if (command == "unfocus") status = Unfocus(display);
   XCloseDisplay(display);
   return status;
 }

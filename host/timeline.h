@@ -1,0 +1,39 @@
+// An input timeline: what reaches the host from outside — keys and typed
+// characters in the framework's 512-code key space, the pointer, joysticks,
+// focus, window size, the close request — each keyed to the update before
+// which it happens. Read from and written as text, one event per line.
+// Relies on nothing but the standard library.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class TimelineKind {
+  KeyDown, KeyUp, Char,
+  MouseMove, MouseDown, MouseUp,
+  JoyConnect, JoyDisconnect, JoyAxis, JoyButton,
+  FocusLost, FocusGained,
+  Resize, Close, End,
+};
+
+// One line: the update, the kind and its arguments: whole numbers in a, b, c
+// in their order, pointer coordinates in x, y, an axis position in value.
+struct TimelineEvent {
+  long update = 0;
+  TimelineKind kind = TimelineKind::End;
+  int a = 0, b = 0, c = 0;
+  float x = 0, y = 0, value = 0;
+};
+
+// Limits of the key space and of the joysticks a timeline may name.
+constexpr int kTimelineKeyCodes = 512;
+constexpr int kTimelinePads = 16;
+constexpr int kTimelinePadInputs = 32;
+constexpr int kTimelineMouseButtons = 3;
+
+// Parses a whole timeline. On a bad line fills `error` with its number and
+// what is wrong, and returns false; `events` then holds the lines before it.
+bool tvParseTimeline(const std::string& text, std::vector<TimelineEvent>* events, std::string* error);
+
+// The line for one event, without its newline; parsing it gives the event back.
+std::string tvFormatTimelineEvent(const TimelineEvent& event);

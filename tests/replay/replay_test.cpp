@@ -1,0 +1,378 @@
+// The real game replayed from input timelines with skarnel-replay in a real
+// window: the same timeline gives the same frames and state file; a round,
+// the lists, the option box, damaged state files, random keys, full screen
+// and the close request each end as the timeline says. Every replay runs in
+// a scratch folder of its own. Needs DISPLAY.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "graphics/image_data.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kReplay = TARVIK_BINARY_DIR "/skarnel-replay";
+const std::string kTimelines = TARVIK_SOURCE_DIR "/tests/replay/timelines/";
+
+constexpr int kStatusTimelineEnded = 2;
+constexpr int kStatusBadTimeline = 65;
+constexpr int kKeyF4 = 115, kKeyF11 = 122;
+constexpr int kRgb = 3;
+
+// State file items: settings first, then per difficulty and list pair the
+// ten best and ten recent scores interleaved.
+constexpr int kSettingSound = 5;
+constexpr int kSettingLeftStick = 15;
+constexpr int kNormalScores = 56;  // best 0, recent 0, best 1, recent 1, ...
+
+struct Frame {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * kRgb]; }
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// Pixels in the rectangle that pass `test`.
+int Count(const Frame& f, int x0, int y0, int x1, int y1, std::function<bool(const unsigned char*)> test) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += test(f.At(x, y));
+  return n;
+}
+
+// Pixels whose channels differ by more than `tolerance` between two frames,
+// over the whole frame or a rectangle of it.
+int Differing(const Frame& a, const Frame& b, int tolerance, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
+  EXPECT_EQ(a.width, b.width);
+  EXPECT_EQ(a.height, b.height);
+  if (a.width != b.width || a.height != b.height) return -1;
+  if (x1 < 0) x1 = a.width;
+  if (y1 < 0) y1 = a.height;
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x)
+      for (int c = 0; c < kRgb; ++c)
+        if (std::abs(a.At(x, y)[c] - b.At(x, y)[c]) > tolerance) {
+          ++n;
+          break;
+        }
+  return n;
+}
+
+bool Bright(const unsigned char* p) { return p[0] + p[1] + p[2] > 240; }
+bool Yellow(const unsigned char* p) { return p[0] > 180 && p[1] > 160 && p[2] < 110; }
+
+// Two taps of a key a few updates long, as a player presses it.
+std::string Tap(long update, int code, long hold = 4) {
+  return std::to_string(update) + " key-down " + std::to_string(code) + "\n" + std::to_string(update + hold) +
+         " key-up " + std::to_string(code) + "\n";
+}
+
+class ReplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/replay_test_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    scratch = pattern;
+  }
+  void TearDown() override { fs::remove_all(scratch); }
+
+  fs::path Folder(const std::string& name) {
+    fs::path dir = scratch / name;
+    fs::create_directories(dir);
+    return dir;
+  }
+
+  // Replays `timeline` (text) as fast as it can in folder `name`, writing the
+  // frames drawn after the given update counts; the exit status.
+  int Replay(const std::string& name, const std::string& timeline, const std::vector<long>& frames = {}) {
+    fs::path dir = Folder(name);
+    WriteFile(dir / "timeline.txt", timeline);
+    std::vector<std::string> args = {kReplay, "--fast"};
+    for (long n : frames) {
+      args.push_back("--frame");
+      args.push_back(std::to_string(n));
+    }
+    args.push_back("timeline.txt");
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir.c_str()) != 0) _exit(127);
+      int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(out, 1);
+      dup2(out, 2);
+      std::vector<char*> argv;
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  }
+
+  int ReplayFile(const std::string& name, const std::string& file, const std::vector<long>& frames = {}) {
+    return Replay(name, ReadFile(kTimelines + file), frames);
+  }
+
+  std::string Output(const std::string& name) { return ReadFile(scratch / name / "out.txt"); }
+  std::string State(const std::string& name) { return ReadFile(scratch / name / ".tarvikstate"); }
+
+  std::vector<long> Items(const std::string& name) {
+    std::vector<long> items;
+    std::stringstream text(State(name));
+    for (std::string item; std::getline(text, item, '|');)
+      if (!item.empty()) items.push_back(std::stol(item));
+    return items;
+  }
+
+  Frame FrameAt(const std::string& name, long update) {
+    Frame f;
+    fs::path path = scratch / name / ("frame-" + std::to_string(update) + ".png");
+    FILE* file = std::fopen(path.c_str(), "rb");
+    EXPECT_NE(file, nullptr) << path;
+    if (!file) return f;
+    int depth = 0;
+    unsigned char* pixels = gxtkDecodeImageData(file, &f.width, &f.height, &depth);
+    std::fclose(file);
+    EXPECT_EQ(depth, kRgb);
+    if (pixels) f.rgb.assign(pixels, pixels + static_cast<size_t>(f.width) * f.height * kRgb);
+    gxtkFreeImageData(pixels);
+    return f;
+  }
+
+  fs::path scratch;
+};
+
+// A valid state record: default settings with the sound on, no badges, and
+// the Normal lists' first best and recent score given.
+std::string Record(long normalBest, long normalRecent) {
+  constexpr int kSettings = 25, kBadgeItems = 9, kGroups = 8, kRows = 10, kSoundOn = 1;
+  std::vector<long> settings(kSettings, 0);
+  settings[kSettingSound] = kSoundOn;
+  std::vector<long> items = settings;
+  long check = 0;
+  for (int j = 0; j < kSettings; ++j) check += j * settings[j];
+  items.push_back(check);
+  items.insert(items.end(), kBadgeItems, 0);
+  for (int g = 0; g < kGroups; ++g) {
+    long sum = 0;
+    for (int k = 0; k < kRows; ++k) {
+      long best = (g == 1 && k == 0) ? normalBest : 0;
+      long recent = (g == 1 && k == 0) ? normalRecent : 0;
+      items.push_back(best);
+      items.push_back(recent);
+      sum += (k + 4) * best + (k + 3 + g) * recent;
+    }
+    items.push_back(sum);
+  }
+  std::string text;
+  for (long v : items) text += std::to_string(v) + "|";
+  return text;
+}
+
+}  // namespace
+
+// One round replayed twice: both runs agree to the pixel and the byte, and
+// the round goes as its timeline says.
+TEST_F(ReplayTest, ARoundReplayedTwiceIsTheSameAndScoresPausesAndIsRecorded) {
+  const std::vector<long> frames = {0, 14, 199, 300, 700, 840, 870, 920, 990, 1100};
+  ASSERT_EQ(ReplayFile("a", "round.txt", frames), 0) << Output("a");
+  ASSERT_EQ(ReplayFile("b", "round.txt", frames), 0) << Output("b");
+  for (long n : frames) {
+    Frame a = FrameAt("a", n), b = FrameAt("b", n);
+    EXPECT_EQ(a.width, 640);
+    EXPECT_TRUE(a.rgb == b.rgb) << "frame after " << n << " updates";
+  }
+  EXPECT_EQ(State("a"), State("b"));
+  // The pickup waits at the right; flown into, it moves to the left.
+  auto pickupRight = [](const Frame& f) { return Count(f, 586, 222, 630, 258, Yellow); };
+  auto pickupLeft = [](const Frame& f) { return Count(f, 10, 222, 54, 258, Yellow); };
+  Frame start = FrameAt("a", 199), reached = FrameAt("a", 700);
+  EXPECT_GE(pickupRight(start), 20);
+  EXPECT_LT(pickupLeft(start), 20);
+  EXPECT_GE(pickupLeft(reached), 20);
+  EXPECT_LT(pickupRight(reached), 20);
+  // Turning and firing, the field moves; paused, only the pause screen's own
+  // ornament does.
+  EXPECT_GT(Differing(FrameAt("a", 840), FrameAt("a", 870), 50), 6000);
+  EXPECT_LT(Differing(FrameAt("a", 920), FrameAt("a", 990), 50), 3000);
+  // The pickup's 98 points are the round's score, recorded as Normal's best
+  // and most recent.
+  std::vector<long> items = Items("a");
+  ASSERT_GT(items.size(), static_cast<size_t>(kNormalScores + 1));
+  EXPECT_EQ(items[kNormalScores], 98);
+  EXPECT_EQ(items[kNormalScores + 1], 98);
+}
+
+TEST_F(ReplayTest, TheLoadingScreenShowsTheMakerLogoBeforeTheTitle) {
+  ASSERT_EQ(Replay("run", "100 end\n", {2, 100}), kStatusTimelineEnded);
+  Frame loading = FrameAt("run", 2), title = FrameAt("run", 100);
+  // The loader draws the maker's logo in the middle of a dark screen; the
+  // title puts the game's logo across the top.
+  EXPECT_GT(Count(loading, 260, 120, 380, 280, Bright), 5000);
+  EXPECT_LT(Count(loading, 80, 20, 250, 100, Bright), 100);
+  EXPECT_GT(Count(title, 80, 20, 250, 100, Bright), 500);
+}
+
+TEST_F(ReplayTest, ARoundQuitFromThePauseMenuEntersTheRecentListAndSurvivesARestart) {
+  constexpr long kEarlier = 88888888;
+  constexpr long kListShown = 440;
+  WriteFile(Folder("first") / ".tarvikstate", Record(kEarlier, kEarlier));
+  ASSERT_EQ(ReplayFile("first", "quit_round.txt", {100, kListShown}), 0) << Output("first");
+  std::vector<long> items = Items("first");
+  ASSERT_GT(items.size(), static_cast<size_t>(kNormalScores + 3));
+  EXPECT_EQ(items[kNormalScores], kEarlier);       // best: unchanged
+  EXPECT_EQ(items[kNormalScores + 1], 0);          // recent: the round's 0 comes first
+  EXPECT_EQ(items[kNormalScores + 3], kEarlier);   // and the earlier score moves down
+  // The title's recent list shows it: the eights move down a row. A restart
+  // loads the lists and shows them the same; only a star or two crosses the
+  // panel behind them.
+  constexpr int kListX0 = 500, kListY0 = 250, kListX1 = 640, kListY1 = 420, kStarPixels = 60;
+  Frame before = FrameAt("first", 100), after = FrameAt("first", kListShown);
+  EXPECT_GT(Differing(before, after, 50, kListX0, kListY0, kListX1, kListY1), 10 * kStarPixels);
+  fs::copy_file(scratch / "first" / ".tarvikstate", Folder("second") / ".tarvikstate");
+  ASSERT_EQ(Replay("second", "100 end\n", {100}), kStatusTimelineEnded);
+  EXPECT_LT(Differing(FrameAt("second", 100), after, 50, kListX0, kListY0, kListX1, kListY1), kStarPixels);
+  EXPECT_EQ(State("second"), State("first"));
+}
+
+TEST_F(ReplayTest, OptionBoxSettingsSurviveARestart) {
+  ASSERT_EQ(ReplayFile("first", "options.txt"), 0) << Output("first");
+  std::vector<long> items = Items("first");
+  ASSERT_GT(items.size(), static_cast<size_t>(kSettingLeftStick));
+  EXPECT_EQ(items[kSettingSound], 2);       // sound effects only
+  EXPECT_EQ(items[kSettingLeftStick], 1);   // the left stick's normal direction
+  fs::copy_file(scratch / "first" / ".tarvikstate", Folder("second") / ".tarvikstate");
+  ASSERT_EQ(ReplayFile("second", "options_again.txt"), 0) << Output("second");
+  EXPECT_NE(Output("second").find("Settings Loaded"), std::string::npos);
+  EXPECT_EQ(State("second"), State("first"));
+}
+
+TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGame) {
+  const std::string quit = Tap(100, kKeyF4);
+  ASSERT_EQ(Replay("fresh", quit, {90}), 0) << Output("fresh");
+  std::string good = Record(77, 77);
+  std::string wrongSum = good;
+  wrongSum.replace(wrongSum.find("|1|"), 3, "|2|");
+  std::string noise;
+  std::mt19937 rng(7);
+  for (int i = 0; i < 4096; ++i) noise += static_cast<char>(rng());
+  std::string longLine;
+  for (int i = 0; i < 200000; ++i) longLine += "7|";
+  const std::pair<const char*, std::string> cases[] = {
+      {"checksum", wrongSum},
+      {"words", [] {
+         std::string s;
+         for (int i = 0; i < 40; ++i) s += "hello|world|";
+         return s;
+       }()},
+      {"noise", noise},
+      {"long", longLine},
+  };
+  for (const auto& [name, text] : cases) {
+    WriteFile(Folder(name) / ".tarvikstate", text);
+    ASSERT_EQ(Replay(name, quit, {90}), 0) << name << ": " << Output(name);
+    EXPECT_NE(Output(name).find("Highscores Loaded"), std::string::npos) << name;
+    if (std::string(name) != "checksum")
+      EXPECT_EQ(Differing(FrameAt(name, 90), FrameAt("fresh", 90), 0), 0) << name << ": the title differs";
+  }
+  EXPECT_NE(Output("checksum").find("Settings Checksum Invalid"), std::string::npos);
+}
+
+TEST_F(ReplayTest, RandomGameKeysNeverEndTheGame) {
+  // Game keys, turn and fire keys, F1 and F2; never a back key or F4.
+  const int keys[] = {37, 38, 39, 40, 87, 65, 83, 68, 90, 88, 67, 86, 66, 78,
+                      73, 79, 74, 75, 76, 85, 32, 13, 17, 16, 112, 113};
+  constexpr long kUpdates = 2400;
+  std::mt19937 rng(7);
+  std::string timeline;
+  bool held[sizeof keys / sizeof keys[0]] = {};
+  for (long u = 10; u < kUpdates; u += 1 + rng() % 9) {
+    size_t k = rng() % (sizeof keys / sizeof keys[0]);
+    timeline += std::to_string(u) + (held[k] ? " key-up " : " key-down ") + std::to_string(keys[k]) + "\n";
+    held[k] = !held[k];
+  }
+  timeline += Tap(kUpdates, kKeyF4);
+  ASSERT_EQ(Replay("run", timeline, {kUpdates}), 0) << Output("run");
+  EXPECT_TRUE(fs::exists(scratch / "run" / ("frame-" + std::to_string(kUpdates) + ".png")))
+      << "the game ended before the last update";
+}
+
+TEST_F(ReplayTest, FullScreenAndBackResizeAndTheCloseRequest) {
+  std::string timeline = Tap(100, kKeyF11) + Tap(200, kKeyF11) + "300 resize 600 450\n" + "400 close\n";
+  ASSERT_EQ(Replay("run", timeline, {150, 250, 350}), 0) << Output("run");
+  Frame full = FrameAt("run", 150), window = FrameAt("run", 250), resized = FrameAt("run", 350);
+  EXPECT_EQ(full.width, 1280);
+  EXPECT_EQ(full.height, 1024);
+  EXPECT_EQ(window.width, 640);
+  EXPECT_EQ(window.height, 480);
+  EXPECT_EQ(resized.width, 600);
+  EXPECT_EQ(resized.height, 450);
+}
+
+TEST_F(ReplayTest, AKeyHeldAcrossFullScreenReadsUpUntilPressedAgain) {
+  // The statistics overlay (F1) shows a held turn key as a steering mark in
+  // the bottom-right corner, in (0, 95, 135).
+  auto steering = [](const Frame& f) {
+    return Count(f, f.width * 3 / 4, f.height * 3 / 4, f.width, f.height, [](const unsigned char* p) {
+      return std::abs(p[0] - 0) <= 8 && std::abs(p[1] - 95) <= 8 && std::abs(p[2] - 135) <= 8;
+    });
+  };
+  constexpr int kSpace = 32, kF1 = 112, kShown = 300;
+  std::string timeline = Tap(130, kSpace) + Tap(200, kF1, 1) + "220 key-down 39\n" + Tap(300, kKeyF11, 1) +
+                         "400 key-up 39\n401 key-down 39\n450 end\n";  // 39: Right
+  ASSERT_EQ(Replay("run", timeline, {210, 260, 360, 440}), kStatusTimelineEnded) << Output("run");
+  EXPECT_EQ(steering(FrameAt("run", 210)), 0);
+  EXPECT_GT(steering(FrameAt("run", 260)), kShown);
+  Frame full = FrameAt("run", 360);
+  EXPECT_EQ(full.width, 1280);
+  EXPECT_EQ(steering(full), 0) << "the key held while the window was replaced still reads down";
+  EXPECT_GT(steering(FrameAt("run", 440)), kShown);
+}
+
+TEST_F(ReplayTest, LosingTheFocusSuspendsAndSavesAndNoUpdateRunsUntilItComesBack) {
+  ASSERT_EQ(Replay("run", "30 focus-lost\n60 focus-gained\n100 end\n"), kStatusTimelineEnded) << Output("run");
+  EXPECT_FALSE(State("run").empty());
+  // A suspended game counts no updates: the focus came back at once, and the
+  // hundred updates of the timeline all ran.
+  EXPECT_NE(Output("run").find("after 101 updates"), std::string::npos) << Output("run");
+}
+
+TEST_F(ReplayTest, AJoystickFromTheTimelineConfirmsTheWheelAndStartsARound) {
+  // A pad in the 14-button order; button 0 confirms.
+  ASSERT_EQ(Replay("run", "0 joy-connect 0 5 14\n130 joy-button 0 0 1\n134 joy-button 0 0 0\n200 end\n", {199}),
+            kStatusTimelineEnded)
+      << Output("run");
+  EXPECT_GE(Count(FrameAt("run", 199), 586, 222, 630, 258, Yellow), 20) << "no round: the pickup is not shown";
+}
+
+TEST_F(ReplayTest, ABadTimelineIsRefusedBeforeAnyWindowOpens) {
+  EXPECT_EQ(Replay("run", "10 key-down 88\n5 key-up 88\n"), kStatusBadTimeline);
+  EXPECT_NE(Output("run").find("line 2: updates must not go back"), std::string::npos);
+  EXPECT_FALSE(fs::exists(scratch / "run" / ".tarvikstate"));
+}

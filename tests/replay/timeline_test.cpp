@@ -1,0 +1,69 @@
+// The timeline text: every event kind survives writing and reading back, and
+// each kind of bad line is refused with its line number.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/timeline.h"
+
+namespace {
+std::string ParseError(const std::string& text) {
+  std::vector<TimelineEvent> events;
+  std::string error;
+  EXPECT_FALSE(tvParseTimeline(text, &events, &error)) << text;
+  return error;
+}
+}  // namespace
+
+TEST(Timeline, EveryEventReadsBackFromTheLineWrittenForIt) {
+  const std::string text =
+      "# comment line\n"
+      "\n"
+      "0 key-down 88   # X\n"
+      "0 key-up 511\n"
+      "3 char 65571\n"
+      "3 mouse-move -2.5 480.25\n"
+      "4 mouse-down 2 10 20\n"
+      "4 mouse-up 0 10 20\n"
+      "5 joy-connect 15 5 14\n"
+      "6 joy-axis 15 4 -0.123456791\n"
+      "6 joy-button 15 13 1\n"
+      "7 joy-disconnect 15\n"
+      "8 focus-lost\n"
+      "8 focus-gained\n"
+      "9 resize 600 450\n"
+      "10 close\n"
+      "11 end\n";
+  std::vector<TimelineEvent> events;
+  std::string error;
+  ASSERT_TRUE(tvParseTimeline(text, &events, &error)) << error;
+  ASSERT_EQ(events.size(), 15u);
+  std::string written;
+  for (const TimelineEvent& e : events) written += tvFormatTimelineEvent(e) + "\n";
+  std::vector<TimelineEvent> again;
+  ASSERT_TRUE(tvParseTimeline(written, &again, &error)) << error;
+  ASSERT_EQ(again.size(), events.size());
+  for (size_t i = 0; i < events.size(); ++i)
+    EXPECT_EQ(tvFormatTimelineEvent(again[i]), tvFormatTimelineEvent(events[i]));
+  EXPECT_EQ(events[5].value, 0.0f);
+  EXPECT_FLOAT_EQ(again[7].value, -0.123456791f);
+  EXPECT_EQ(again[12].a, 600);
+}
+
+TEST(Timeline, BadLinesAreRefusedWithTheirNumber) {
+  EXPECT_EQ(ParseError("5 key-down 1\n4 key-up 1\n"), "line 2: updates must not go back");
+  EXPECT_EQ(ParseError("\n\nkey-down 1\n"), "line 3: an update number (0 or more) comes first");
+  EXPECT_EQ(ParseError("-1 end\n"), "line 1: an update number (0 or more) comes first");
+  EXPECT_EQ(ParseError("1 jump\n"), "line 1: unknown event 'jump'");
+  EXPECT_EQ(ParseError("1\n"), "line 1: an event follows the update number");
+  EXPECT_EQ(ParseError("1 key-down 512\n"), "line 1: key code must be 0..511");
+  EXPECT_EQ(ParseError("1 key-down 8 9\n"), "line 1: key-down takes 1 argument");
+  EXPECT_EQ(ParseError("1 joy-axis 0 0 1.5\n"), "line 1: axis value must be -1..1");
+  EXPECT_EQ(ParseError("1 joy-axis 0 0 nan\n"), "line 1: axis value must be -1..1");
+  EXPECT_EQ(ParseError("1 joy-button 16 0 1\n"), "line 1: joystick must be 0..15");
+  EXPECT_EQ(ParseError("1 mouse-down 3 0 0\n"), "line 1: mouse button must be 0..2");
+  EXPECT_EQ(ParseError("1 resize 0 480\n"), "line 1: window sides must be 1..16384");
+  EXPECT_EQ(ParseError("1 key-down 8x\n"), "line 1: key code must be 0..511");
+  EXPECT_EQ(ParseError("99999999999999999999 end\n"), "line 1: an update number (0 or more) comes first");
+}
