@@ -79,6 +79,7 @@ if os.path.exists(STATE):
     os.remove(STATE)
 xgame.subprocess.run([PROBE, "unfocus"], check=True)
 wait_until(lambda: os.path.exists(STATE), "losing the focus did not suspend the game (nothing saved)")
+xdo("windowfocus", "--sync", game.win)
 game.ensure_focus()
 # The round paused when the focus went; Escape resumes it.
 hold_right_until_steering(game, lambda: tap("Escape"), "the game does not run again after the focus came back")

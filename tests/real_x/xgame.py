@@ -105,11 +105,9 @@ class Game:
         return self.win != "" and xdo("getwindowfocus") == self.win
 
     def ensure_focus(self):
-        """Waits for a window and gives it the keyboard, as a window manager
-        would, only when it has not taken the keyboard itself."""
+        """Waits for a window to take the keyboard by itself: the host focuses
+        every window it opens, as there may be no window manager to do it."""
         wait_until(self.find_window, "no window titled Skarnel")
-        if not self.focused():
-            xdo("windowfocus", "--sync", self.win)
         wait_until(self.focused, "the window does not take the keyboard")
 
     def size(self):
