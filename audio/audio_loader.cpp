@@ -194,7 +194,8 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
       if (!skipBytes(file, size)) return nullptr;
       continue;
     }
-    if (size % frameBytes != 0 || size > INT_MAX) return nullptr;
+    // A trailing partial frame is read with the chunk and left unplayed.
+    if (size > INT_MAX) return nullptr;
     unsigned char* data = readBlock(file, size);
     if (!data) return nullptr;
     *length = static_cast<int>(size / frameBytes);
