@@ -119,7 +119,9 @@ TEST(WavLoading, ChunkSizesBeyondTheFileFailWithoutReadingPastIt) {
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("data").u32(0xFFFFFFFE).raw(64).bytes));
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("data").u32(0x7FFFFFFE).raw(64).bytes));
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("LIST").u32(0xFFFFFFF0).raw(64).bytes));
-  EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16, 0xFFFFFFF0).bytes));
+  // An fmt chunk claiming 4 GiB, its PCM fields and a few bytes after them.
+  EXPECT_FALSE(decodes(WavBuilder().id("RIFF").u32(0).id("WAVE").id("fmt ").u32(0xFFFFFFF0)
+                           .u16(1).u16(1).u32(8000).u32(16000).u16(2).u16(16).raw(64).bytes));
   // Data that stops short of its size by one frame.
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("data").u32(8).raw(6).bytes));
 }
