@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/app.h"
+#include "tests/scratch_folder.h"
 #include "host/app.h"
 #include "host/game.h"
 
@@ -22,9 +23,7 @@ class SavedState : public ::testing::Test {
   static void SetUpTestSuite() { gc_init(); }
 
   void SetUp() override {
-    char tmpl[] = "/tmp/skarnel-saved-XXXXXX";
-    dir = mkdtemp(tmpl);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    ASSERT_FALSE(folder.Path().empty()) << "no temporary folder";
     host = new VXGame();
     vxInitFramework();
     vxInitGameModule();
@@ -34,10 +33,7 @@ class SavedState : public ::testing::Test {
     app->m_settings[kSettingSound] = 1;
     testing::internal::CaptureStdout();
   }
-  void TearDown() override {
-    testing::internal::GetCapturedStdout();
-    std::system(("rm -rf " + dir).c_str());
-  }
+  void TearDown() override { testing::internal::GetCapturedStdout(); }
 
   std::string StateFile() {
     std::ifstream f(".tarvikstate", std::ios::binary);
@@ -76,7 +72,7 @@ class SavedState : public ::testing::Test {
     return out;
   }
 
-  std::string dir;
+  ScratchFolder folder;
   VXGame* host = nullptr;
   c_MyApp* app = nullptr;
 };

@@ -4,6 +4,7 @@
 // render device that records what it is asked to draw.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "graphics/graphics.h"
 #include "host/app.h"
 #include "input/input_device.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 
@@ -80,6 +82,7 @@ class Spine : public ::testing::Test {
   static void SetUpTestSuite() { gc_init(); }
 
   void SetUp() override {
+    folder = std::make_unique<ScratchFolder>();
     host = new ClockGame();
     vxInitFramework();
     vxInitGameModule();
@@ -129,6 +132,8 @@ class Spine : public ::testing::Test {
     app->p_CLS2D(kAbsentF, 0, 0, 0);
   }
 
+  // Suspending saves the state file: each test keeps its own.
+  std::unique_ptr<ScratchFolder> folder;
   ClockGame* host = nullptr;
   RecordingDevice* device = nullptr;
   c_InputDevice* input = nullptr;
