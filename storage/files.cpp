@@ -5,6 +5,7 @@
 #include "storage/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -13,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "runtime/errors.h"
+
 const char* const kStateFilePath = "./.tarvikstate";
+const long long kStateFileCap = 1 << 20;
 
 namespace {
 
@@ -115,6 +119,18 @@ String tvReadText(FILE* file) {
   return text;
 }
 
+String tvReadStateText(FILE* file) {
+  struct stat info;
+  if (::fstat(fileno(file), &info) == 0 && info.st_size > kStateFileCap) {
+    std::fclose(file);
+    vxPrint(String(("State file ignored: " + std::to_string(info.st_size) + " bytes is more than the " +
+                     std::to_string(kStateFileCap) + " a saved state can hold; starting with defaults")
+                        .c_str()));
+    return String();
+  }
+  return tvReadText(file);
+}
+
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
   std::string target = filePath.ToUtf8();
@@ -154,7 +170,10 @@ String tvLoadString(const String& path) {
   return tvReadText(file);
 }
 
-String tvLoadState() { return tvLoadString(String(kStateFilePath)); }
+String tvLoadState() {
+  FILE* file = tvOpenFile(String(kStateFilePath), String("rb"));
+  return file ? tvReadStateText(file) : String();
+}
 
 int tvSaveState(const String& state) {
   return tvWriteStateFile(tvDesktopFilePath(String(kStateFilePath)), state);

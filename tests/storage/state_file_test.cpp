@@ -9,12 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "host/game.h"
 #include "storage/files.h"
 #include "storage/module.h"
 
@@ -107,6 +109,28 @@ TEST_F(StateFile, SavingTheEmptyTextLeavesAnEmptyFile) {
 
 TEST_F(StateFile, AMissingFileLoadsAsTheEmptyText) {
   EXPECT_EQ(vx_app_LoadState().Length(), 0);
+}
+
+// A record is a few KiB; a file past the cap is refused with a line on
+// standard output and left as it is, through the module and through a host.
+TEST_F(StateFile, AFileOverTheCapLoadsAsTheEmptyTextAndIsLeftAlone) {
+  std::string atCap(static_cast<size_t>(kStateFileCap), 'a');
+  std::ofstream(".tarvikstate", std::ios::binary) << atCap;
+  EXPECT_EQ(vx_app_LoadState().Length(), kStateFileCap);
+
+  std::ofstream(".tarvikstate", std::ios::binary | std::ios::app) << 'b';
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(vx_app_LoadState().Length(), 0);
+  VXGame host;
+  EXPECT_EQ(host.LoadState().Length(), 0);
+  VXGame::_game = nullptr;
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+  EXPECT_NE(out.find("State file ignored: 1048577 bytes"), std::string::npos) << out;
+  EXPECT_EQ(std::filesystem::file_size(".tarvikstate"), static_cast<uintmax_t>(kStateFileCap) + 1);
+
+  EXPECT_EQ(tvSaveState(String("fresh")), 0);
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "fresh");
 }
 
 TEST_F(StateFile, SavingLeavesNoTemporaryFileBehind) {
