@@ -121,16 +121,17 @@ TEST(AudioOutput, TheDeviceOpensAndReportsIt) {
 }
 
 TEST(AudioOutput, APlayedWavReachesTheMixedOutput) {
+  constexpr int kToneMs = 500;
   stopAll();
-  gxtkSample* s = tone("half.wav", 0.5);
+  gxtkSample* s = tone("half.wav", kToneMs / 1000.0);
   ASSERT_NE(s, nullptr);
   EXPECT_LT(energyOver(150), kSilence);
   long long start = outputSize();
   ASSERT_EQ(device()->PlaySample(s, 0, 0), 0);
   EXPECT_EQ(device()->ChannelState(0), kChannelPlaying);
-  // The tone starts within kSettleMs of output and lasts 500 ms.
+  // The tone starts within kSettleMs of output and then sounds for kToneMs.
   EXPECT_GT(energyBetween(start + bytesFor(kSettleMs), start + bytesFor(kSettleMs + 200)), kSounding);
-  long long after = start + bytesFor(kSettleMs + 500 + 50);
+  long long after = start + bytesFor(2 * kSettleMs + kToneMs);
   EXPECT_LT(energyBetween(after, after + bytesFor(150)), kSilence);
   EXPECT_EQ(device()->ChannelState(0), kChannelStopped);
 }
