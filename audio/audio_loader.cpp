@@ -1,13 +1,16 @@
 // WAV and Ogg Vorbis decoding. The WAV walk reads every size as unsigned and
 // never allocates or reads past what the file still holds, so a damaged
 // header fails instead of asking for gigabytes. Ogg decoding goes through the
-// stb_vorbis build of stb_vorbis.cpp. Relies on storage/ for opening files.
+// stb_vorbis build of stb_vorbis.cpp, in an arena this file owns. Relies on
+// storage/ for opening files.
 #include "audio/audio_loader.h"
 
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #define STB_VORBIS_HEADER_ONLY
@@ -38,6 +41,10 @@ constexpr int kOggFullSegment = 255;
 constexpr int kVorbisCommentPacket = 3;
 constexpr size_t kVorbisPacketTagBytes = 7;  // the packet type and "vorbis"
 constexpr int kOggBytesPerSample = 2;
+// stb_vorbis allocates from an arena of ours: a typical stream needs about
+// 200 KiB; one that needs more is opened again with twice the room.
+constexpr int kOggArenaStartBytes = 512 << 10;
+constexpr int kOggArenaLimitBytes = 64 << 20;
 
 bool readU32(FILE* file, uint32_t& value) {
   unsigned char b[4];
@@ -160,6 +167,22 @@ bool vorbisCommentsFit(const std::vector<unsigned char>& packet) {
   return true;
 }
 
+// Opens the stream at the current position with `arena` as stb_vorbis's only
+// memory. stb_vorbis leaves some setup allocations behind when a damaged file
+// fails to open; from an arena they go when the arena is freed.
+stb_vorbis* openVorbis(FILE* file, std::unique_ptr<char[]>& arena) {
+  long start = std::ftell(file);
+  for (int size = kOggArenaStartBytes; size <= kOggArenaLimitBytes; size *= 2) {
+    arena.reset(new (std::nothrow) char[size]);
+    if (!arena) return nullptr;
+    stb_vorbis_alloc alloc{arena.get(), size};
+    int error = 0;
+    stb_vorbis* vorbis = stb_vorbis_open_file(file, 0, &error, &alloc);
+    if (vorbis || error != VORBIS_outofmem || start < 0 || std::fseek(file, start, SEEK_SET) != 0) return vorbis;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int readInt(FILE* file) {
@@ -194,7 +217,8 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
       if (!skipBytes(file, size)) return nullptr;
       continue;
     }
-    if (size % frameBytes != 0 || size > INT_MAX) return nullptr;
+    // A trailing partial frame is read with the chunk and left unplayed.
+    if (size > INT_MAX) return nullptr;
     unsigned char* data = readBlock(file, size);
     if (!data) return nullptr;
     *length = static_cast<int>(size / frameBytes);
@@ -208,8 +232,8 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
 unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
   std::vector<unsigned char> identification, comments;
   if (!readFirstOggPackets(file, identification, comments) || !vorbisCommentsFit(comments)) return nullptr;
-  int error = 0;
-  stb_vorbis* vorbis = stb_vorbis_open_file(file, 0, &error, nullptr);
+  std::unique_ptr<char[]> arena;
+  stb_vorbis* vorbis = openVorbis(file, arena);
   if (!vorbis) return nullptr;
   stb_vorbis_info info = stb_vorbis_get_info(vorbis);
   int channelCount = info.channels;

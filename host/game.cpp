@@ -51,7 +51,10 @@ void VXGame::GetDate(Array<int> date) {
 }
 
 int VXGame::SaveState(String state) { return tvWriteStateFile(PathToFilePath(kStateFilePath), state); }
-String VXGame::LoadState() { return LoadString(kStateFilePath); }
+String VXGame::LoadState() {
+  FILE* file = OpenFile(kStateFilePath, "rb");
+  return file ? tvReadStateText(file) : String();
+}
 
 String VXGame::LoadString(String path) { return tvLoadMappedText(PathToFilePath(path)); }
 

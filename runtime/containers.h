@@ -3,6 +3,7 @@
 // host/, async event sources in net/); the string stacks live here.
 #pragma once
 
+#include <climits>
 #include <type_traits>
 
 #include "runtime/gc.h"
@@ -245,5 +246,9 @@ class c_MapOf : public Object {
 template <class V>
 class c_IntMapOf : public c_MapOf<V> {
  public:
-  int p_Compare(int a, int b) override { return a - b; }
+  // a - b, held to the int range so keys far apart still compare by sign.
+  int p_Compare(int a, int b) override {
+    long long d = static_cast<long long>(a) - b;
+    return d > INT_MAX ? INT_MAX : d < INT_MIN ? INT_MIN : static_cast<int>(d);
+  }
 };

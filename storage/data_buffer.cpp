@@ -139,6 +139,8 @@ String c_DataBuffer::p_PeekString(int address, int count, const String& encoding
   return String(units.data(), static_cast<int>(units.size()));
 }
 
+// The rest of the buffer from `address`; an address outside it reads nothing
+// (the room is computed without subtracting a far-off address).
 String c_DataBuffer::p_PeekString2(int address, const String& encoding) {
-  return p_PeekString(address, _length - address, encoding);
+  return p_PeekString(address, roomAfter(address, _length), encoding);
 }

@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "runtime/errors.h"
+
 const char* const kStateFilePath = "./.tarvikstate";
+const long long kStateFileCap = 1 << 20;
 
 namespace {
 
@@ -134,6 +137,18 @@ String tvLoadMappedText(const String& filePath) {
   return file ? tvReadText(file) : String();
 }
 
+String tvReadStateText(FILE* file) {
+  struct stat info;
+  if (::fstat(fileno(file), &info) == 0 && info.st_size > kStateFileCap) {
+    std::fclose(file);
+    vxPrint(String(("State file ignored: " + std::to_string(info.st_size) + " bytes is more than the " +
+                     std::to_string(kStateFileCap) + " a saved state can hold; starting with defaults")
+                        .c_str()));
+    return String();
+  }
+  return tvReadText(file);
+}
+
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
   std::string target = filePath.ToUtf8();
@@ -167,7 +182,10 @@ unsigned char* tvLoadData(const String& path, int* length) {
 
 String tvLoadString(const String& path) { return tvLoadMappedText(tvDesktopFilePath(path)); }
 
-String tvLoadState() { return tvLoadString(String(kStateFilePath)); }
+String tvLoadState() {
+  FILE* file = tvOpenFile(String(kStateFilePath), String("rb"));
+  return file ? tvReadStateText(file) : String();
+}
 
 int tvSaveState(const String& state) {
   return tvWriteStateFile(tvDesktopFilePath(String(kStateFilePath)), state);

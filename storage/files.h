@@ -10,6 +10,9 @@
 
 // The state file, relative to the working directory.
 extern const char* const kStateFilePath;
+// The largest state file that is read. A real record is a few KiB; a bigger
+// file is not one, and decoding it would stall the start for seconds.
+extern const long long kStateFileCap;
 
 // The folder part of an executable path: backslashes become slashes and the
 // last slash and what follows are cut off. Aborts when there is no slash.
@@ -43,6 +46,11 @@ String tvReadText(FILE* file);
 // desktop operations below differ only in the mapping they hand in.
 unsigned char* tvLoadMappedData(const String& filePath, int* length);
 String tvLoadMappedText(const String& filePath);
+
+// The state text of an opened state file, which it closes. A file over
+// kStateFileCap is left unread (and untouched): a line on standard output
+// says so and the result is the empty text, so the game starts with defaults.
+String tvReadStateText(FILE* file);
 
 // Replaces the file at `filePath` with the UTF-8 encoding of `state` through
 // a synced temporary file in the same folder, so a crash at any moment leaves

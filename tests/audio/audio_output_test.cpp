@@ -6,6 +6,7 @@
 
 #include <AL/al.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -19,6 +20,13 @@ namespace {
 constexpr int kSourceLimit = 4;
 constexpr double kSilence = 1e3;    // mean square of 16-bit output counted as silent
 constexpr double kSounding = 1e6;   // a -6 dB sine is far above this
+constexpr long long kOutputBytesPerSecond = 44100 * 2 * 2;  // the backend's stereo 16-bit frames
+constexpr long long kWavHeaderBytes = 44;
+// Output that may already be mixed or buffered when a call is made: a change
+// shows in the file no later than this far past its size at that moment.
+constexpr int kSettleMs = 100;
+constexpr int kOutputDeadlineMs = 30000;
+constexpr int kPollMs = 5;
 
 // Points openal-soft at the wave backend before anything opens a device.
 const std::string outputWav = [] {
@@ -33,8 +41,6 @@ const std::string outputWav = [] {
   return wav;
 }();
 
-void wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 // The number of bytes the backend has written so far.
 long long outputSize() {
   std::error_code ec;
@@ -42,15 +48,30 @@ long long outputSize() {
   return ec ? 0 : static_cast<long long>(size);
 }
 
-// Mean square of the 16-bit output written after `from` (bytes), over whole frames.
-double energySince(long long from) {
+// Whole frames of output in `ms` milliseconds, in bytes.
+long long bytesFor(int ms) { return kOutputBytesPerSecond * ms / 1000 / 4 * 4; }
+
+// Waits until the backend has written `end` bytes; false when it did not
+// within the deadline. The backend writes as the mixer runs, so the file's
+// length measures output time whatever the load on the machine.
+bool waitForOutput(long long end) {
+  for (int waited = 0; outputSize() < end; waited += kPollMs) {
+    if (waited > kOutputDeadlineMs) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  }
+  return true;
+}
+
+// Mean square of the 16-bit output between two byte positions of the file,
+// once written; NaN (which fails every comparison) when it never was.
+double energyBetween(long long from, long long to) {
+  from = std::max(from, kWavHeaderBytes);
+  to = std::max(to, from);
+  if (!waitForOutput(to)) return std::nan("");
   std::vector<unsigned char> bytes = audio_test::readAll(outputWav);
-  constexpr long long kHeaderBytes = 44;
-  if (from < kHeaderBytes) from = kHeaderBytes;
-  from -= (from - kHeaderBytes) % 4;
   double sum = 0;
   long long count = 0;
-  for (long long i = from; i + 1 < static_cast<long long>(bytes.size()); i += 2) {
+  for (long long i = from; i + 1 < to; i += 2) {
     short s = static_cast<short>(bytes[i] | bytes[i + 1] << 8);
     sum += static_cast<double>(s) * s;
     ++count;
@@ -58,12 +79,10 @@ double energySince(long long from) {
   return count ? sum / count : 0;
 }
 
-// The energy written during the next `ms` milliseconds.
+// The energy of the next `ms` of output mixed after this moment.
 double energyOver(int ms) {
-  wait(60);  // let what was mixed before this moment reach the file
-  long long from = outputSize();
-  wait(ms);
-  return energySince(from);
+  long long from = outputSize() + bytesFor(kSettleMs);
+  return energyBetween(from, from + bytesFor(ms));
 }
 
 gxtkAudio* device() {
@@ -102,25 +121,29 @@ TEST(AudioOutput, TheDeviceOpensAndReportsIt) {
 }
 
 TEST(AudioOutput, APlayedWavReachesTheMixedOutput) {
+  constexpr int kToneMs = 500;
   stopAll();
-  gxtkSample* s = tone("half.wav", 0.5);
+  gxtkSample* s = tone("half.wav", kToneMs / 1000.0);
   ASSERT_NE(s, nullptr);
   EXPECT_LT(energyOver(150), kSilence);
+  long long start = outputSize();
   ASSERT_EQ(device()->PlaySample(s, 0, 0), 0);
   EXPECT_EQ(device()->ChannelState(0), kChannelPlaying);
-  EXPECT_GT(energyOver(200), kSounding);
-  wait(400);
+  // The tone starts within kSettleMs of output and then sounds for kToneMs.
+  EXPECT_GT(energyBetween(start + bytesFor(kSettleMs), start + bytesFor(kSettleMs + 200)), kSounding);
+  long long after = start + bytesFor(2 * kSettleMs + kToneMs);
+  EXPECT_LT(energyBetween(after, after + bytesFor(150)), kSilence);
   EXPECT_EQ(device()->ChannelState(0), kChannelStopped);
-  EXPECT_LT(energyOver(150), kSilence);
 }
 
 TEST(AudioOutput, LoopingMusicKeepsSoundingAndPausingSilencesIt) {
   stopAll();
   std::string path = audio_test::soxTone("short.wav", 0.1, 22050, 16, 1);
+  long long start = outputSize();
   ASSERT_EQ(device()->PlayMusic(String(path.c_str()), 1), 0);
-  wait(300);
+  // A 100 ms tune still sounds after three times its length.
+  EXPECT_GT(energyBetween(start + bytesFor(300), start + bytesFor(500)), kSounding);
   EXPECT_EQ(device()->MusicState(), kChannelPlaying);
-  EXPECT_GT(energyOver(200), kSounding);
   device()->PauseMusic();
   EXPECT_EQ(device()->MusicState(), kChannelPaused);
   EXPECT_LT(energyOver(200), kSilence);
@@ -227,12 +250,15 @@ TEST(AudioOutput, APlayingSampleSurvivesCollectionAndAStoppedOneIsDeleted) {
   EXPECT_EQ(gxtkAudio::DiscardedCount(), 0);
 }
 
+// A bare name is looked for in the build's data folder (whose generated
+// effects include sfx/001.wav); "./" and absolute paths are taken as they are.
 TEST(AudioOutput, SoundsThroughTheModuleUseTheDataPathRule) {
   stopAll();
+  c_Sound* sound = vx_audio_LoadSound(String("sfx/001.wav"));
+  ASSERT_NE(sound, nullptr) << "the data folder's sfx/001.wav did not load";
+  EXPECT_EQ(vx_audio_LoadSound(String("./sfx/001.wav")), nullptr) << "the working folder has no sfx/";
   std::string path = audio_test::soxTone("module.wav", 0.3, 22050, 16, 1);
-  c_Sound* sound = vx_audio_LoadSound(String(path.c_str()));
-  ASSERT_NE(sound, nullptr);
-  EXPECT_EQ(vx_audio_LoadSound(String("sfx/none.wav")), nullptr);
+  EXPECT_NE(vx_audio_LoadSound(String(path.c_str())), nullptr);
   vx_audio_PlaySound(sound, 3, 0);
   vx_audio_PlaySound(nullptr, 3, 0);
   EXPECT_EQ(device()->ChannelState(3), kChannelPlaying);

@@ -75,6 +75,17 @@ TEST(WavLoading, An18ByteFmtChunkAndALeadingListChunkAreSkipped) {
   EXPECT_EQ(d.data[2], 2);
 }
 
+TEST(WavLoading, ADataChunkEndingInAPartialFrameGivesItsWholeFrames) {
+  Decoded d;
+  decode(audio_test::writeBytes("partial.wav", WavBuilder::header(1, 2, 8000, 16)
+                                                   .id("data").u32(10).u16(1).u16(2).u16(3).u16(4).u16(5)
+                                                   .bytes),
+         d);
+  ASSERT_NE(d.data, nullptr);
+  EXPECT_EQ(d.length, 2);
+  EXPECT_EQ(d.data[6], 4);
+}
+
 TEST(WavLoading, TheExtensionPicksTheDecoderInAnyCase) {
   std::string wav = audio_test::soxTone("pick.wav", 0.1, 8000, 16, 1);
   std::string upper = (audio_test::scratchFolder() / "PICK.WAV").string();
@@ -98,8 +109,6 @@ TEST(WavLoading, DamagedHeadersFailCleanly) {
   EXPECT_FALSE(decodes(WavBuilder::header(1, 0, 8000, 16).id("data").u32(4).raw(4).bytes));
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 0).id("data").u32(4).raw(4).bytes));
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 4).id("data").u32(4).raw(4).bytes));
-  // A data size that is not a whole number of frames.
-  EXPECT_FALSE(decodes(WavBuilder::header(1, 2, 8000, 16).id("data").u32(6).raw(6).bytes));
   // No data chunk at all, and a file cut off inside the header.
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("LIST").u32(2).raw(2).bytes));
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).bytes));
@@ -110,7 +119,9 @@ TEST(WavLoading, ChunkSizesBeyondTheFileFailWithoutReadingPastIt) {
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("data").u32(0xFFFFFFFE).raw(64).bytes));
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("data").u32(0x7FFFFFFE).raw(64).bytes));
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("LIST").u32(0xFFFFFFF0).raw(64).bytes));
-  EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16, 0xFFFFFFF0).bytes));
+  // An fmt chunk claiming 4 GiB, its PCM fields and a few bytes after them.
+  EXPECT_FALSE(decodes(WavBuilder().id("RIFF").u32(0).id("WAVE").id("fmt ").u32(0xFFFFFFF0)
+                           .u16(1).u16(1).u32(8000).u32(16000).u16(2).u16(16).raw(64).bytes));
   // Data that stops short of its size by one frame.
   EXPECT_FALSE(decodes(WavBuilder::header(1, 1, 8000, 16).id("data").u32(8).raw(6).bytes));
 }

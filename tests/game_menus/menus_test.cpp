@@ -2,7 +2,7 @@
 // and a settable clock: the menu's key repeat, score lists, credits roll and
 // back key; the option box's slide-in, rows and saving; the pause menu; the
 // console quit prompt; badge notices and the icon buttons. Music calls go to a
-// recording audio device; the state file lands in a temporary folder.
+// recording audio device; the state file lands in a folder of each test's own.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -18,6 +18,7 @@
 #include "host/app.h"
 #include "host/game.h"
 #include "input/input_device.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 
@@ -52,13 +53,10 @@ class Menus : public ::testing::Test {
   static void SetUpTestSuite() {
     gc_init();
     setenv("ALSOFT_DRIVERS", "null", 1);  // no sound card here; music calls are recorded
-    char folder[] = "/tmp/skarnel-menus-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    ASSERT_EQ(chdir(folder), 0);
   }
 
   void SetUp() override {
-    std::remove(".tarvikstate");
+    ASSERT_FALSE(folder.Path().empty()) << "no temporary folder";
     host = new ClockGame();
     vxInitFramework();
     vxInitGameModule();
@@ -144,6 +142,7 @@ class Menus : public ::testing::Test {
     ASSERT_EQ(app->m_optionSlide, kOptionSlideMax);
   }
 
+  ScratchFolder folder;  // holds the state file the option box saves
   ClockGame* host = nullptr;
   MusicRecorder* audio = nullptr;
   c_InputDevice* input = nullptr;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/app.h"
+#include "tests/scratch_folder.h"
 #include "host/app.h"
 #include "host/game.h"
 #include "input/input_device.h"
@@ -37,21 +38,21 @@ constexpr int kMillisPerUpdate = 16;
 
 class RoundTest : public ::testing::Test {
  protected:
+  ScratchFolder folder;  // the state file a round may save stays in it
   ScriptedHost host;
   c_InputDevice* input = nullptr;
   c_MyApp* app = nullptr;
 
-  // The collector starts once; the state file goes to a fresh folder.
+  // The collector starts once.
   static void SetUpTestSuite() {
     static bool started = false;
     if (started) return;
     started = true;
     gc_init();
-    char folder[] = "/tmp/game_round_XXXXXX";
-    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) FAIL() << "no temporary folder";
   }
 
   void SetUp() override {
+    ASSERT_FALSE(folder.Path().empty()) << "no temporary folder";
     vx_app__game = &host;
     vx_Velmar_jscrw = 640;
     vx_Velmar_jscrh = 480;

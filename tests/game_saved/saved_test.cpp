@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/app.h"
+#include "tests/scratch_folder.h"
 #include "host/app.h"
 #include "host/game.h"
 
@@ -22,9 +23,7 @@ class SavedState : public ::testing::Test {
   static void SetUpTestSuite() { gc_init(); }
 
   void SetUp() override {
-    char tmpl[] = "/tmp/skarnel-saved-XXXXXX";
-    dir = mkdtemp(tmpl);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    ASSERT_FALSE(folder.Path().empty()) << "no temporary folder";
     host = new VXGame();
     vxInitFramework();
     vxInitGameModule();
@@ -34,10 +33,7 @@ class SavedState : public ::testing::Test {
     app->m_settings[kSettingSound] = 1;
     testing::internal::CaptureStdout();
   }
-  void TearDown() override {
-    testing::internal::GetCapturedStdout();
-    std::system(("rm -rf " + dir).c_str());
-  }
+  void TearDown() override { testing::internal::GetCapturedStdout(); }
 
   std::string StateFile() {
     std::ifstream f(".tarvikstate", std::ios::binary);
@@ -76,7 +72,7 @@ class SavedState : public ::testing::Test {
     return out;
   }
 
-  std::string dir;
+  ScratchFolder folder;
   VXGame* host = nullptr;
   c_MyApp* app = nullptr;
 };
@@ -113,6 +109,33 @@ TEST_F(SavedState, SettingsBadgesAndScoresSurviveASaveAndLoad) {
   EXPECT_FALSE(app->m_badges[30]);
   EXPECT_TRUE(app->m_badges[255]);
   for (int i = 0; i < 60; ++i) EXPECT_EQ(app->m_highScores[i], 1000 - i) << i;
+}
+
+// A record written out by hand, its checksums worked from the rules rather
+// than by the code under test: settings 2081 (1*2 + 5*1 + 10*100 + 11*80 +
+// 12*15 + 14*1), badges 6 (words 5 and 1), Easy 3200, Normal 320, Hard 0, and
+// the ignored groups over the later elements 1900 and 120.
+const char kHandRecord[] =
+    "0|2|0|0|0|1|0|0|0|0|100|80|15|0|1|0|0|0|0|0|0|0|0|0|0|2081|5|0|0|0|0|0|0|1|6|300|100|100|"
+    "300|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|3200|50|0|0|0|0|20|0|0|0|0|0|0|0|0|0|0|0|0|0|0|320|0|"
+    "0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|100|0|300|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|1900|"
+    "0|0|0|0|20|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|120|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|"
+    "0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|";
+
+TEST_F(SavedState, AHandWrittenRecordLoadsWholeAndSavesBackByteForByte) {
+  WriteStateFile(kHandRecord);
+  EXPECT_EQ(LoadFresh(), "Settings Loaded\nBadges Loaded\nHighscores Loaded\n");
+  EXPECT_EQ(app->m_settings[1], 2);
+  EXPECT_EQ(app->m_settings[12], 15);
+  EXPECT_TRUE(app->m_badges[0]);
+  EXPECT_FALSE(app->m_badges[1]);
+  EXPECT_TRUE(app->m_badges[2]);
+  EXPECT_TRUE(app->m_badges[224]);
+  EXPECT_EQ(app->m_highScores[1], 100);
+  EXPECT_EQ(app->m_highScores[31], 300);
+  EXPECT_EQ(app->m_highScores[42], 20);
+  app->p_Save();
+  EXPECT_EQ(StateFile(), kHandRecord);
 }
 
 TEST_F(SavedState, ASettingsChecksumOffByOneResetsSettingsButKeepsTheRest) {
@@ -194,15 +217,23 @@ TEST_F(SavedState, AFinishedRoundIsRankedBelowEqualScoresAndAlwaysRecent) {
   EXPECT_EQ(app->m_highScores[40], 500);
   EXPECT_EQ(app->m_scoreBase, 40);
 
+  // A zero beats no place of an empty best list but is still the newest recent.
   app->m_difficulty = kDifficultyEasy;
+  app->m_highScores[30] = 12;
   app->m_score = 0;
   app->p_RecordScore();
   EXPECT_EQ(app->m_newRank, -1);
+  EXPECT_EQ(app->m_highScores[0], 0);
   EXPECT_EQ(app->m_highScores[30], 0);
+  EXPECT_EQ(app->m_highScores[31], 12);
+  EXPECT_EQ(app->m_scoreBase, 30);
   app->m_score = 7;
   app->p_RecordScore();
+  EXPECT_EQ(app->m_newRank, 0);
+  EXPECT_EQ(app->m_highScores[0], 7);
   EXPECT_EQ(app->m_highScores[30], 7);
   EXPECT_EQ(app->m_highScores[31], 0);
+  EXPECT_EQ(app->m_highScores[32], 12);
 }
 
 TEST_F(SavedState, TheBadgeTexts) {

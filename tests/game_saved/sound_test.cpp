@@ -13,11 +13,15 @@
 
 namespace {
 
+// The one effect file the recording device finds.
+const char kPresentEffect[] = "tarvik://data/sfx/042.wav";
+
 class RecordingAudio : public gxtkAudio {
  public:
   std::vector<std::string> calls;
   std::vector<int> played;
   std::vector<std::string> music;
+  std::vector<std::string> loads;
 
   int PlaySample(gxtkSample*, int channel, int) override {
     played.push_back(channel);
@@ -28,6 +32,10 @@ class RecordingAudio : public gxtkAudio {
   void SetRate(int, float) override { calls.push_back("rate"); }
   void SetVolume(int, float) override { calls.push_back("volume"); }
   void SetPan(int, float) override { calls.push_back("pan"); }
+  gxtkSample* LoadSample(const String& path) override {
+    loads.push_back(path.ToUtf8());
+    return path.ToUtf8() == kPresentEffect ? new gxtkSample() : nullptr;
+  }
   int PlayMusic(const String& path, int) override {
     music.push_back(path.ToUtf8());
     return 0;
@@ -110,12 +118,19 @@ TEST_F(GameSound, MinusOneBeforeAnyTuneTriesThatName) {
   EXPECT_NE(audio->music[0].find("sfx/-1.ogg"), std::string::npos);
 }
 
-TEST_F(GameSound, EffectNamesHaveThreeDigits) {
+// Slots hold 0..99: a number outside them clears nothing and tries no file.
+TEST_F(GameSound, EffectNamesHaveThreeDigitsAndAMissingFileEmptiesTheSlot) {
   app->p_LoadSFX(7);
   app->p_LoadSFX(42);
+  app->p_LoadSFX(99);
+  app->p_LoadSFX(3);
   app->p_LoadSFX(123);
   app->p_LoadSFX(-1);
-  EXPECT_EQ(app->m_sounds[7], nullptr) << "a missing file leaves the slot empty";
+  EXPECT_EQ(audio->loads, (std::vector<std::string>{"tarvik://data/sfx/007.wav", kPresentEffect,
+                                                    "tarvik://data/sfx/099.wav", "tarvik://data/sfx/003.wav"}));
+  EXPECT_EQ(app->m_sounds[7], nullptr);
+  EXPECT_NE(app->m_sounds[42], nullptr);
+  EXPECT_EQ(app->m_sounds[3], nullptr) << "a file that does not load empties a filled slot";
 }
 
 }  // namespace

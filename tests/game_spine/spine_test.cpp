@@ -4,6 +4,7 @@
 // render device that records what it is asked to draw.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "graphics/graphics.h"
 #include "host/app.h"
 #include "input/input_device.h"
+#include "tests/scratch_folder.h"
 
 namespace {
 
@@ -50,7 +52,9 @@ class RecordingDevice : public gxtkGraphics {
   int SetColor(float r, float g, float b) override { return Record("color", {r, g, b}); }
   int SetBlend(int blend) override { return Record("blend", {static_cast<float>(blend)}); }
   int SetScissor(int x, int y, int w, int h) override { return 0; }
-  int SetMatrix(float a, float b, float c, float d, float tx, float ty) override { return 0; }
+  int SetMatrix(float a, float b, float c, float d, float tx, float ty) override {
+    return Record("matrix", {a, b, c, d, tx, ty});
+  }
   int DrawRect(float x, float y, float w, float h) override { return Record("rect", {x, y, w, h}); }
   int DrawLine(float x1, float y1, float x2, float y2) override { return Record("line", {x1, y1, x2, y2}); }
   int DrawOval(float x, float y, float w, float h) override { return Record("oval", {x, y, w, h}); }
@@ -80,6 +84,7 @@ class Spine : public ::testing::Test {
   static void SetUpTestSuite() { gc_init(); }
 
   void SetUp() override {
+    folder = std::make_unique<ScratchFolder>();
     host = new ClockGame();
     vxInitFramework();
     vxInitGameModule();
@@ -129,6 +134,8 @@ class Spine : public ::testing::Test {
     app->p_CLS2D(kAbsentF, 0, 0, 0);
   }
 
+  // Suspending saves the state file: each test keeps its own.
+  std::unique_ptr<ScratchFolder> folder;
   ClockGame* host = nullptr;
   RecordingDevice* device = nullptr;
   c_InputDevice* input = nullptr;
@@ -540,7 +547,17 @@ TEST_F(Spine, ImageCommandsDrawLoadedSlotsAtTheImageScale) {
   app->p_CLS2D(kAbsentF, 0, 0, 0);
   app->p_DrawImg(kSlotMakerLogo, 100, 50, 0);
   Render();
-  EXPECT_EQ(device->CountOf("surface"), 1);
+  ASSERT_EQ(device->CountOf("surface"), 1);
+  // 1280x720 shows a 640x360 screen (2 pixels a unit) with the -hd2 images,
+  // which carry 4 pixels a unit: each image pixel covers half a screen pixel.
+  const DrawCall* matrix = nullptr;
+  for (const DrawCall& c : device->calls) {
+    if (c.op == "surface") break;
+    if (c.op == "matrix") matrix = &c;
+  }
+  ASSERT_NE(matrix, nullptr) << "the image was drawn untransformed, at full size";
+  EXPECT_FLOAT_EQ(matrix->v[0], 0.5f);
+  EXPECT_FLOAT_EQ(matrix->v[3], 0.5f);
 }
 
 }  // namespace

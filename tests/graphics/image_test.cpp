@@ -152,12 +152,15 @@ TEST(Image, LoadImageCutsTheFileIntoFramesAndMissingFilesGiveNull) {
 TEST(Image, SetFontWithAnImageUsesItsFirstCharacter) {
   NewTestDevice();
   c_Image* font = vx_graphics_LoadImage(String(GradientPng("font.png", 12, 4).c_str()), 3, 0);
+  ASSERT_NE(font, nullptr);
   vx_graphics_SetFont(font, 40);
   EXPECT_EQ(vx_graphics_context->currentFont, font);
   EXPECT_EQ(vx_graphics_context->fontFirstChar, 40);
   vx_graphics_SetFont(nullptr, 40);
   EXPECT_EQ(vx_graphics_context->fontFirstChar, 32) << "the built-in font always starts at the space";
+  ASSERT_NE(vx_graphics_context->builtinFont, nullptr) << "the build's data/kelvo_font.png did not load";
   EXPECT_EQ(vx_graphics_context->currentFont, vx_graphics_context->builtinFont);
+  EXPECT_EQ(vx_graphics_context->builtinFont->frameList.Length(), 96);
 }
 
 TEST(GraphicsContext, PushingBeyondThirtyTwoMatricesDoublesTheStack) {

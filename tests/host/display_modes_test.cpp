@@ -1,7 +1,7 @@
 // Display-mode enumeration against a host with a fixed mode list: sizes
 // reported twice (other colour depths) appear once, in first-seen order, and
 // the desktop mode falls back to the cached window size when the host has
-// none. Also the swap interval a negative value leaves alone.
+// none.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -71,13 +71,6 @@ TEST_F(DisplayModesTest, ListSurvivesCollection) {
   vx_app_EnumDisplayModes();
   for (int i = 0; i < 50; ++i) gc_collect();
   EXPECT_EQ(Listed(), (std::vector<std::pair<int, int>>{{320, 240}, {640, 480}}));
-}
-
-TEST_F(DisplayModesTest, NegativeSwapIntervalIsOnlyRemembered) {
-  VXGlfwGame glfwHost;
-  EXPECT_EQ(glfwHost.SwapInterval(), 1);
-  glfwHost.SetSwapInterval(-1);
-  EXPECT_EQ(glfwHost.SwapInterval(), -1);
 }
 
 }  // namespace

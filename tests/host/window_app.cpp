@@ -47,8 +47,8 @@ class WindowApp : public c_App {
       Say("fullscreen %d %d", vx_app__game->GetDeviceWidth(), vx_app__game->GetDeviceHeight());
     }
   }
-  void p_OnSuspend() override { Say("suspend"); }
-  void p_OnResume() override { Say("resume"); }
+  void p_OnSuspend() override { Say("suspend %d", updates); }
+  void p_OnResume() override { Say("resume %d", updates); }
 };
 }  // namespace
 

@@ -27,7 +27,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kLineTimeoutMs = 5000;
+// Generous: on a loaded machine the application may wait seconds for a turn.
+constexpr int kLineTimeoutMs = 30000;
 
 // The test application in a child process, its standard output read by line.
 class AppProcess {
@@ -300,19 +301,21 @@ TEST_F(WindowTest, F4EndsTheProcessWithStatusZero) {
   EXPECT_EQ(app->WaitExit(), 0);
 }
 
+// The suspend and resume lines carry the update count: equal counts show
+// that no update ran in between, whatever the machine's load. A blocked loop
+// uses no processor time however long it is watched.
 TEST_F(WindowTest, FocusLossSuspendsAndBlocksAndFocusReturnResumes) {
-  double running = app->CpuShare(2.0);
   XSetInputFocus(display, None, RevertToNone, CurrentTime);
   XFlush(display);
-  EXPECT_NE(app->WaitFor("suspend"), "");
-  double suspended = app->CpuShare(2.0);
-  std::printf("CPU share running %.3f, suspended %.3f\n", running, suspended);
-  RecordProperty("cpu_running_percent", static_cast<int>(running * 100 + 0.5));
-  RecordProperty("cpu_suspended_percent", static_cast<int>(suspended * 100 + 0.5));
-  EXPECT_LT(suspended, 0.02);
-  EXPECT_EQ(app->WaitFor("updates", 500), "");
+  std::string suspended = app->WaitFor("suspend");
+  ASSERT_NE(suspended, "");
+  double share = app->CpuShare(2.0);
+  RecordProperty("cpu_suspended_percent", static_cast<int>(share * 100 + 0.5));
+  EXPECT_LT(share, 0.02);
   Keys("windowfocus --sync " + std::to_string(window));
-  EXPECT_NE(app->WaitFor("resume"), "");
+  std::string resumed = app->WaitFor("resume");
+  ASSERT_NE(resumed, "");
+  EXPECT_EQ(resumed.substr(resumed.find(' ')), suspended.substr(suspended.find(' ')));
   EXPECT_NE(app->WaitFor("updates"), "");
 }
 
@@ -322,11 +325,14 @@ TEST_F(WindowTest, UpdatesArePacedByTheLoopNotByTheSwap) {
   int n1 = 0, t1 = 0, n2 = 0, t2 = 0;
   ASSERT_EQ(std::sscanf(first.c_str(), "updates %d at %d", &n1, &t1), 2);
   ASSERT_EQ(std::sscanf(second.c_str(), "updates %d at %d", &n2, &t2), 2);
-  // 60 updates take about one second of the host clock. Without the loop's
-  // own sleep they would run as fast as frames swap (hundreds per second);
-  // a loaded machine may only stretch the second, never shorten it.
-  EXPECT_GE(t2 - t1, 950);
-  EXPECT_LT(t2 - t1, 3000);
+  // 60 updates are due over one second of the host clock. Without the loop's
+  // own pacing they would run as fast as frames swap (hundreds per second).
+  // However late a turn comes, the loop runs at most four updates in it
+  // before it restarts the schedule, so at least 56 of the 60 wait for their
+  // period (less 1 ms of truncation). A loaded machine stretches the second
+  // without bound, so there is no upper limit.
+  constexpr int kCatchUpUpdates = 4;
+  EXPECT_GE(t2 - t1, (60 - kCatchUpUpdates) * 1000 / 60 - 1);
 }
 
 }  // namespace

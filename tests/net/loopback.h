@@ -23,7 +23,7 @@
 
 namespace nettest {
 
-constexpr int kWaitMs = 5000;           // the longest any test waits for the network
+constexpr int kWaitMs = 30000;          // the longest any test waits for the network
 constexpr int kPumpSleepMs = 1;
 constexpr int kServerReadLimit = 65536;
 constexpr int kListenBacklog = 8;

@@ -202,7 +202,7 @@ TEST(AsyncSocket, APeerThatClosesCompletesTheReceiveWithZero) {
 }
 
 TEST(AsyncSocket, ClosingWakesAReceiveBlockedOnTheWorker) {
-  constexpr int kPromptMs = 1000;  // well under the server's own timeout
+  constexpr int kPromptMs = kWaitMs / 3;  // well under the server's own timeout
   LoopbackServer server({.readRequest = false, .keepReading = true});
   c_Socket* sock = (new c_Socket)->m_new(String("stream"));
   Recorder* rec = new Recorder;

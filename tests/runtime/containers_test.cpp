@@ -2,6 +2,7 @@
 // the int map keeps the red-black properties after many random inserts.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <set>
 
@@ -95,6 +96,16 @@ TEST(IntMap, RandomInsertsKeepRedBlackProperties) {
   blackHeight(m->m_root, nullptr);
   for (int k : keys) EXPECT_TRUE(m->p_Contains(k));
   EXPECT_FALSE(m->p_Contains(9999));
+}
+
+TEST(IntMap, KeysAtTheEndsOfTheIntRangeKeepTheirOrder) {
+  ItemMap* m = new ItemMap;
+  const int keys[] = {1, INT_MIN, INT_MAX, -1, INT_MIN + 1, 0, INT_MAX - 1};  // INT_MIN - 1 overflows
+  for (int k : keys) EXPECT_TRUE(m->p_Set(k, new Item));
+  blackHeight(m->m_root, nullptr);
+  for (int k : keys) EXPECT_TRUE(m->p_Contains(k)) << k;
+  EXPECT_EQ(m->p_Compare(5, 3), 2);
+  EXPECT_EQ(m->p_Compare(-3, 5), -8);
 }
 
 TEST(IntMap, SetOnAnExistingKeyReplacesTheValue) {

@@ -96,6 +96,7 @@ TEST(DataBuffer, NegativePositionsAndCountsTransferNothing) {
   EXPECT_EQ(contents(b), (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(b->p_PeekString(-1, 3, String("ascii")).Length(), 0);
   EXPECT_EQ(b->p_PeekString2(-1, String("utf8")).Length(), 0);
+  EXPECT_EQ(b->p_PeekString2(-2147483647 - 1, String("ascii")).Length(), 0);
 }
 
 TEST(DataBuffer, OverlappingCopiesWorkInBothDirections) {

@@ -9,12 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "host/game.h"
 #include "storage/files.h"
 #include "storage/module.h"
 
@@ -109,6 +111,28 @@ TEST_F(StateFile, AMissingFileLoadsAsTheEmptyText) {
   EXPECT_EQ(vx_app_LoadState().Length(), 0);
 }
 
+// A record is a few KiB; a file past the cap is refused with a line on
+// standard output and left as it is, through the module and through a host.
+TEST_F(StateFile, AFileOverTheCapLoadsAsTheEmptyTextAndIsLeftAlone) {
+  std::string atCap(static_cast<size_t>(kStateFileCap), 'a');
+  std::ofstream(".tarvikstate", std::ios::binary) << atCap;
+  EXPECT_EQ(vx_app_LoadState().Length(), kStateFileCap);
+
+  std::ofstream(".tarvikstate", std::ios::binary | std::ios::app) << 'b';
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(vx_app_LoadState().Length(), 0);
+  VXGame host;
+  EXPECT_EQ(host.LoadState().Length(), 0);
+  VXGame::_game = nullptr;
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+  EXPECT_NE(out.find("State file ignored: 1048577 bytes"), std::string::npos) << out;
+  EXPECT_EQ(std::filesystem::file_size(".tarvikstate"), static_cast<uintmax_t>(kStateFileCap) + 1);
+
+  EXPECT_EQ(tvSaveState(String("fresh")), 0);
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "fresh");
+}
+
 TEST_F(StateFile, SavingLeavesNoTemporaryFileBehind) {
   EXPECT_EQ(tvSaveState(String("record")), 0);
   EXPECT_EQ(tvSaveState(String("record two")), 0);
@@ -161,7 +185,7 @@ static bool isWholeRecord(const std::string& text) {
 
 TEST_F(StateFile, KillingASavingProcessNeverLeavesATornOrEmptyFile) {
   constexpr int kKills = 60;
-  constexpr int kRecordBase = 200000;
+  constexpr int kRecordBase = 20000;  // records of 20 KB: a few MiB written in all
   ASSERT_EQ(tvSaveState(String(recordFor(kRecordBase).c_str())), 0);
   for (int k = 0; k < kKills; ++k) {
     pid_t child = fork();
