@@ -32,11 +32,11 @@ struct Scene {
     ++glfwGraphicsSeq;
     gc_init();
     vx_graphics_Init();
-    device = new gxtkGraphics();
+    device = gc_new<gxtkGraphics>();
     vx_graphics_SetGraphicsDevice(device);
     vx_app__devWidth = kWindowWidth;
     vx_app__devHeight = kWindowHeight;
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
     app->p_FitScreen(kWindowWidth, kWindowHeight);
     app->p_ResetDraw();
     for (int i = 0; app->m_drawLen < kDisplayListCapacity * kDrawCommandFloats; ++i) {
