@@ -188,7 +188,14 @@ class Array {
     ~Rep() = default;
     T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + kDataOffset); }
     void mark() override {
-      if constexpr (std::is_pointer_v<T>) {
+      if constexpr (std::is_convertible_v<T, gc_object*>) {
+        // Elements are scattered: their headers are fetched a few ahead.
+        T* d = data();
+        for (int i = 0; i < length; ++i) {
+          if (i + kMarkAhead < length && d[i + kMarkAhead]) __builtin_prefetch(gc_header_of(d[i + kMarkAhead]), 1);
+          if (d[i]) gc_mark(d[i]);
+        }
+      } else if constexpr (std::is_pointer_v<T>) {
         T* d = data();
         for (int i = 0; i < length; ++i)
           if (d[i]) gc_mark_ref(d[i]);
@@ -197,6 +204,7 @@ class Array {
         for (int i = 0; i < length; ++i) d[i].gc_mark_contents();
       }
     }
+    static constexpr int kMarkAhead = 8;
     static constexpr size_t kDataOffset = (sizeof(gc_object) + sizeof(int) + alignof(T) - 1) / alignof(T) * alignof(T);
   };
 
