@@ -179,13 +179,11 @@ void gc_add_root(T*& slot) {
 template <class T>
 class Array {
  public:
-  struct Rep : gc_object {
+  // The length and the elements that follow it.
+  struct Body : gc_object {
     int length;
-    constexpr Rep() : length(0) {}
-    explicit Rep(int n) : length(n) { std::uninitialized_value_construct_n(data(), n); }
-    // Arrays of plain values need no destructor call when they die.
-    ~Rep() requires(!std::is_trivially_destructible_v<T>) { std::destroy_n(data(), length); }
-    ~Rep() = default;
+    constexpr Body() : length(0) {}
+    explicit Body(int n) : length(n) { std::uninitialized_value_construct_n(data(), n); }
     T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + kDataOffset); }
     void mark() override {
       if constexpr (std::is_convertible_v<T, gc_object*>) {
@@ -207,6 +205,13 @@ class Array {
     static constexpr int kMarkAhead = 8;
     static constexpr size_t kDataOffset = (sizeof(gc_object) + sizeof(int) + alignof(T) - 1) / alignof(T) * alignof(T);
   };
+  // Elements that own something (strings) are destroyed with the array.
+  struct OwningBody : Body {
+    using Body::Body;
+    ~OwningBody() { std::destroy_n(this->data(), this->length); }
+  };
+  // Arrays of plain values need no destructor call when they die.
+  using Rep = std::conditional_t<std::is_trivially_destructible_v<T>, Body, OwningBody>;
 
   Rep* rep;
 
