@@ -21,7 +21,7 @@ class gxtkSample : public Object {
 
   gxtkSample() = default;
   explicit gxtkSample(unsigned buf) : buffer(buf) {}
-  ~gxtkSample() override;
+  ~gxtkSample();
 
   void SetBuffer(unsigned buf);
   // Hands the buffer to the discarded list; it is deleted once no source uses it.

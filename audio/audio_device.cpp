@@ -123,7 +123,7 @@ void gxtkAudio::Resume() {
 
 gxtkSample* gxtkAudio::LoadSample(const String& path) {
   FlushDiscarded();
-  gxtkSample* sample = new gxtkSample();
+  gxtkSample* sample = gc_new<gxtkSample>();
   if (!LoadSample__UNSAFE__(sample, path)) return nullptr;
   return sample;
 }

@@ -29,7 +29,7 @@ c_Sound* vx_audio_LoadSound(const String& path) {
   if (!vx_audio_device) return nullptr;
   gxtkSample* sample = vx_audio_device->LoadSample(vx_data_FixDataPath(path));
   if (!sample) return nullptr;
-  return (new c_Sound())->m_new(sample);
+  return gc_new<c_Sound>()->m_new(sample);
 }
 
 void vx_audio_PlaySound(c_Sound* sound, int channel, int flags) {

@@ -21,7 +21,7 @@ class Completion : public Object, public virtual c_IOnHttpRequestComplete {
 // One socket for the whole run: sockets stay registered with the event pump.
 nettest::ScriptedSocket* sharedSocket() {
   static nettest::ScriptedSocket* sock = [] {
-    nettest::ScriptedSocket* s = (new nettest::ScriptedSocket)->init();
+    nettest::ScriptedSocket* s = gc_new<nettest::ScriptedSocket>()->init();
     return s;
   }();
   return sock;
@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sock->m_state = nettest::ScriptedSocket::kConnectedState;
   sock->receiver = nullptr;
   sock->sent.clear();
-  Completion* done = new Completion;
-  c_HttpRequest* request = (new c_HttpRequest)->m_new2(String("GET"), String("http://fuzz/"), done);
+  Completion* done = gc_new<Completion>();
+  c_HttpRequest* request = gc_new<c_HttpRequest>()->m_new2(String("GET"), String("http://fuzz/"), done);
   gc_assign(request->m_sock, static_cast<c_Socket*>(sock));
   request->p_OnConnectComplete(true, sock);
 

@@ -10,7 +10,7 @@
 // The collector's lists, then the one surface every input is loaded into.
 static gxtkSurface* NewFuzzSurface() {
   gc_init();
-  return new gxtkSurface();
+  return gc_new<gxtkSurface>();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size % 2) units.push_back(data[size - 1]);
   String text(units.data(), static_cast<int>(units.size()));
 
-  c_Url* url = (new c_Url)->m_new(text, String("http"), kDefaultPort);
+  c_Url* url = gc_new<c_Url>()->m_new(text, String("http"), kDefaultPort);
   if (url->m_path.Length() == 0 || url->m_path[0] != u'/') std::abort();
   for (const String* part : {&url->m_scheme, &url->m_username, &url->m_password, &url->m_domain, &url->m_path,
                              &url->m_query, &url->m_fragment})

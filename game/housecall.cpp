@@ -6,7 +6,7 @@
 
 void c_MyApp::p_GetURL(String url, String query) {
   m_httpResult = String("N/A");
-  c_HttpRequest* request = (new c_HttpRequest)->m_new();
+  c_HttpRequest* request = gc_new<c_HttpRequest>()->m_new();
   request->p_Open(String("GET"), url + String("?") + query, this);
   gc_assign(m_httpRequest, request);
   m_httpRequest->p_Send();

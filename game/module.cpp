@@ -134,4 +134,4 @@ void vxInit() {
   vxInitGameModule();
 }
 
-void vxMain() { (new c_MyApp())->m_new(); }
+void vxMain() { gc_new<c_MyApp>()->m_new(); }

@@ -33,7 +33,7 @@ inline int wrapMul(int a, int b) {
 }  // namespace
 
 int c_MyApp::p_Save() {
-  c_StringStack* pieces = (new c_StringStack)->m_new();
+  c_StringStack* pieces = gc_new<c_StringStack>()->m_new();
   String bar("|");
   auto put = [&](int v) {
     pieces->p_Push4(String(v));

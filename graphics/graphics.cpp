@@ -48,7 +48,7 @@ void vx_graphics_Init() {
   }
   vx_graphics_device = nullptr;
   vx_graphics_renderDevice = nullptr;
-  gc_assign(vx_graphics_context, (new c_GraphicsContext())->m_new());
+  gc_assign(vx_graphics_context, gc_new<c_GraphicsContext>()->m_new());
 }
 
 int vx_graphics_SetGraphicsDevice(gxtkGraphics* device) {

@@ -37,7 +37,7 @@ c_Image* c_Image::p_Init(gxtkSurface* surf, int frameCount, int flagBits) {
   frameWidth = surf->Width() / frameCount;
   frameHeight = surf->Height();
   gc_assign(frameList, Array<c_Frame*>(frameCount));
-  for (int i = 0; i < frameCount; ++i) gc_assign(frameList[i], (new c_Frame())->m_new(i * frameWidth, 0));
+  for (int i = 0; i < frameCount; ++i) gc_assign(frameList[i], gc_new<c_Frame>()->m_new(i * frameWidth, 0));
   p_ApplyFlags(flagBits);
   return this;
 }
@@ -58,7 +58,7 @@ c_Image* c_Image::p_Init2(gxtkSurface* surf, int x, int y, int width, int height
       y += frameHeight;
     }
     if (y + frameHeight > srcH) vxError("Image frame outside surface");
-    gc_assign(frameList[i], (new c_Frame())->m_new(srcX + x, srcY + y));
+    gc_assign(frameList[i], gc_new<c_Frame>()->m_new(srcX + x, srcY + y));
     x += frameWidth;
   }
   p_ApplyFlags(flagBits);
@@ -95,20 +95,20 @@ int c_Image::p_SetHandle(float x, float y) {
 c_Image* vx_graphics_LoadImage(String path, int frameCount, int flags) {
   gxtkSurface* surface = vx_graphics_device->LoadSurface(vx_data_FixDataPath(path));
   if (!surface) return nullptr;
-  return (new c_Image())->m_new()->p_Init(surface, frameCount, flags);
+  return gc_new<c_Image>()->m_new()->p_Init(surface, frameCount, flags);
 }
 
 c_Image* vx_graphics_LoadImage2(String path, int frameWidth, int frameHeight, int frameCount, int flags) {
   gxtkSurface* surface = vx_graphics_device->LoadSurface(vx_data_FixDataPath(path));
   if (!surface) return nullptr;
-  return (new c_Image())->m_new()->p_Init2(surface, 0, 0, frameWidth, frameHeight, frameCount, flags, nullptr, 0, 0,
+  return gc_new<c_Image>()->m_new()->p_Init2(surface, 0, 0, frameWidth, frameHeight, frameCount, flags, nullptr, 0, 0,
                                            surface->Width(), surface->Height());
 }
 
 c_Image* vx_graphics_CreateImage(int width, int height, int frameCount, int flags) {
   gxtkSurface* surface = vx_graphics_device->CreateSurface(width * frameCount, height);
   if (!surface) return nullptr;
-  return (new c_Image())->m_new()->p_Init(surface, frameCount, flags);
+  return gc_new<c_Image>()->m_new()->p_Init(surface, frameCount, flags);
 }
 
 int vx_graphics_SetFont(c_Image* font, int firstChar) {

@@ -397,7 +397,7 @@ int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcx,
 // --- Surfaces and pixels ------------------------------------------------------------
 
 gxtkSurface* gxtkGraphics::LoadSurface(String path) {
-  gxtkSurface* surface = new gxtkSurface();
+  gxtkSurface* surface = gc_new<gxtkSurface>();
   if (!LoadSurface__UNSAFE__(surface, path)) return nullptr;
   surface->Bind();
   return surface;
@@ -412,7 +412,7 @@ bool gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
 }
 
 gxtkSurface* gxtkGraphics::CreateSurface(int w, int h) {
-  gxtkSurface* surface = new gxtkSurface();
+  gxtkSurface* surface = gc_new<gxtkSurface>();
   surface->width = w;
   surface->height = h;
   surface->bytesPerPixel = kDepthRgba;

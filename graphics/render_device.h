@@ -51,7 +51,7 @@ class gxtkSurface : public Object {
   float texScaleU = 0;
   float texScaleV = 0;
 
-  ~gxtkSurface() override;
+  ~gxtkSurface();
   virtual int Discard();
   virtual int Width() { return width; }
   virtual int Height() { return height; }

@@ -51,7 +51,7 @@ void vxInitFramework() {
 c_App* c_App::m_new() {
   if (vx_app__app) vxError("App has already been created");
   gc_assign(vx_app__app, this);
-  gc_assign(vx_app__delegate, (new c_GameDelegate)->m_new());
+  gc_assign(vx_app__delegate, gc_new<c_GameDelegate>()->m_new());
   vx_app__game->SetDelegate(vx_app__delegate);
   return this;
 }
@@ -62,12 +62,12 @@ void c_App::p_OnBack() { vx_app_EndApp(); }
 // --- c_GameDelegate ------------------------------------------------------------
 
 void c_GameDelegate::StartGame() {
-  gc_assign(graphics, new gxtkGraphics);
+  gc_assign(graphics, gc_new<gxtkGraphics>());
   vx_graphics_SetGraphicsDevice(graphics);
   vx_graphics_SetFont(nullptr, kDefaultFontFirstChar);
-  gc_assign(audio, new gxtkAudio);
+  gc_assign(audio, gc_new<gxtkAudio>());
   vx_audio_SetAudioDevice(audio);
-  gc_assign(input, (new c_InputDevice)->m_new());
+  gc_assign(input, gc_new<c_InputDevice>()->m_new());
   vx_input_SetInputDevice(input);
   vx_app_ValidateDeviceWindow(false);
   vx_app_EnumDisplayModes();
@@ -132,20 +132,20 @@ c_DisplayMode* c_DisplayMode::m_new(int w, int h) {
 // Distinct sizes in the host's order, first occurrence kept.
 void vx_app_EnumDisplayModes() {
   Array<VXDisplayMode*> modes = vx_app__game->GetDisplayModes();
-  c_IntMap* seen = (new c_IntMap)->m_new();
-  c_Stack* distinct = (new c_Stack)->m_new();
+  c_IntMap* seen = gc_new<c_IntMap>()->m_new();
+  c_Stack* distinct = gc_new<c_Stack>()->m_new();
   for (int i = 0; i < modes.Length(); ++i) {
     VXDisplayMode* m = modes[i];
     int key = (m->width << kModeKeyShift) | m->height;
     if (seen->p_Contains(key)) continue;
-    c_DisplayMode* mode = (new c_DisplayMode)->m_new(m->width, m->height);
+    c_DisplayMode* mode = gc_new<c_DisplayMode>()->m_new(m->width, m->height);
     seen->p_Insert(key, mode);
     distinct->p_Push(mode);
   }
   gc_assign(vx_app__displayModes, distinct->p_ToArray());
   VXDisplayMode* desktop = vx_app__game->GetDesktopMode();
-  if (desktop) gc_assign(vx_app__desktopMode, (new c_DisplayMode)->m_new(desktop->width, desktop->height));
-  else gc_assign(vx_app__desktopMode, (new c_DisplayMode)->m_new(vx_app__devWidth, vx_app__devHeight));
+  if (desktop) gc_assign(vx_app__desktopMode, gc_new<c_DisplayMode>()->m_new(desktop->width, desktop->height));
+  else gc_assign(vx_app__desktopMode, gc_new<c_DisplayMode>()->m_new(vx_app__devWidth, vx_app__devHeight));
 }
 
 // --- Module functions ------------------------------------------------------------

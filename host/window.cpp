@@ -76,7 +76,7 @@ Array<VXDisplayMode*> VXGlfwGame::GetDisplayModes() {
   int n = glfwGetVideoModes(modes, kMaxVideoModes);
   Array<VXDisplayMode*> out(n);
   for (int i = 0; i < n; ++i) {
-    VXDisplayMode* mode = new VXDisplayMode;
+    VXDisplayMode* mode = gc_new<VXDisplayMode>();
     mode->width = modes[i].Width;
     mode->height = modes[i].Height;
     out[i] = mode;
@@ -87,7 +87,7 @@ Array<VXDisplayMode*> VXGlfwGame::GetDisplayModes() {
 VXDisplayMode* VXGlfwGame::GetDesktopMode() {
   GLFWvidmode desktop;
   glfwGetDesktopMode(&desktop);
-  VXDisplayMode* mode = new VXDisplayMode;
+  VXDisplayMode* mode = gc_new<VXDisplayMode>();
   mode->width = desktop.Width;
   mode->height = desktop.Height;
   return mode;
@@ -95,7 +95,7 @@ VXDisplayMode* VXGlfwGame::GetDesktopMode() {
 
 namespace {
 VXGlfwVideoMode* VideoModeOf(const GLFWvidmode& m) {
-  VXGlfwVideoMode* mode = new VXGlfwVideoMode;
+  VXGlfwVideoMode* mode = gc_new<VXGlfwVideoMode>();
   mode->width = m.Width;
   mode->height = m.Height;
   mode->redBits = m.RedBits;

@@ -31,7 +31,7 @@ void c_JoyState::mark() {
 
 c_InputDevice* c_InputDevice::m_new() {
   gc_assign(joypads, Array<c_JoyState*>(kJoyPadCount));
-  for (int i = 0; i < kJoyPadCount; ++i) gc_assign(joypads[i], (new c_JoyState)->m_new());
+  for (int i = 0; i < kJoyPadCount; ++i) gc_assign(joypads[i], gc_new<c_JoyState>()->m_new());
   gc_assign(keyIsDown, Array<bool>(kKeyCodeCount));
   gc_assign(hitQueue, Array<int>(kHitQueueCapacity));
   gc_assign(hitCounts, Array<int>(kKeyCodeCount));

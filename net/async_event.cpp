@@ -16,7 +16,7 @@ bool c_Stack3::p_Contains2(c_IAsyncEventSource* value) {
 
 void vx_asyncevent_AddAsyncEventSource(c_IAsyncEventSource* source) {
   if (!vx_asyncevent__sources) {
-    gc_assign(vx_asyncevent__sources, (new c_Stack3)->m_new());
+    gc_assign(vx_asyncevent__sources, gc_new<c_Stack3>()->m_new());
     gc_add_root(vx_asyncevent__sources);
     gc_add_root(vx_asyncevent__current);
   }

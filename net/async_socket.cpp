@@ -143,7 +143,7 @@ c_Socket* c_Socket::m_new(const String& protocol) {
   else if (protocol == String("server")) proto = kSocketProtoServer;
   else if (protocol == String("datagram")) proto = kSocketProtoDatagram;
   else vxError(String("Illegal socket protocol"));
-  gc_assign(m_sock, new VXSocket);
+  gc_assign(m_sock, gc_new<VXSocket>());
   if (!m_sock->Open(proto)) vxError(String("Socket open failed"));
   m_proto = proto;
   m_state = kSocketOpen;
@@ -160,24 +160,24 @@ c_Socket* c_Socket::m_new2(VXSocket* sock, int proto, int state) {
 }
 
 void c_Socket::p_Start() {
-  gc_assign(m_rqueue, (new c_AsyncQueue)->m_new(this));
-  gc_assign(m_wqueue, (new c_AsyncQueue)->m_new(this));
+  gc_assign(m_rqueue, gc_new<c_AsyncQueue>()->m_new(this));
+  gc_assign(m_wqueue, gc_new<c_AsyncQueue>()->m_new(this));
   vx_asyncevent_AddAsyncEventSource(this);
 }
 
 void c_Socket::p_ConnectAsync(const String& host, int port, c_IOnConnectComplete* onComplete) {
   if (!p_IsOpen() || p_IsConnected() || p_IsListening()) return;
-  m_rqueue->p_Enqueue((new c_AsyncConnectOp)->m_new(m_sock, host, port, onComplete));
+  m_rqueue->p_Enqueue(gc_new<c_AsyncConnectOp>()->m_new(m_sock, host, port, onComplete));
 }
 
 void c_Socket::p_ReceiveAsync(c_DataBuffer* data, int offset, int count, c_IOnReceiveComplete* onComplete) {
   if (!p_IsConnected()) return;
-  m_rqueue->p_Enqueue((new c_AsyncReceiveOp)->m_new(m_sock, data, offset, count, onComplete));
+  m_rqueue->p_Enqueue(gc_new<c_AsyncReceiveOp>()->m_new(m_sock, data, offset, count, onComplete));
 }
 
 void c_Socket::p_SendAsync(c_DataBuffer* data, int offset, int count, c_IOnSendComplete* onComplete) {
   if (!p_IsConnected()) return;
-  m_wqueue->p_Enqueue((new c_AsyncSendOp)->m_new(m_sock, data, offset, count, onComplete));
+  m_wqueue->p_Enqueue(gc_new<c_AsyncSendOp>()->m_new(m_sock, data, offset, count, onComplete));
 }
 
 void c_Socket::p_Close() {

@@ -33,8 +33,8 @@ String asciiUpper(const String& text) {
 }  // namespace
 
 c_HttpRequest* c_HttpRequest::m_new() {
-  gc_assign(m_wrbuf, (new c_DataBuffer)->m_new(kHttpWriteBufferBytes));
-  gc_assign(m_rdbuf, (new c_DataBuffer)->m_new(kHttpReadBufferBytes));
+  gc_assign(m_wrbuf, gc_new<c_DataBuffer>()->m_new(kHttpWriteBufferBytes));
+  gc_assign(m_rdbuf, gc_new<c_DataBuffer>()->m_new(kHttpReadBufferBytes));
   return this;
 }
 
@@ -46,7 +46,7 @@ c_HttpRequest* c_HttpRequest::m_new2(const String& req, const String& url, c_IOn
 
 void c_HttpRequest::p_Open(const String& req, const String& url, c_IOnHttpRequestComplete* onComplete) {
   m_req = req;
-  gc_assign(m_url, (new c_Url)->m_new(url, String("http"), kHttpDefaultPort));
+  gc_assign(m_url, gc_new<c_Url>()->m_new(url, String("http"), kHttpDefaultPort));
   gc_assign(m_onComplete, onComplete);
   m_bodyBuf = nullptr;
   m_bodyLength = 0;
@@ -54,18 +54,18 @@ void c_HttpRequest::p_Open(const String& req, const String& url, c_IOnHttpReques
   m_bodyChunks = nullptr;
   m_response = String();
   m_bytesReceived = 0;
-  gc_assign(m_lines, (new c_StringStack)->m_new());
+  gc_assign(m_lines, gc_new<c_StringStack>()->m_new());
   m_lines->p_Push(m_req + String(" /") + m_url->p_FullPath() + String(" HTTP/1.0"));
   m_lines->p_Push(String("Host: ") + m_url->p_Domain());
 }
 
 void c_HttpRequest::p_Send() {
-  gc_assign(m_sock, (new c_Socket)->m_new(String("stream")));
+  gc_assign(m_sock, gc_new<c_Socket>()->m_new(String("stream")));
   m_sock->p_ConnectAsync(m_url->p_Domain(), m_url->p_Port(), this);
 }
 
 void c_HttpRequest::p_Send2(const String& data, const String& mimeType, const String& encoding) {
-  gc_assign(m_bodyBuf, (new c_DataBuffer)->m_new(kBodyBytesPerUnit * data.Length()));
+  gc_assign(m_bodyBuf, gc_new<c_DataBuffer>()->m_new(kBodyBytesPerUnit * data.Length()));
   m_bodyLength = m_bodyBuf->p_PokeString(0, data, encoding);
   if (mimeType.Length() > 0) m_lines->p_Push(String("Content-Type: ") + mimeType);
   m_lines->p_Push(String("Content-Length: ") + String(m_bodyLength));
@@ -131,7 +131,7 @@ bool c_HttpRequest::p_HeaderLine(int lineStart, int lineEnd, int dataEnd) {
     return false;
   }
   m_status = parts[1].ParseInt();
-  gc_assign(m_bodyChunks, (new c_StringStack)->m_new());
+  gc_assign(m_bodyChunks, gc_new<c_StringStack>()->m_new());
   int bodyStart = lineEnd + 1;
   if (bodyStart < dataEnd) {
     m_bytesReceived += dataEnd - bodyStart;

@@ -166,7 +166,7 @@ bool VXSocket::Accept() {
 
 VXSocket* VXSocket::Accepted() {
   if (m_accepted < 0) return nullptr;
-  VXSocket* wrapped = new VXSocket(m_accepted);
+  VXSocket* wrapped = gc_new<VXSocket>(m_accepted);
   wrapped->m_proto = kSocketProtoStream;
   m_accepted = kClosed;
   return wrapped;

@@ -62,7 +62,7 @@ class VXSocket : public Object {
 
   VXSocket() = default;
   explicit VXSocket(int handle);
-  ~VXSocket() override;
+  ~VXSocket();
 
   bool Open(int protocol);
   void Close();

@@ -55,7 +55,9 @@ class c_StackOf : public Object {
     for (int i = 0; i < m_length; ++i) m_data.Data()[i] = container_nil<T>();
     m_length = 0;
   }
+  // A negative length counts as 0.
   void p_Length(int n) {
+    if (n < 0) n = 0;
     if (n < m_length) {
       for (int i = n; i < m_length; ++i) m_data.Data()[i] = container_nil<T>();
     } else if (n > m_data.Length()) {
@@ -151,7 +153,7 @@ class c_MapOf : public Object {
         return false;
       }
     }
-    node = (new Node)->m_new(key, value, kRed, parent);
+    node = gc_new<Node>()->m_new(key, value, kRed, parent);
     if (!parent) gc_assign(m_root, node);
     else if (cmp > 0) gc_assign(parent->m_right, node);
     else gc_assign(parent->m_left, node);

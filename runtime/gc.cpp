@@ -1,36 +1,58 @@
-// The incremental collector: four circular lists, a toggling mark bit, lazy
-// destruction of dead objects paid for by later allocations, and a small-block
-// cache. Collection work happens only in gc_collect, between host events, so
-// there is no stack scanning: roots are registered module globals.
+// The incremental collector: four circular lists of block headers, a toggling
+// mark bit, lazy destruction of dead objects paid for by later allocations,
+// and a small-block cache. Collection work happens only in gc_collect, between
+// host events, so there is no stack scanning: roots are registered globals.
 #include "runtime/gc.h"
+
+#include <sys/mman.h>
 
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "runtime/errors.h"
 #include "runtime/string.h"
 
-gc_object gc_queued_list{gc_static}, gc_unmarked_list{gc_static}, gc_marked_list{gc_static},
-    gc_free_list{gc_static};
+// Each list head is a sentinel that starts out pointing at itself, so the
+// collector works even for objects made while statics are initialised.
+gc_header gc_queued_list{&gc_queued_list, &gc_queued_list, kGcStaticFlags};
+gc_header gc_unmarked_list{&gc_unmarked_list, &gc_unmarked_list, kGcStaticFlags};
+gc_header gc_marked_list{&gc_marked_list, &gc_marked_list, kGcStaticFlags};
+gc_header gc_free_list{&gc_free_list, &gc_free_list, kGcStaticFlags};
 int gc_markbit = 0;
 int gc_new_bytes = 0;
 std::atomic<int> gc_ext_new_bytes{0};
 int gc_alloced_bytes = 0, gc_max_alloced_bytes = 0, gc_marked_bytes = 0, gc_free_bytes = 0;
-gc_object* gc_cache[kGcCacheChains];
+gc_header* gc_cache[kGcCacheChains];
 
 namespace {
 
-// Field offsets inside a block, for reading a block whose object has ended.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-constexpr size_t kFlagsOffset = offsetof(gc_object, flags);
-constexpr size_t kSuccOffset = offsetof(gc_object, succ);
-#pragma GCC diagnostic pop
+// Small blocks are carved from slabs the size of one huge page: dead and live
+// objects are touched in random order, and one TLB entry per slab instead of
+// one per 4 KiB page spares most of those touches a page-table walk. Under
+// AddressSanitizer each block is its own heap block, so overruns are caught.
+constexpr size_t kSlabBytes = 2 << 20;
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUseSlabs = false;
+#else
+constexpr bool kUseSlabs = true;
+#endif
+char* slabNext = nullptr;
+char* slabEnd = nullptr;
 
-// The size of the block most recently handed out; its constructor reads it.
-int pendingSize = 0;
+gc_header* newSmallBlock(int size) {
+  if (!kUseSlabs) return static_cast<gc_header*>(std::malloc(size));
+  if (slabEnd - slabNext < size) {
+    void* slab = std::aligned_alloc(kSlabBytes, kSlabBytes);
+    if (!slab) return nullptr;
+    madvise(slab, kSlabBytes, MADV_HUGEPAGE);
+    slabNext = static_cast<char*>(slab);
+    slabEnd = slabNext + kSlabBytes;
+  }
+  gc_header* block = reinterpret_cast<gc_header*>(slabNext);
+  slabNext += size;
+  return block;
+}
 
 struct Root {
   void* slot;
@@ -41,24 +63,24 @@ std::vector<Root>& roots() {
   return r;
 }
 
-inline void unlink(gc_object* p) {
+inline void unlink(gc_header* p) {
   p->pred->succ = p->succ;
   p->succ->pred = p->pred;
 }
-inline void appendTo(gc_object* list, gc_object* p) {
+inline void appendTo(gc_header* list, gc_header* p) {
   p->pred = list->pred;
   p->succ = list;
   list->pred->succ = p;
   list->pred = p;
 }
-inline void makeEmpty(gc_object* list) { list->succ = list->pred = list; }
-inline bool isEmpty(const gc_object* list) { return list->succ == list; }
+inline void makeEmpty(gc_header* list) { list->succ = list->pred = list; }
+inline bool isEmpty(const gc_header* list) { return list->succ == list; }
 
 // Moves the whole of `from` to the tail of `to`.
-void spliceAll(gc_object* from, gc_object* to) {
+void spliceAll(gc_header* from, gc_header* to) {
   if (isEmpty(from)) return;
-  gc_object* first = from->succ;
-  gc_object* last = from->pred;
+  gc_header* first = from->succ;
+  gc_header* last = from->pred;
   first->pred = to->pred;
   to->pred->succ = first;
   last->succ = to;
@@ -67,34 +89,49 @@ void spliceAll(gc_object* from, gc_object* to) {
 }
 
 // Returns a dead object's block: small blocks to their cache chain, others to the heap.
-void releaseBlock(void* block, int size) {
+inline void releaseBlock(gc_header* block, int size) {
   gc_free_bytes -= size;
   if (size <= kGcSmallBlockMax) {
-    gc_object* p = static_cast<gc_object*>(block);
-    std::memcpy(reinterpret_cast<char*>(p) + kSuccOffset, &gc_cache[size >> 3], sizeof(gc_object*));
-    gc_cache[size >> 3] = p;
+    block->succ = gc_cache[size >> 3];
+    gc_cache[size >> 3] = block;
   } else {
     std::free(block);
   }
 }
 
-// Traces queued objects until `target` bytes have been marked (or the queue is empty).
+// Destroys dead objects, oldest first, until at least `size` of their bytes
+// (or all of them) have been reclaimed. Dead blocks are cold: the one after
+// next is fetched ahead, so the next allocation finds its victim in cache. Only
+// the front of the free list is ever removed, so the survivors' back links
+// are left stale; the head's back link to the tail is all a splice needs.
+inline void payFor(int size) {
+  int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
+  while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
+    gc_header* dead = gc_free_list.succ;
+    gc_header* next = dead->succ;
+    gc_free_list.succ = next;
+    if (next == &gc_free_list) gc_free_list.pred = &gc_free_list;
+    else __builtin_prefetch(next->succ, 1);
+    int flags = dead->flags;
+    if (flags & kGcNeedsDestroy) gc_object_of(dead)->gc_destroy();
+    releaseBlock(dead, flags & kGcSizeMask);
+  }
+}
+
+// Traces queued objects until `target` bytes have been marked (or the queue
+// is empty); the next queued object is fetched while this one is traced.
 void drainQueue(long long target) {
   while (gc_marked_bytes < target && !isEmpty(&gc_queued_list)) {
-    gc_object* p = gc_queued_list.succ;
+    gc_header* p = gc_queued_list.succ;
+    __builtin_prefetch(p->succ, 1);
     unlink(p);
     appendTo(&gc_marked_list, p);
-    gc_marked_bytes += p->gc_size();
-    p->mark();
+    gc_marked_bytes += p->flags & kGcSizeMask;
+    gc_object_of(p)->mark();
   }
 }
 
 }  // namespace
-
-gc_object::gc_object() {
-  flags = pendingSize | gc_markbit;
-  appendTo(&gc_unmarked_list, this);
-}
 
 String Object::debug() { return String("+Object\n"); }
 
@@ -106,57 +143,42 @@ void gc_init() {
   for (auto& chain : gc_cache) chain = nullptr;
 }
 
-void* gc_object_alloc(int size) {
-  if (gc_free_list.succ == nullptr) gc_init();
-  size = (size + 7) & ~7;
+void* gc_object_alloc(int size, int destroyFlag) {
+  size = (size + kGcHeaderBytes + 7) & ~7;
   gc_new_bytes += size;
+  payFor(size);
 
-  // Pay for the block by destroying at least as many dead bytes, oldest first.
-  int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
-  while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
-    gc_object* dead = gc_free_list.succ;
-    unlink(dead);
-    int deadSize = dead->gc_size();  // read before the destructor ends the object's life
-    dead->~gc_object();
-    releaseBlock(dead, deadSize);
-  }
-
-  void* block;
-  if (size <= kGcSmallBlockMax && gc_cache[size >> 3]) {
+  gc_header* block;
+  if (size > kGcSmallBlockMax) {
+    block = static_cast<gc_header*>(std::malloc(size));
+  } else if (gc_cache[size >> 3]) {
     block = gc_cache[size >> 3];
-    std::memcpy(&gc_cache[size >> 3], static_cast<char*>(block) + kSuccOffset, sizeof(gc_object*));
+    gc_cache[size >> 3] = block->succ;
   } else {
-    block = std::malloc(size);
-    if (!block) vxError("Out of memory");
+    block = newSmallBlock(size);
   }
-  pendingSize = size;
+  if (!block) vxError("Out of memory");
+  block->flags = size | destroyFlag | gc_markbit;
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
-  return block;
-}
-
-// Reached from a deleting destructor, after the class destructor: the size
-// is read from the raw block, since the object no longer exists as one.
-void gc_object_free(gc_object* p) {
-  int flags;
-  std::memcpy(&flags, reinterpret_cast<char*>(p) + kFlagsOffset, sizeof flags);
-  releaseBlock(p, flags & ~7);
+  appendTo(&gc_unmarked_list, block);
+  return gc_object_of(block);
 }
 
 void gc_mark(gc_object* p) {
   if (!p || !gc_is_unmarked(p)) return;
-  p->flags ^= 1;
-  gc_marked_bytes += p->gc_size();
-  unlink(p);
-  appendTo(&gc_marked_list, p);
+  gc_header* h = gc_header_of(p);
+  h->flags ^= 1;
+  gc_marked_bytes += h->flags & kGcSizeMask;
+  unlink(h);
+  appendTo(&gc_marked_list, h);
   p->mark();
 }
 
-void gc_enqueue(gc_object* p) {
-  if (!p || !gc_is_unmarked(p)) return;
-  p->flags ^= 1;
-  unlink(p);
-  appendTo(&gc_queued_list, p);
+void gc_enqueue_unmarked(gc_header* h) {
+  h->flags ^= 1;
+  unlink(h);
+  appendTo(&gc_queued_list, h);
 }
 
 void gc_add_root_slot(void* slot, gc_root_fn read) { roots().push_back({slot, read}); }
@@ -188,10 +210,10 @@ void gc_collect() {
 }
 
 bool gc_is_live_object(const void* p) {
-  if (!p || gc_free_list.succ == nullptr) return false;
-  for (gc_object* list : {&gc_queued_list, &gc_unmarked_list, &gc_marked_list}) {
-    for (gc_object* q = list->succ; q != list; q = q->succ)
-      if (q == p) return true;
+  if (!p) return false;
+  for (gc_header* list : {&gc_queued_list, &gc_unmarked_list, &gc_marked_list}) {
+    for (gc_header* q = list->succ; q != list; q = q->succ)
+      if (gc_object_of(q) == p) return true;
   }
   return false;
 }

@@ -1,16 +1,20 @@
 // Collected objects: the incremental mark-and-sweep collector, the object
 // bases `gc_object`, `Object` and `gc_interface`, collected arrays `Array<T>`
-// and the write barrier. Everything runs on the main thread; the only shared
-// counter is the external byte count, updated atomically by file loads.
+// and the write barrier. Objects are made only by `gc_new<T>`, whose allocator
+// writes each block's header (list links, size, mark state) in front of the
+// object before constructing it. Everything runs on the main thread; the only
+// shared counter is the external byte count, updated atomically by file loads.
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 class String;
 
@@ -20,45 +24,61 @@ constexpr int kGcPaceShift = 23;          // the pacing divisor 2^23
 constexpr int kGcSmallBlockMax = 56;      // blocks up to this size are recycled
 constexpr int kGcCacheChains = 8;         // chains indexed by size / 8
 constexpr int kGcStaticFlags = 3;         // never equals a mark bit: never touched
+constexpr int kGcNeedsDestroy = 4;        // flag: the object's class has destructor work
+constexpr int kGcSizeMask = ~7;           // flag bits 3 and up: the block's size
+
+// The collector's record of one block, in front of its object: the links in
+// exactly one of the collector's lists and the flags (size, destructor bit,
+// mark state). Only the allocator and the collector write it.
+struct gc_header {
+  gc_header* succ;
+  gc_header* pred;
+  int flags;
+};
+constexpr int kGcHeaderBytes = sizeof(gc_header);
 
 struct gc_object;
 
-// Allocation and the primitive collector operations.
-void* gc_object_alloc(int size);
-void gc_object_free(gc_object* p);
+// Allocation and the primitive collector operations. `gc_object_alloc`
+// returns room for an object of `size` bytes whose header is already set
+// (flags = block size | `destroyFlag` | unmarked) and on the unmarked list.
+void* gc_object_alloc(int size, int destroyFlag = kGcNeedsDestroy);
 void gc_mark(gc_object* p);
-void gc_enqueue(gc_object* p);
+void gc_enqueue_unmarked(gc_header* h);
 void gc_mark();               // queue every registered root
 void gc_collect();            // one collection step, taken after every host event
 void gc_init();               // make the collector's lists empty
 inline void gc_mark_locals() {}
 
-struct gc_static_t {};
-constexpr gc_static_t gc_static{};
+inline gc_header* gc_header_of(const gc_object* p) {
+  return reinterpret_cast<gc_header*>(const_cast<char*>(reinterpret_cast<const char*>(p)) - kGcHeaderBytes);
+}
+inline gc_object* gc_object_of(gc_header* h) {
+  return reinterpret_cast<gc_object*>(reinterpret_cast<char*>(h) + kGcHeaderBytes);
+}
 
-// The base of everything collected. A block is entered on the unmarked list
-// by its constructor, which runs right after `gc_object_alloc` hands it out.
+// The base of everything collected. Collected objects are never copied and
+// never live on the stack or in static storage: `gc_destroy` is implemented
+// only by the class `gc_new` builds, so anywhere else the class is abstract.
 struct gc_object {
-  gc_object* succ;
-  gc_object* pred;
-  int flags;
+  gc_object() = default;
+  gc_object(const gc_object&) = delete;
+  gc_object& operator=(const gc_object&) = delete;
 
-  gc_object();
-  explicit gc_object(gc_static_t) : succ(nullptr), pred(nullptr), flags(kGcStaticFlags) {}
-  virtual ~gc_object() {}
   virtual void mark() {}
+  // Runs the class's destructor; the collector calls it only for classes
+  // that have destructor work, decided when the class is compiled.
+  virtual void gc_destroy() = 0;
 
-  static void* operator new(size_t size) { return gc_object_alloc(static_cast<int>(size)); }
-  static void* operator new(size_t, void* where) { return where; }
-  static void operator delete(void* p) { gc_object_free(static_cast<gc_object*>(p)); }
-  static void operator delete(void*, void*) {}
-  int gc_size() const { return flags & ~7; }
+  int gc_flags() const { return gc_header_of(this)->flags; }
+  int gc_size() const { return gc_flags() & kGcSizeMask; }
+
+ protected:
+  ~gc_object() = default;
 };
 
 // The base of every framework class.
 struct Object : gc_object {
-  Object() = default;
-  explicit Object(gc_static_t s) : gc_object(s) {}
   virtual bool Equals(Object* other) { return this == other; }
   virtual int Compare(Object* other) {
     return static_cast<int>(reinterpret_cast<intptr_t>(this) - reinterpret_cast<intptr_t>(other));
@@ -71,15 +91,60 @@ struct gc_interface {
   virtual ~gc_interface() {}
 };
 
+// The one concrete form of a collected class T.
+template <class T>
+struct gc_made final : T {
+  using T::T;
+  void gc_destroy() override {
+    if constexpr (!std::is_trivially_destructible_v<T>) this->~gc_made();
+  }
+};
+
+template <class T>
+constexpr int gc_destroy_flag() {
+  return std::is_trivially_destructible_v<T> ? 0 : kGcNeedsDestroy;
+}
+
+// Creates a collected T. The block is linked and flagged before T's
+// constructor runs, so arguments and constructors that allocate are safe.
+template <class T, class... A>
+T* gc_new(A&&... args) {
+  static_assert(std::is_base_of_v<gc_object, T>, "gc_new makes collected objects only");
+  using Made = gc_made<T>;
+  static_assert(alignof(Made) <= alignof(gc_header), "collected objects are 8-byte aligned");
+  void* block = gc_object_alloc(static_cast<int>(sizeof(Made)), gc_destroy_flag<T>());
+  try {
+    Made* made = ::new (block) Made(std::forward<A>(args)...);
+    assert(static_cast<void*>(static_cast<gc_object*>(made)) == block);
+    return made;
+  } catch (...) {
+    // A constructor that threw left no object to destroy.
+    gc_header_of(static_cast<gc_object*>(block))->flags &= ~kGcNeedsDestroy;
+    throw;
+  }
+}
+
+// A static object the collector never touches, with its header in front.
+template <class T>
+struct gc_static_block {
+  gc_header header{nullptr, nullptr, kGcStaticFlags};
+  gc_made<T> object;
+};
+
 // Collector state, exposed for the host, tests and diagnostics.
-extern gc_object gc_queued_list, gc_unmarked_list, gc_marked_list, gc_free_list;
+extern gc_header gc_queued_list, gc_unmarked_list, gc_marked_list, gc_free_list;
 extern int gc_markbit;
 extern int gc_new_bytes;
 extern std::atomic<int> gc_ext_new_bytes;
 extern int gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_free_bytes;
-extern gc_object* gc_cache[kGcCacheChains];
+extern gc_header* gc_cache[kGcCacheChains];
 
-inline bool gc_is_unmarked(const gc_object* p) { return (p->flags & 3) == gc_markbit; }
+inline bool gc_is_unmarked(const gc_object* p) { return (gc_header_of(p)->flags & 3) == gc_markbit; }
+
+// The barrier's colour test inline; the move to the queue out of line.
+inline void gc_enqueue(gc_object* p) {
+  if (p && gc_is_unmarked(p)) gc_enqueue_unmarked(gc_header_of(p));
+}
 
 // True when `p` is a live collected object on one of the collector's lists.
 bool gc_is_live_object(const void* p);
@@ -114,15 +179,21 @@ void gc_add_root(T*& slot) {
 template <class T>
 class Array {
  public:
-  struct Rep : gc_object {
+  // The length and the elements that follow it.
+  struct Body : gc_object {
     int length;
-    Rep() : length(0) {}
-    explicit Rep(gc_static_t s) : gc_object(s), length(0) {}
-    explicit Rep(int n) : length(n) { std::uninitialized_value_construct_n(data(), n); }
-    ~Rep() override { std::destroy_n(data(), length); }
+    constexpr Body() : length(0) {}
+    explicit Body(int n) : length(n) { std::uninitialized_value_construct_n(data(), n); }
     T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + kDataOffset); }
     void mark() override {
-      if constexpr (std::is_pointer_v<T>) {
+      if constexpr (std::is_convertible_v<T, gc_object*>) {
+        // Elements are scattered: their headers are fetched a few ahead.
+        T* d = data();
+        for (int i = 0; i < length; ++i) {
+          if (i + kMarkAhead < length && d[i + kMarkAhead]) __builtin_prefetch(gc_header_of(d[i + kMarkAhead]), 1);
+          if (d[i]) gc_mark(d[i]);
+        }
+      } else if constexpr (std::is_pointer_v<T>) {
         T* d = data();
         for (int i = 0; i < length; ++i)
           if (d[i]) gc_mark_ref(d[i]);
@@ -131,8 +202,16 @@ class Array {
         for (int i = 0; i < length; ++i) d[i].gc_mark_contents();
       }
     }
+    static constexpr int kMarkAhead = 8;
     static constexpr size_t kDataOffset = (sizeof(gc_object) + sizeof(int) + alignof(T) - 1) / alignof(T) * alignof(T);
   };
+  // Elements that own something (strings) are destroyed with the array.
+  struct OwningBody : Body {
+    using Body::Body;
+    ~OwningBody() { std::destroy_n(this->data(), this->length); }
+  };
+  // Arrays of plain values need no destructor call when they die.
+  using Rep = std::conditional_t<std::is_trivially_destructible_v<T>, Body, OwningBody>;
 
   Rep* rep;
 
@@ -174,19 +253,23 @@ class Array {
   // Arrays stored as elements of other arrays trace their contents at once.
   void gc_mark_contents() const { gc_mark(rep); }
 
-  static Rep nullRep;
+  // The shared empty array of this element type.
+  static gc_static_block<Rep> nullBlock;
+  static Rep& nullRep;
 
  private:
   static Rep* New(int length) {
     size_t bytes = Rep::kDataOffset + sizeof(T) * static_cast<size_t>(length);
-    void* p = gc_object_alloc(static_cast<int>(bytes));
-    return new (p) Rep(length);
+    void* p = gc_object_alloc(static_cast<int>(bytes), gc_destroy_flag<Rep>());
+    return ::new (p) gc_made<Rep>(length);
   }
   [[noreturn]] static void OutOfRange();
 };
 
 template <class T>
-typename Array<T>::Rep Array<T>::nullRep{gc_static};
+constinit gc_static_block<typename Array<T>::Rep> Array<T>::nullBlock{};
+template <class T>
+typename Array<T>::Rep& Array<T>::nullRep = Array<T>::nullBlock.object;
 
 [[noreturn]] void gc_array_out_of_range();
 template <class T>

@@ -74,7 +74,7 @@ c_DataBuffer* c_DataBuffer::m_new(int length) {
 }
 
 c_DataBuffer* c_DataBuffer::m_Load(const String& path) {
-  c_DataBuffer* buffer = new c_DataBuffer();
+  c_DataBuffer* buffer = gc_new<c_DataBuffer>();
   if (buffer->_Load(path)) return buffer;
   return nullptr;
 }

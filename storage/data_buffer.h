@@ -14,7 +14,7 @@ class VXDataBuffer : public Object {
   unsigned char* _data = nullptr;
   int _length = 0;
 
-  ~VXDataBuffer() override;
+  ~VXDataBuffer();
 
   // Takes `data` (or a fresh uncleared block of `length` bytes); false when full.
   bool _New(int length, void* data = nullptr);

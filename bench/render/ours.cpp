@@ -18,7 +18,7 @@ c_Image* MakeAtlasImage(gxtkGraphics* device) {
   }
   gxtkSurface* surface = device->CreateSurface(scene::kAtlasSize, scene::kAtlasSize);
   device->WritePixels2(surface, argb, 0, 0, scene::kAtlasSize, scene::kAtlasSize, 0, scene::kAtlasSize);
-  return (new c_Image())->m_new()->p_Init2(surface, 0, 0, scene::kFrameSize, scene::kFrameSize, scene::kFrameCount,
+  return gc_new<c_Image>()->m_new()->p_Init2(surface, 0, 0, scene::kFrameSize, scene::kFrameSize, scene::kFrameCount,
                                            kImageHandleCentre, nullptr, 0, 0, scene::kAtlasSize, scene::kAtlasSize);
 }
 
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   ++glfwGraphicsSeq;
   gc_init();
   vx_graphics_Init();
-  gxtkGraphics* device = new gxtkGraphics();
+  gxtkGraphics* device = gc_new<gxtkGraphics>();
   vx_graphics_SetGraphicsDevice(device);
   c_Image* image = MakeAtlasImage(device);
   std::vector<scene::Sprite> sprites = scene::MakeSprites(*work);

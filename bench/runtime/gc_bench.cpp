@@ -38,12 +38,12 @@ struct Chunk : Object {
 Array<Chunk*> gForest;
 
 struct OurHeap {
-  Head* head(int kind) { return kind ? new PayHead : new Head; }
+  Head* head(int kind) { return kind ? gc_new<PayHead>() : gc_new<Head>(); }
   Child* child(int kind) {
     switch (kind) {
-      case 2: return new PayChild<2>;
-      case 1: return new PayChild<1>;
-      default: return new Child;
+      case 2: return gc_new<PayChild<2>>();
+      case 1: return gc_new<PayChild<1>>();
+      default: return gc_new<Child>();
     }
   }
   void link(Head* h, Child* a, Child* b) {
@@ -65,7 +65,7 @@ void buildOurs(OurHeap& heap, Rng& rng, int chunks, int warmFrames) {
     rooted = true;
   }
   gc_assign(gForest, Array<Chunk*>(chunks));
-  for (int c = 0; c < chunks; ++c) gc_assign(gForest[c], new Chunk);
+  for (int c = 0; c < chunks; ++c) gc_assign(gForest[c], gc_new<Chunk>());
   plantForest(heap, rng, chunks * kChunkSlots);
   runFrames(heap, rng, chunks * kChunkSlots, warmFrames, [] { gc_collect(); return 0.0; }, nullptr);
 }

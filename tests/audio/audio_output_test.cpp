@@ -87,7 +87,7 @@ double energyOver(int ms) {
 
 gxtkAudio* device() {
   static gxtkAudio* d = [] {
-    gxtkAudio* a = new gxtkAudio();
+    gxtkAudio* a = gc_new<gxtkAudio>();
     vx_audio_SetAudioDevice(a);
     gc_mark();
     return a;
@@ -236,7 +236,7 @@ TEST(AudioOutput, APlayingSampleSurvivesCollectionAndAStoppedOneIsDeleted) {
   gxtkSample* s = tone("kept.wav", 0.2);
   ASSERT_EQ(device()->PlaySample(s, 0, 1), 0);
   for (int i = 0; i < 3; ++i) forceCollection();
-  for (int i = 0; i < 100; ++i) new Object();
+  for (int i = 0; i < 100; ++i) gc_new<Object>();
   EXPECT_TRUE(gc_is_live_object(s));
   EXPECT_GT(energyOver(150), kSounding);
 

@@ -22,7 +22,7 @@ const bool configured = [] {
 
 TEST(AudioWithoutDevice, ReportsTheFailureAndPlaysNothingQuietly) {
   testing::internal::CaptureStdout();
-  gxtkAudio* audio = new gxtkAudio();
+  gxtkAudio* audio = gc_new<gxtkAudio>();
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(out, "opening openal device\nOpenAl error: alcOpenDevice failed\n");
   vx_audio_SetAudioDevice(audio);

@@ -60,12 +60,12 @@ class Menus : public ::testing::Test {
     host = new ClockGame();
     vxInitFramework();
     vxInitGameModule();
-    audio = new MusicRecorder();
+    audio = gc_new<MusicRecorder>();
     vx_audio_SetAudioDevice(audio);
-    input = (new c_InputDevice())->m_new();
+    input = gc_new<c_InputDevice>()->m_new();
     vx_input_SetInputDevice(input);
     vx_app__app = nullptr;
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
     app->m_new();
     // The state the start-up and the loader leave behind.
     app->m_mode = kModeMenu;

@@ -60,9 +60,9 @@ class RoundTest : public ::testing::Test {
     vx_Velmar_iCadeControls = 0;
     vx_Velmar_DebugMode = 0;
     vx_random_Seed = kRandomStartSeed;
-    input = (new c_InputDevice())->m_new();
+    input = gc_new<c_InputDevice>()->m_new();
     vx_input_SetInputDevice(input);
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
     app->m_difficulty = kDifficultyNormal;
     app->m_fontSlot = kSlotFont;
     app->m_imageScale = 1;

@@ -29,7 +29,7 @@ TEST_F(ScoringTest, ShownScoreCatchesUpANinetyNinePointJumpIn19Updates) {
   EXPECT_EQ(shown, (std::vector<int>{16, 29, 40, 49, 57, 64, 69, 74, 78, 81, 84, 86, 88, 89, 90, 91, 92, 93, 99}));
   app->m_score = 0;
   app->p_ScoreDisplay();
-  EXPECT_EQ(app->m_shownScore, 83) << "a new round runs the shown score down";
+  EXPECT_EQ(app->m_shownScore, 83) << "a gc_new<round>() runs the shown score down";
 }
 
 TEST_F(ScoringTest, ScoreLineKeepsTheLastEightDigits) {

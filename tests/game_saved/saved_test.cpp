@@ -28,7 +28,7 @@ class SavedState : public ::testing::Test {
     vxInitFramework();
     vxInitGameModule();
     vx_app__app = nullptr;  // one game object per test
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
     app->m_new();
     app->m_settings[kSettingSound] = 1;
     testing::internal::CaptureStdout();
@@ -61,7 +61,7 @@ class SavedState : public ::testing::Test {
   std::string LoadFresh() {
     testing::internal::GetCapturedStdout();
     vx_app__app = nullptr;  // one game object per test
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
     app->m_new();
     for (int j = 0; j < kSettingsCount; ++j) app->m_settings[j] = 0;
     app->m_settings[kSettingSound] = 1;

@@ -34,7 +34,7 @@ class RecordingAudio : public gxtkAudio {
   void SetPan(int, float) override { calls.push_back("pan"); }
   gxtkSample* LoadSample(const String& path) override {
     loads.push_back(path.ToUtf8());
-    return path.ToUtf8() == kPresentEffect ? new gxtkSample() : nullptr;
+    return path.ToUtf8() == kPresentEffect ? gc_new<gxtkSample>() : nullptr;
   }
   int PlayMusic(const String& path, int) override {
     music.push_back(path.ToUtf8());
@@ -51,14 +51,14 @@ class GameSound : public ::testing::Test {
     host = new VXGame();
     vxInitFramework();
     vxInitGameModule();
-    audio = new RecordingAudio();
+    audio = gc_new<RecordingAudio>();
     vx_audio_SetAudioDevice(audio);
     vx_app__app = nullptr;  // one game object per test
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
     app->m_new();
     app->m_settings[kSettingSound] = 1;
-    sample = new gxtkSample();
-    gc_assign(app->m_sounds[3], (new c_Sound())->m_new(sample));
+    sample = gc_new<gxtkSample>();
+    gc_assign(app->m_sounds[3], gc_new<c_Sound>()->m_new(sample));
   }
   void TearDown() override { testing::internal::GetCapturedStdout(); }
 

@@ -41,7 +41,7 @@ class RecordingDevice : public gxtkGraphics {
   gxtkSurface* LoadSurface(String path) override {
     loads.push_back(path.ToUtf8());
     if (!haveFiles) return nullptr;
-    gxtkSurface* s = new gxtkSurface();
+    gxtkSurface* s = gc_new<gxtkSurface>();
     s->width = 4096;
     s->height = 4096;
     return s;
@@ -88,13 +88,13 @@ class Spine : public ::testing::Test {
     host = new ClockGame();
     vxInitFramework();
     vxInitGameModule();
-    device = new RecordingDevice();
+    device = gc_new<RecordingDevice>();
     vx_graphics_SetGraphicsDevice(device);
-    input = (new c_InputDevice())->m_new();
+    input = gc_new<c_InputDevice>()->m_new();
     vx_input_SetInputDevice(input);
     vx_app__devWidth = 640;
     vx_app__devHeight = 480;
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
     app->m_new();
   }
 

@@ -57,7 +57,7 @@ void CloseTestWindow() {
 }
 
 gxtkGraphics* NewTestDevice() {
-  gxtkGraphics* device = new gxtkGraphics();
+  gxtkGraphics* device = gc_new<gxtkGraphics>();
   vx_graphics_SetGraphicsDevice(device);
   vx_graphics_renderDevice = nullptr;
   return device;

@@ -9,7 +9,7 @@ namespace {
 
 // A surface of the given size without pixels or texture, for layout cases.
 gxtkSurface* SizedSurface(int width, int height) {
-  gxtkSurface* s = new gxtkSurface();
+  gxtkSurface* s = gc_new<gxtkSurface>();
   s->width = width;
   s->height = height;
   s->bytesPerPixel = 4;
@@ -51,7 +51,7 @@ void EndContextFrame(gxtkGraphics* device) {
 }  // namespace
 
 TEST(Image, RowOfFramesWithCentredHandle) {
-  c_Image* image = (new c_Image())->m_new()->p_Init(SizedSurface(64, 16), 4, kImageHandleCentre);
+  c_Image* image = gc_new<c_Image>()->m_new()->p_Init(SizedSurface(64, 16), 4, kImageHandleCentre);
   ASSERT_EQ(image->frameList.Length(), 4);
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(image->frameList[i]->offsetX, i * 16);
@@ -65,7 +65,7 @@ TEST(Image, RowOfFramesWithCentredHandle) {
 }
 
 TEST(Image, FontStripWithHorizontalPadding) {
-  c_Image* font = (new c_Image())->m_new()->p_Init(SizedSurface(960, 12), 96, kImagePadX);
+  c_Image* font = gc_new<c_Image>()->m_new()->p_Init(SizedSurface(960, 12), 96, kImagePadX);
   EXPECT_EQ(font->frameWidth, 8);
   EXPECT_EQ(font->frameHeight, 12);
   EXPECT_EQ(font->frameList[0]->offsetX, 1);
@@ -75,31 +75,31 @@ TEST(Image, FontStripWithHorizontalPadding) {
 }
 
 TEST(Image, WholeSurfaceOnlyForOneUnpaddedFrame) {
-  c_Image* plain = (new c_Image())->m_new()->p_Init(SizedSurface(20, 10), 1, 0);
+  c_Image* plain = gc_new<c_Image>()->m_new()->p_Init(SizedSurface(20, 10), 1, 0);
   EXPECT_EQ(plain->flags, kImageWholeSurface);
-  c_Image* padded = (new c_Image())->m_new()->p_Init(SizedSurface(20, 10), 1, kImagePadX);
+  c_Image* padded = gc_new<c_Image>()->m_new()->p_Init(SizedSurface(20, 10), 1, kImagePadX);
   EXPECT_EQ(padded->flags & kImageWholeSurface, 0);
   EXPECT_EQ(padded->frameList[0]->offsetX, 1);
-  c_Image* paddedY = (new c_Image())->m_new()->p_Init(SizedSurface(20, 10), 1, kImagePadY | kImageHandleCentre);
+  c_Image* paddedY = gc_new<c_Image>()->m_new()->p_Init(SizedSurface(20, 10), 1, kImagePadY | kImageHandleCentre);
   EXPECT_EQ(paddedY->frameHeight, 8);
   EXPECT_FLOAT_EQ(paddedY->handleY, 4) << "the centre is taken from the padded size";
 }
 
 TEST(Image, GridOfFramesReadsLeftToRightThenDown) {
-  c_Image* image = (new c_Image())->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 32, 32, 5, 0, nullptr, 0, 0, 64, 96);
+  c_Image* image = gc_new<c_Image>()->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 32, 32, 5, 0, nullptr, 0, 0, 64, 96);
   int expected[5][2] = {{0, 0}, {32, 0}, {0, 32}, {32, 32}, {0, 64}};
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(image->frameList[i]->offsetX, expected[i][0]);
     EXPECT_EQ(image->frameList[i]->offsetY, expected[i][1]);
   }
-  c_Image* inner = (new c_Image())->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 16, 16, 3, 0, image, 8, 4, 40, 40);
+  c_Image* inner = gc_new<c_Image>()->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 16, 16, 3, 0, image, 8, 4, 40, 40);
   EXPECT_EQ(inner->frameList[2]->offsetX, 8);
   EXPECT_EQ(inner->frameList[2]->offsetY, 20) << "frames are placed inside the source rectangle";
   EXPECT_EQ(inner->sourceImage, image);
 }
 
 TEST(Image, SetHandleClearsTheCentreFlag) {
-  c_Image* image = (new c_Image())->m_new()->p_Init(SizedSurface(10, 10), 2, 0);
+  c_Image* image = gc_new<c_Image>()->m_new()->p_Init(SizedSurface(10, 10), 2, 0);
   image->flags |= kImageHandleCentre;
   image->p_SetHandle(1, 2);
   EXPECT_FLOAT_EQ(image->handleX, 1);
@@ -110,12 +110,12 @@ TEST(Image, SetHandleClearsTheCentreFlag) {
 TEST(Image, TooManyFramesIsARuntimeError) {
   int status = 0;
   std::string out = RunInChild(
-      [] { (new c_Image())->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 32, 32, 7, 0, nullptr, 0, 0, 64, 96); },
+      [] { gc_new<c_Image>()->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 32, 32, 7, 0, nullptr, 0, 0, 64, 96); },
       &status);
   EXPECT_NE(out.find("Tarvik Runtime Error : Image frame outside surface"), std::string::npos) << out;
   EXPECT_NE(status, 0);
   out = RunInChild(
-      [] { (new c_Image())->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 80, 8, 1, 0, nullptr, 0, 0, 64, 96); },
+      [] { gc_new<c_Image>()->m_new()->p_Init2(SizedSurface(64, 96), 0, 0, 80, 8, 1, 0, nullptr, 0, 0, 64, 96); },
       &status);
   EXPECT_NE(out.find("Image frame outside surface"), std::string::npos) << "a frame wider than the surface";
 }
@@ -124,7 +124,7 @@ TEST(Image, InitialisingTwiceIsARuntimeError) {
   int status = 0;
   std::string out = RunInChild(
       [] {
-        c_Image* image = (new c_Image())->m_new()->p_Init(SizedSurface(8, 8), 1, 0);
+        c_Image* image = gc_new<c_Image>()->m_new()->p_Init(SizedSurface(8, 8), 1, 0);
         image->p_Init(SizedSurface(8, 8), 1, 0);
       },
       &status);

@@ -18,7 +18,7 @@ class FixedModesHost : public VXGame {
   Array<VXDisplayMode*> GetDisplayModes() override {
     Array<VXDisplayMode*> out(static_cast<int>(sizes.size()));
     for (int i = 0; i < out.Length(); ++i) {
-      out[i] = new VXDisplayMode;
+      out[i] = gc_new<VXDisplayMode>();
       out[i]->width = sizes[i].first;
       out[i]->height = sizes[i].second;
     }
@@ -26,7 +26,7 @@ class FixedModesHost : public VXGame {
   }
   VXDisplayMode* GetDesktopMode() override {
     if (!hasDesktop) return nullptr;
-    VXDisplayMode* m = new VXDisplayMode;
+    VXDisplayMode* m = gc_new<VXDisplayMode>();
     m->width = 1280;
     m->height = 1024;
     return m;

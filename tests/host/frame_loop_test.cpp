@@ -180,7 +180,7 @@ TEST_F(FrameLoopTest, CloseRequestWhileSuspendedStillEndsTheProcess) {
 }
 
 TEST_F(FrameLoopTest, UncaughtExceptionInAnUpdateEndsTheProcessWithStatusMinusOne) {
-  onUpdate = [](int) { throw static_cast<ThrowableObject*>(new TestException); };
+  onUpdate = [](int) { throw static_cast<ThrowableObject*>(gc_new<TestException>()); };
   EXPECT_EXIT(RunGame(), ::testing::ExitedWithCode(255), "");
 }
 
@@ -191,7 +191,7 @@ TEST_F(FrameLoopTest, SecondApplicationIsARuntimeError) {
       {
         std::freopen("/dev/null", "r", stdin);
         RunGame();
-        (new LoopApp)->m_new();
+        gc_new<LoopApp>()->m_new();
       },
       ::testing::ExitedWithCode(255), "");
 }
@@ -242,4 +242,4 @@ TEST_F(FrameLoopTest, SetUpdateRateRestartsTheSchedule) {
 }  // namespace
 
 void vxInit() { vxInitFramework(); }
-void vxMain() { (new LoopApp)->m_new(); }
+void vxMain() { gc_new<LoopApp>()->m_new(); }

@@ -53,6 +53,6 @@ class WindowApp : public c_App {
 }  // namespace
 
 void vxInit() { vxInitFramework(); }
-void vxMain() { (new WindowApp)->m_new(); }
+void vxMain() { gc_new<WindowApp>()->m_new(); }
 
 int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }

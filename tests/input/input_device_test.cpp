@@ -26,8 +26,8 @@ class InputDeviceTest : public ::testing::Test {
     gc_init();
     host = new VXGlfwGame;
     vxInitFramework();
-    delegate = new InputOnlyDelegate;
-    delegate->input = (new c_InputDevice)->m_new();
+    delegate = gc_new<InputOnlyDelegate>();
+    delegate->input = gc_new<c_InputDevice>()->m_new();
     vx_input_SetInputDevice(delegate->input);
     host->SetDelegate(delegate);
     host->StartGame();

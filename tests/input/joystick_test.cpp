@@ -47,7 +47,7 @@ class JoystickTest : public ::testing::Test {
     gc_init();
     host = new VXGlfwGame;
     vxInitFramework();
-    vx_input_SetInputDevice((new c_InputDevice)->m_new());
+    vx_input_SetInputDevice(gc_new<c_InputDevice>()->m_new());
     glfwSetJoystickSource(&fake);
   }
   void TearDown() override { glfwSetJoystickSource(nullptr); }

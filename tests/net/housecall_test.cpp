@@ -19,7 +19,7 @@ class Housecall : public testing::Test {
   void SetUp() override {
     vx_Velmar_Quen_On_Allow = 1;
     vx_Velmar_Quen_On_Able = 0;
-    app = new c_MyApp();
+    app = gc_new<c_MyApp>();
   }
   void TearDown() override {
     vx_Velmar_Quen_On_Allow = 0;
@@ -65,7 +65,7 @@ TEST_F(Housecall, AnUnreachableEndpointCompletesWithMinusOne) {
 }
 
 TEST_F(Housecall, IgnoresCompletionsOfOtherRequests) {
-  c_HttpRequest* stranger = (new c_HttpRequest)->m_new2(String("GET"), String("http://x/"), app);
+  c_HttpRequest* stranger = gc_new<c_HttpRequest>()->m_new2(String("GET"), String("http://x/"), app);
   testing::internal::CaptureStdout();
   app->p_OnHttpRequestComplete(stranger);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");

@@ -39,9 +39,9 @@ class Completion : public Object, public virtual c_IOnHttpRequestComplete {
 
 // A request opened on `url` and wired to a scripted socket that has just connected.
 struct Scripted {
-  Completion* done = new Completion;
-  c_HttpRequest* request = (new c_HttpRequest)->m_new();
-  ScriptedSocket* sock = (new ScriptedSocket)->init();
+  Completion* done = gc_new<Completion>();
+  c_HttpRequest* request = gc_new<c_HttpRequest>()->m_new();
+  ScriptedSocket* sock = gc_new<ScriptedSocket>()->init();
 
   explicit Scripted(const char* url = "http://server/x.php?a=1") {
     request->p_Open(String("GET"), String(url), done);
@@ -157,8 +157,8 @@ TEST(HttpRequest, DecodesEachBodyPieceOnItsOwn) {
 
 // Runs a whole request against a loopback server until it completes.
 Completion* fetch(const std::string& url) {
-  Completion* done = new Completion;
-  c_HttpRequest* request = (new c_HttpRequest)->m_new2(String("GET"), String(url.c_str()), done);
+  Completion* done = gc_new<Completion>();
+  c_HttpRequest* request = gc_new<c_HttpRequest>()->m_new2(String("GET"), String(url.c_str()), done);
   request->p_Send();
   pumpUntil([&] { return done->calls > 0; });
   for (int i = 0; i < 10; ++i) vx_asyncevent_UpdateAsyncEvents();

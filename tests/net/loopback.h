@@ -145,7 +145,7 @@ class ScriptedSocket : public c_Socket {
   int receiveCount = 0;
 
   ScriptedSocket* init() {
-    m_new2(new VXSocket, kSocketProtoStream, kConnectedState);
+    m_new2(gc_new<VXSocket>(), kSocketProtoStream, kConnectedState);
     return this;
   }
   void p_ConnectAsync(const String&, int, c_IOnConnectComplete*) override {}

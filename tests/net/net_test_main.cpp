@@ -62,8 +62,8 @@ class NullConnect : public Object, public virtual c_IOnConnectComplete {
 void overflowQueue() {
   int port = 0;
   int listener = listenLoopback(&port);
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  NullConnect* onConnect = new NullConnect;
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  NullConnect* onConnect = gc_new<NullConnect>();
   for (int i = 1; i <= kAsyncQueueSlots; ++i) {
     vxPrint(String("queued ") + String(i - 1));
     sock->p_ConnectAsync(String("127.0.0.1"), port, onConnect);
@@ -75,9 +75,9 @@ int runScenario(const std::string& name) {
   if (name == "overflow") {
     overflowQueue();
   } else if (name == "protocol") {
-    (new c_Socket)->m_new(String("raw"));
+    gc_new<c_Socket>()->m_new(String("raw"));
   } else if (name == "twice") {
-    c_Socket* sock = (new c_Socket)->m_new(String("stream"));
+    c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
     vx_asyncevent_AddAsyncEventSource(sock);
   } else {
     return kUnknownScenarioExit;

@@ -49,18 +49,18 @@ class Recorder : public Object,
 };
 
 c_DataBuffer* bufferWith(const std::string& text) {
-  c_DataBuffer* b = (new c_DataBuffer)->m_new(static_cast<int>(text.size()));
+  c_DataBuffer* b = gc_new<c_DataBuffer>()->m_new(static_cast<int>(text.size()));
   std::memcpy(b->_data, text.data(), text.size());
   return b;
 }
 
 TEST(AsyncSocket, EachQueueCompletesItsOperationsInOrder) {
   LoopbackServer server({.readRequest = false, .pieces = {"abc"}, .keepReading = true});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
   rec->onConnect = [&](c_Socket* s) {
     for (const char* text : {"one", "two", "three"}) s->p_SendAsync(bufferWith(text), 0, 16, rec);
-    for (int i = 0; i < 3; ++i) s->p_ReceiveAsync((new c_DataBuffer)->m_new(1), 0, 1, rec);
+    for (int i = 0; i < 3; ++i) s->p_ReceiveAsync(gc_new<c_DataBuffer>()->m_new(1), 0, 1, rec);
   };
   sock->p_ConnectAsync(kLoopback, server.port(), rec);
   ASSERT_TRUE(pumpUntil([&] { return rec->events.size() == 7; }));
@@ -77,8 +77,8 @@ TEST(AsyncSocket, EachQueueCompletesItsOperationsInOrder) {
 
 TEST(AsyncSocket, CompletionsArriveOnlyFromThePump) {
   LoopbackServer server({.readRequest = false});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
   sock->p_ConnectAsync(kLoopback, server.port(), rec);
   ASSERT_TRUE(waitUntil([&] { return sock->m_rqueue->m_next.load() == sock->m_rqueue->m_put.load(); }));
   EXPECT_TRUE(rec->events.empty());
@@ -89,8 +89,8 @@ TEST(AsyncSocket, CompletionsArriveOnlyFromThePump) {
 
 TEST(AsyncSocket, ThePumpCalledFromACompletionUpdatesNothing) {
   LoopbackServer server({.readRequest = false, .keepReading = true});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
   size_t eventsSeenInside = 0;
   rec->onConnect = [&](c_Socket* s) {
     s->p_SendAsync(bufferWith("x"), 0, 1, rec);
@@ -107,10 +107,10 @@ TEST(AsyncSocket, ThePumpCalledFromACompletionUpdatesNothing) {
 
 TEST(AsyncSocket, AReceiveQueuedBeforeTheConnectCompletesIsDropped) {
   LoopbackServer server({.readRequest = false, .pieces = {"data"}});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
   sock->p_ConnectAsync(kLoopback, server.port(), rec);
-  sock->p_ReceiveAsync((new c_DataBuffer)->m_new(8), 0, 8, rec);
+  sock->p_ReceiveAsync(gc_new<c_DataBuffer>()->m_new(8), 0, 8, rec);
   sock->p_SendAsync(bufferWith("x"), 0, 1, rec);
   EXPECT_EQ(sock->m_rqueue->m_put.load(), 1);
   EXPECT_EQ(sock->m_wqueue->m_put.load(), 0);
@@ -129,8 +129,8 @@ TEST(AsyncSocket, FailedConnectsCompleteAsNotConnected) {
   const std::pair<String, int> targets[] = {
       {kLoopback, closedLoopbackPort()}, {String("nowhere.skarnel.invalid"), listening}, {String(""), listening}};
   for (const auto& [host, port] : targets) {
-    c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-    Recorder* rec = new Recorder;
+    c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+    Recorder* rec = gc_new<Recorder>();
     sock->p_ConnectAsync(host, port, rec);
     ASSERT_TRUE(pumpUntil([&] { return rec->connects == 1; })) << host.ToUtf8();
     EXPECT_FALSE(rec->connected) << host.ToUtf8();
@@ -143,11 +143,11 @@ TEST(AsyncSocket, FailedConnectsCompleteAsNotConnected) {
 TEST(NativeSocket, AnUnresolvedNameNeitherConnectsNorBinds) {
   int port = 0;
   int listenFd = listenLoopback(&port);
-  VXSocket* client = new VXSocket;
+  VXSocket* client = gc_new<VXSocket>();
   ASSERT_TRUE(client->Open(kSocketProtoStream));
   EXPECT_FALSE(client->Connect(String("nowhere.skarnel.invalid"), port));
   EXPECT_FALSE(client->Connect(String(""), port));
-  VXSocket* server = new VXSocket;
+  VXSocket* server = gc_new<VXSocket>();
   ASSERT_TRUE(server->Open(kSocketProtoServer));
   EXPECT_FALSE(server->Bind(String("nowhere.skarnel.invalid"), 0));
   EXPECT_TRUE(server->Bind(String(""), 0)) << "the empty host binds to every address";
@@ -160,24 +160,24 @@ TEST(NativeSocket, AnUnresolvedNameNeitherConnectsNorBinds) {
 TEST(AsyncSocket, OperationsQueuedBeforeCloseCompleteAsFailed) {
   int port = 0;
   int listenFd = listenLoopback(&port);
-  c_Socket* connecting = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
+  c_Socket* connecting = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
   connecting->p_ConnectAsync(kLoopback, port, rec);
   connecting->p_Close();
   ASSERT_TRUE(pumpUntil([&] { return rec->connects == 1; }));
   EXPECT_FALSE(rec->connected);
   EXPECT_EQ(connecting->m_state, 0);
-  connecting->p_ReceiveAsync((new c_DataBuffer)->m_new(8), 0, 8, rec);
+  connecting->p_ReceiveAsync(gc_new<c_DataBuffer>()->m_new(8), 0, 8, rec);
   EXPECT_EQ(connecting->m_rqueue->m_put.load(), 1) << "a receive on the closed socket is dropped";
   ASSERT_TRUE(pumpUntil([&] { return connecting->m_sock->m_sock.load() == VXSocket::kClosed; }));
   close(listenFd);
 
   LoopbackServer server({.readRequest = false, .keepReading = true});
-  c_Socket* sending = (new c_Socket)->m_new(String("stream"));
-  Recorder* sent = new Recorder;
+  c_Socket* sending = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* sent = gc_new<Recorder>();
   sent->onConnect = [&](c_Socket* s) {
     s->p_SendAsync(bufferWith("x"), 0, 1, sent);
-    s->p_ReceiveAsync((new c_DataBuffer)->m_new(8), 0, 8, sent);
+    s->p_ReceiveAsync(gc_new<c_DataBuffer>()->m_new(8), 0, 8, sent);
     s->p_Close();
   };
   sending->p_ConnectAsync(kLoopback, server.port(), sent);
@@ -190,9 +190,9 @@ TEST(AsyncSocket, OperationsQueuedBeforeCloseCompleteAsFailed) {
 
 TEST(AsyncSocket, APeerThatClosesCompletesTheReceiveWithZero) {
   LoopbackServer server({.readRequest = false});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
-  rec->onConnect = [&](c_Socket* s) { s->p_ReceiveAsync((new c_DataBuffer)->m_new(8), 0, 8, rec); };
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
+  rec->onConnect = [&](c_Socket* s) { s->p_ReceiveAsync(gc_new<c_DataBuffer>()->m_new(8), 0, 8, rec); };
   sock->p_ConnectAsync(kLoopback, server.port(), rec);
   ASSERT_TRUE(pumpUntil([&] { return rec->events.size() == 2; }));
   EXPECT_EQ(rec->events[1], "receive 0 ");
@@ -204,9 +204,9 @@ TEST(AsyncSocket, APeerThatClosesCompletesTheReceiveWithZero) {
 TEST(AsyncSocket, ClosingWakesAReceiveBlockedOnTheWorker) {
   constexpr int kPromptMs = kWaitMs / 3;  // well under the server's own timeout
   LoopbackServer server({.readRequest = false, .keepReading = true});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
-  rec->onConnect = [&](c_Socket* s) { s->p_ReceiveAsync((new c_DataBuffer)->m_new(8), 0, 8, rec); };
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
+  rec->onConnect = [&](c_Socket* s) { s->p_ReceiveAsync(gc_new<c_DataBuffer>()->m_new(8), 0, 8, rec); };
   sock->p_ConnectAsync(kLoopback, server.port(), rec);
   ASSERT_TRUE(pumpUntil([&] { return rec->connects == 1; }));
   sock->p_Close();
@@ -217,9 +217,9 @@ TEST(AsyncSocket, ClosingWakesAReceiveBlockedOnTheWorker) {
 
 TEST(AsyncSocket, ACountBeyondTheBufferIsClampedToIt) {
   LoopbackServer server({.readRequest = false, .pieces = {"0123456789"}});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
-  c_DataBuffer* small = (new c_DataBuffer)->m_new(4);
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
+  c_DataBuffer* small = gc_new<c_DataBuffer>()->m_new(4);
   rec->onConnect = [&](c_Socket* s) { s->p_ReceiveAsync(small, 2, 100000, rec); };
   sock->p_ConnectAsync(kLoopback, server.port(), rec);
   ASSERT_TRUE(pumpUntil([&] { return rec->events.size() == 2; }));
@@ -229,16 +229,16 @@ TEST(AsyncSocket, ACountBeyondTheBufferIsClampedToIt) {
 
 TEST(AsyncSocket, PendingOperationsSurviveACollection) {
   LoopbackServer server({.readRequest = false, .pieces = {"late"}, .pauseMs = 0});
-  c_Socket* sock = (new c_Socket)->m_new(String("stream"));
-  Recorder* rec = new Recorder;
+  c_Socket* sock = gc_new<c_Socket>()->m_new(String("stream"));
+  Recorder* rec = gc_new<Recorder>();
   c_DataBuffer* target = nullptr;
   rec->onConnect = [&](c_Socket* s) {
-    target = (new c_DataBuffer)->m_new(4);
+    target = gc_new<c_DataBuffer>()->m_new(4);
     s->p_ReceiveAsync(target, 0, 4, rec);
   };
   sock->p_ConnectAsync(kLoopback, server.port(), rec);
   ASSERT_TRUE(pumpUntil([&] { return rec->connects == 1; }));
-  c_DataBuffer* unreferenced = (new c_DataBuffer)->m_new(4);
+  c_DataBuffer* unreferenced = gc_new<c_DataBuffer>()->m_new(4);
   for (int cycle = 0; cycle < 2; ++cycle) {
     gc_new_bytes = kGcCycleBytes + 1;
     gc_collect();
@@ -253,16 +253,16 @@ TEST(AsyncSocket, PendingOperationsSurviveACollection) {
 }
 
 TEST(NativeSocket, ServerAndDatagramCallsWorkOnLoopback) {
-  VXSocket* server = new VXSocket;
+  VXSocket* server = gc_new<VXSocket>();
   ASSERT_TRUE(server->Open(kSocketProtoServer));
   EXPECT_FALSE(server->Open(kSocketProtoServer));
   ASSERT_TRUE(server->Bind(kLoopback, 0));
   ASSERT_TRUE(server->Listen(1));
-  VXSocketAddress* local = new VXSocketAddress;
+  VXSocketAddress* local = gc_new<VXSocketAddress>();
   ASSERT_TRUE(server->GetLocalAddress(local));
   EXPECT_EQ(local->Host().ToUtf8(), "127.0.0.1");
 
-  VXSocket* client = new VXSocket;
+  VXSocket* client = gc_new<VXSocket>();
   ASSERT_TRUE(client->Open(kSocketProtoStream));
   ASSERT_TRUE(client->Connect(String("localhost"), local->Port()));
   ASSERT_TRUE(server->Accept());
@@ -271,28 +271,28 @@ TEST(NativeSocket, ServerAndDatagramCallsWorkOnLoopback) {
   EXPECT_EQ(server->Accepted(), nullptr);
   c_DataBuffer* out = bufferWith("ping");
   EXPECT_EQ(client->Send(out, 0, 4), 4);
-  c_DataBuffer* in = (new c_DataBuffer)->m_new(8);
+  c_DataBuffer* in = gc_new<c_DataBuffer>()->m_new(8);
   EXPECT_EQ(accepted->Receive(in, 0, 8), 4);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(in->_data), 4), "ping");
-  VXSocketAddress* remote = new VXSocketAddress;
+  VXSocketAddress* remote = gc_new<VXSocketAddress>();
   ASSERT_TRUE(accepted->GetRemoteAddress(remote));
   EXPECT_EQ(remote->Host().ToUtf8(), "127.0.0.1");
 
-  VXSocket* a = new VXSocket;
-  VXSocket* b = new VXSocket;
+  VXSocket* a = gc_new<VXSocket>();
+  VXSocket* b = gc_new<VXSocket>();
   ASSERT_TRUE(a->Open(kSocketProtoDatagram));
   ASSERT_TRUE(b->Open(kSocketProtoDatagram));
   ASSERT_TRUE(b->Bind(kLoopback, 0));
-  VXSocketAddress* to = new VXSocketAddress;
+  VXSocketAddress* to = gc_new<VXSocketAddress>();
   b->GetLocalAddress(to);
   EXPECT_EQ(a->SendTo(out, 1, 3, to), 3);
-  VXSocketAddress* from = new VXSocketAddress;
+  VXSocketAddress* from = gc_new<VXSocketAddress>();
   EXPECT_EQ(b->ReceiveFrom(in, 0, 8, from), 3);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(in->_data), 3), "ing");
   EXPECT_EQ(from->Host().ToUtf8(), "127.0.0.1");
   EXPECT_NE(from->Port(), 0);
   for (VXSocket* s : {server, client, accepted, a, b}) s->Close();
-  EXPECT_FALSE((new VXSocket)->Open(4));
+  EXPECT_FALSE(gc_new<VXSocket>()->Open(4));
 }
 
 TEST(Thread, RunsItsBodyOnceAndReportsFinished) {
@@ -300,7 +300,7 @@ TEST(Thread, RunsItsBodyOnceAndReportsFinished) {
     std::atomic<int> runs{0};
     void Run__UNSAFE__() override { runs.fetch_add(1); }
   };
-  Counter* t = new Counter;
+  Counter* t = gc_new<Counter>();
   EXPECT_FALSE(t->IsRunning());
   t->Start();
   ASSERT_TRUE(waitUntil([&] { return t->m_state.load() == VXThread::kFinished; }));

@@ -8,7 +8,7 @@ namespace {
 
 std::string narrow(const String& s) { return s.ToUtf8(); }
 
-c_Url* parse(const char* text) { return (new c_Url)->m_new(String(text), String("http"), 80); }
+c_Url* parse(const char* text) { return gc_new<c_Url>()->m_new(String(text), String("http"), 80); }
 
 TEST(Url, SplitsEveryPartOfAFullUrl) {
   c_Url* u = parse("http://server:8080/a/b?x=1#top");
@@ -22,7 +22,7 @@ TEST(Url, SplitsEveryPartOfAFullUrl) {
 }
 
 TEST(Url, ABareHostTakesTheDefaultsAndTheRootPath) {
-  c_Url* u = (new c_Url)->m_new(String("server"), String("gopher"), 70);
+  c_Url* u = gc_new<c_Url>()->m_new(String("server"), String("gopher"), 70);
   EXPECT_EQ(narrow(u->m_scheme), "gopher");
   EXPECT_EQ(narrow(u->p_Domain()), "server");
   EXPECT_EQ(u->p_Port(), 70);

@@ -1,6 +1,7 @@
-// The incremental collector: the write barrier, lazy destruction with block
-// reuse, cycle ends forced by external bytes, the shared empty arrays, and a
-// long churn that keeps everything reachable alive with a bounded heap.
+// The incremental collector: construction through gc_new, the write barrier,
+// the pace of each step, lazy destruction with block reuse, cycle ends forced
+// by external bytes, the shared empty arrays, and a long churn that keeps
+// everything reachable alive with a bounded heap.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -16,15 +17,37 @@ int destroyed = 0;
 struct Node : Object {
   Node* next = nullptr;
   int value = 0;
-  ~Node() override { ++destroyed; }
+  ~Node() { ++destroyed; }
   void mark() override { gc_enqueue_ref(next); }
 };
 
-// A 40-byte object (vtable, links, flags and 12 bytes of fields rounded up).
+// A 40-byte block (header, vtable and two ints); records the order of deaths.
+std::vector<int> deaths;
 struct Forty : Object {
-  int a = 0, b = 0;
-  ~Forty() override { ++destroyed; }
+  int id = 0, b = 0;
+  explicit Forty(int i = 0) : id(i) {}
+  ~Forty() {
+    ++destroyed;
+    deaths.push_back(id);
+  }
 };
+
+// A 56-byte object whose constructor argument is made while it is being made.
+struct Pair : Object {
+  Node* first;
+  long pad[2] = {};
+  explicit Pair(Node* n) : first(n) {}
+  void mark() override { gc_enqueue_ref(first); }
+};
+
+// Creation only through gc_new: plain `new`, stack or static objects and
+// copies do not compile.
+static_assert(!std::is_constructible_v<Node>);
+static_assert(!std::is_copy_constructible_v<Node> && !std::is_copy_assignable_v<Node>);
+static_assert(!std::is_copy_constructible_v<gc_made<Node>>);
+template <class T>
+concept PlainNewable = requires { new T; };
+static_assert(!PlainNewable<Node>);
 
 Node* root = nullptr;
 Array<Node*> rootArray;
@@ -35,6 +58,14 @@ void finishCycle() {
   gc_ext_alloc(kGcCycleBytes + 1);
   gc_collect();
 }
+
+// One step at the pace of a cycle's last allocation: traces everything queued.
+void traceAllQueued() {
+  gc_new_bytes = kGcCycleBytes;
+  gc_collect();
+}
+
+bool queueEmpty() { return gc_queued_list.succ == &gc_queued_list; }
 
 class Collector : public ::testing::Test {
  protected:
@@ -51,48 +82,91 @@ class Collector : public ::testing::Test {
     finishCycle();
     // Destroy what earlier tests left dead, so each test starts on a clean free list.
     while (gc_free_bytes > 0) {
-      Node* n = new Node;
+      Node* n = gc_new<Node>();
       gc_assign(n->next, ballast);
       gc_assign(ballast, n);
     }
     destroyed = 0;
+    deaths.clear();
   }
 };
 
+TEST_F(Collector, AnArgumentThatAllocatesLeavesEachObjectItsOwnSize) {
+  int pairAlone = gc_new<Pair>(nullptr)->gc_size();
+  int nodeAlone = gc_new<Node>()->gc_size();
+  Pair* p = gc_new<Pair>(gc_new<Node>());
+  EXPECT_EQ(p->gc_size(), pairAlone);
+  EXPECT_EQ(p->first->gc_size(), nodeAlone);
+  EXPECT_NE(pairAlone, nodeAlone);
+  // Recycling both blocks for objects of their own sizes must stay inside them.
+  finishCycle();
+  for (int i = 0; i < 4; ++i) gc_new<Pair>(gc_new<Node>())->first->value = i;
+  EXPECT_EQ(destroyed, 2);
+}
+
 TEST_F(Collector, ObjectStoredIntoTracedHolderSurvivesTheCycle) {
-  gc_assign(root, new Node);
-  finishCycle();  // root queued for the new cycle
-  gc_collect();   // no allocation yet: nothing traced
-  // Trace everything queued, so the holder is black.
-  gc_new_bytes = 1;
-  for (int i = 0; i < 4; ++i) gc_collect();
-  Node* late = new Node;
+  Node* holder = gc_new<Node>();
+  root = holder;
+  gc_mark();  // queue the roots as a cycle start does
+  traceAllQueued();
+  ASSERT_TRUE(queueEmpty());
+  Node* late = gc_new<Node>();
   late->value = 77;
-  gc_assign(root->next, late);
+  gc_assign(holder->next, late);
+  late = nullptr;
   finishCycle();
+  ASSERT_TRUE(gc_is_live_object(holder->next)) << "the barrier queues what is stored into a traced object";
   finishCycle();
-  ASSERT_TRUE(gc_is_live_object(root->next));
-  EXPECT_EQ(root->next->value, 77);
+  gc_new<Node>();
+  EXPECT_EQ(root, holder);
+  ASSERT_TRUE(gc_is_live_object(holder->next));
+  EXPECT_EQ(holder->next->value, 77);
+  EXPECT_EQ(destroyed, 0);
+}
+
+TEST_F(Collector, EachStepTracesOnlyUpToItsPacingTarget) {
+  constexpr int kChain = 4000;
+  gc_assign(root, gc_new<Node>());
+  for (int i = 0; i < kChain; ++i) {
+    Node* n = gc_new<Node>();
+    gc_assign(n->next, root);
+    gc_assign(root, n);
+  }
+  finishCycle();  // the chain survives; its root is queued for the new cycle
+  gc_new_bytes = 4096;
+  long long target = gc_new_bytes +
+      static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * gc_new_bytes / (1LL << kGcPaceShift);
+  gc_collect();
+  EXPECT_GE(gc_marked_bytes, target);
+  EXPECT_LT(gc_marked_bytes, target + root->gc_size()) << "a step stops once its target is reached";
+  EXPECT_FALSE(queueEmpty());
+  traceAllQueued();
+  EXPECT_TRUE(queueEmpty());
+  EXPECT_GE(gc_marked_bytes, kChain * root->gc_size());
 }
 
 TEST_F(Collector, ObjectOnlyHeldLocallyIsReclaimedAtTheNextCycleEnd) {
-  Node* local = new Node;
+  Node* local = gc_new<Node>();
   EXPECT_TRUE(gc_is_live_object(local));
   finishCycle();
   EXPECT_FALSE(gc_is_live_object(local));
   EXPECT_GT(gc_free_bytes, 0);
 }
 
-TEST_F(Collector, DeadObjectIsDestroyedLazilyAndItsBlockReused) {
-  Forty* dead = new Forty;
-  ASSERT_EQ(dead->gc_size(), 40);
+TEST_F(Collector, DeadObjectsAreDestroyedOldestFirstAsAllocationsPayForThem) {
+  Forty* oldest = gc_new<Forty>(1);
+  ASSERT_EQ(oldest->gc_size(), 40);
+  for (int id = 2; id <= 5; ++id) gc_new<Forty>(id);
   finishCycle();
   EXPECT_EQ(destroyed, 0) << "destruction waits for an allocation to pay for it";
-  EXPECT_EQ(gc_free_bytes, 40);
-  Forty* next = new Forty;
-  EXPECT_EQ(destroyed, 1);
-  EXPECT_EQ(gc_free_bytes, 0);
-  EXPECT_EQ(static_cast<void*>(next), static_cast<void*>(dead)) << "small blocks are recycled";
+  EXPECT_EQ(gc_free_bytes, 5 * 40);
+  Forty* next = gc_new<Forty>();
+  EXPECT_EQ(deaths, std::vector<int>({1})) << "one 40-byte allocation pays for one 40-byte object";
+  EXPECT_EQ(gc_free_bytes, 4 * 40);
+  EXPECT_EQ(static_cast<void*>(next), static_cast<void*>(oldest)) << "small blocks are recycled";
+  gc_new<Pair>(nullptr);  // 56 bytes: paid for by two more dead objects
+  EXPECT_EQ(deaths, std::vector<int>({1, 2, 3}));
+  EXPECT_EQ(gc_free_bytes, 2 * 40);
 }
 
 TEST_F(Collector, ExternalBytesForceACycleEnd) {
@@ -106,7 +180,7 @@ TEST_F(Collector, ExternalBytesForceACycleEnd) {
 
 TEST_F(Collector, FewAllocationsDoNotEndACycle) {
   int bit = gc_markbit;
-  for (int i = 0; i < 100; ++i) new Node;
+  for (int i = 0; i < 100; ++i) gc_new<Node>();
   gc_collect();
   EXPECT_EQ(gc_markbit, bit);
 }
@@ -121,7 +195,7 @@ TEST_F(Collector, EmptyArraysAreTheSharedStaticRepAndNeverListed) {
   gc_assign(rootArray, b);
   finishCycle();
   finishCycle();
-  EXPECT_EQ(Array<Node*>::nullRep.flags, kGcStaticFlags);
+  EXPECT_EQ(Array<Node*>::nullRep.gc_flags(), kGcStaticFlags);
   EXPECT_FALSE(gc_is_live_object(&Array<int>::nullRep));
   EXPECT_EQ(Array<int>::nullRep.length, 0);
 }
@@ -129,7 +203,7 @@ TEST_F(Collector, EmptyArraysAreTheSharedStaticRepAndNeverListed) {
 TEST_F(Collector, ArrayContentsAreTracedWithTheArray) {
   gc_assign(rootArray, Array<Node*>(3));
   for (int i = 0; i < 3; ++i) {
-    Node* n = new Node;
+    Node* n = gc_new<Node>();
     n->value = i;
     gc_assign(rootArray[i], n);
   }
@@ -147,7 +221,7 @@ TEST_F(Collector, LongChurnKeepsReachableObjectsAndBoundsTheHeap) {
   std::mt19937 rng(7);
   int peak = 0;
   for (int step = 0; step < 400000; ++step) {
-    Node* n = new Node;
+    Node* n = gc_new<Node>();
     n->value = step;
     int slot = static_cast<int>(rng() % kLive);
     if (rng() % 2 && rootArray[slot]) gc_assign(rootArray[slot]->next, n);

@@ -18,7 +18,7 @@ using Node = c_NodeOf<Item>;
 
 TEST(Stack, StringStackGrowsFromTenToThirty) {
   gc_init();
-  c_StringStack* s = (new c_StringStack)->m_new();
+  c_StringStack* s = gc_new<c_StringStack>()->m_new();
   s->p_Push4(String("0"));
   EXPECT_EQ(s->m_data.Length(), 10);
   for (int i = 1; i < 11; ++i) s->p_Push4(String(i));
@@ -28,7 +28,7 @@ TEST(Stack, StringStackGrowsFromTenToThirty) {
 }
 
 TEST(Stack, LengthShrinksReleasingAndGrowsToTheLargerCapacity) {
-  c_StringStack* s = (new c_StringStack)->m_new();
+  c_StringStack* s = gc_new<c_StringStack>()->m_new();
   String held("held");
   for (int i = 0; i < 5; ++i) s->p_Push4(held);
   s->p_Length(3);
@@ -40,6 +40,11 @@ TEST(Stack, LengthShrinksReleasingAndGrowsToTheLargerCapacity) {
   EXPECT_EQ(s->p_Length2(), 50);
   s->p_Clear();
   for (int i = 0; i < 50; ++i) EXPECT_EQ(s->m_data[i].Length(), 0);
+  int unheld = held.GetRep()->refCount;
+  for (int i = 0; i < 5; ++i) s->p_Push4(held);
+  s->p_Length(-3);  // a negative length empties the stack
+  EXPECT_EQ(s->p_Length2(), 0);
+  EXPECT_EQ(held.GetRep()->refCount, unheld);
   EXPECT_EQ(s->p_ToArray().rep, &Array<String>::nullRep);
 }
 
@@ -47,18 +52,19 @@ c_NumberedStack<Item*>* heldStack = nullptr;
 
 TEST(Stack, GrowthAfterTheStackWasTracedKeepsItsItems) {
   gc_add_root(heldStack);
-  gc_assign(heldStack, new c_NumberedStack<Item*>);
+  gc_assign(heldStack, gc_new<c_NumberedStack<Item*>>());
   gc_ext_alloc(kGcCycleBytes + 1);
   gc_collect();                      // cycle end queues the root
   gc_new_bytes = kGcCycleBytes / 2;  // enough pace to trace everything queued
   gc_collect();
   for (int i = 0; i < 25; ++i) {
-    Item* it = new Item;
+    Item* it = gc_new<Item>();
     it->id = i;
     heldStack->p_Push4(it);
   }
   gc_ext_alloc(kGcCycleBytes + 1);
   gc_collect();
+  ASSERT_TRUE(gc_is_live_object(heldStack->m_data.rep)) << "storage made after the stack was traced is traced";
   for (int i = 0; i < 25; ++i) {
     ASSERT_TRUE(gc_is_live_object(heldStack->p_Get(i)));
     EXPECT_EQ(heldStack->p_Get(i)->id, i);
@@ -85,12 +91,12 @@ int blackHeight(Node* n, Node* parent) {
 }
 
 TEST(IntMap, RandomInsertsKeepRedBlackProperties) {
-  ItemMap* m = new ItemMap;
+  ItemMap* m = gc_new<ItemMap>();
   std::mt19937 rng(3);
   std::set<int> keys;
   for (int i = 0; i < 3000; ++i) {
     int k = static_cast<int>(rng() % 5000) - 2500;
-    EXPECT_EQ(m->p_Set(k, new Item), keys.insert(k).second);
+    EXPECT_EQ(m->p_Set(k, gc_new<Item>()), keys.insert(k).second);
   }
   EXPECT_EQ(m->m_root->m_color, 1);
   blackHeight(m->m_root, nullptr);
@@ -99,9 +105,9 @@ TEST(IntMap, RandomInsertsKeepRedBlackProperties) {
 }
 
 TEST(IntMap, KeysAtTheEndsOfTheIntRangeKeepTheirOrder) {
-  ItemMap* m = new ItemMap;
+  ItemMap* m = gc_new<ItemMap>();
   const int keys[] = {1, INT_MIN, INT_MAX, -1, INT_MIN + 1, 0, INT_MAX - 1};  // INT_MIN - 1 overflows
-  for (int k : keys) EXPECT_TRUE(m->p_Set(k, new Item));
+  for (int k : keys) EXPECT_TRUE(m->p_Set(k, gc_new<Item>()));
   blackHeight(m->m_root, nullptr);
   for (int k : keys) EXPECT_TRUE(m->p_Contains(k)) << k;
   EXPECT_EQ(m->p_Compare(5, 3), 2);
@@ -109,9 +115,9 @@ TEST(IntMap, KeysAtTheEndsOfTheIntRangeKeepTheirOrder) {
 }
 
 TEST(IntMap, SetOnAnExistingKeyReplacesTheValue) {
-  ItemMap* m = new ItemMap;
-  Item* a = new Item;
-  Item* b = new Item;
+  ItemMap* m = gc_new<ItemMap>();
+  Item* a = gc_new<Item>();
+  Item* b = gc_new<Item>();
   EXPECT_TRUE(m->p_Set(7, a));
   Node* node = m->p_FindNode(7);
   EXPECT_FALSE(m->p_Set(7, b));

@@ -99,7 +99,7 @@ TEST(StopProtocol, LineWithoutLineFeedEndsWithMinusOne) {
 
 TEST(StopProtocol, AtAnswersOnlyForLiveObjects) {
   gc_init();
-  Object* live = new Object;
+  Object* live = gc_new<Object>();
   char cmd[128];
   std::snprintf(cmd, sizeof cmd, "@%p\n@0x10\n@%p\nq\n", static_cast<void*>(live),
                 static_cast<void*>(cmd));

@@ -12,7 +12,7 @@
 namespace {
 
 c_DataBuffer* bufferWith(const std::vector<int>& bytes) {
-  c_DataBuffer* b = (new c_DataBuffer())->m_new(static_cast<int>(bytes.size()));
+  c_DataBuffer* b = gc_new<c_DataBuffer>()->m_new(static_cast<int>(bytes.size()));
   for (size_t i = 0; i < bytes.size(); ++i) b->_data[i] = static_cast<unsigned char>(bytes[i]);
   return b;
 }
@@ -26,7 +26,7 @@ std::vector<int> unitsOf(const String& s) { return std::vector<int>(s.Data(), s.
 }  // namespace
 
 TEST(DataBuffer, FillsOnlyOnceUntilDiscarded) {
-  VXDataBuffer* b = new VXDataBuffer();
+  VXDataBuffer* b = gc_new<VXDataBuffer>();
   EXPECT_TRUE(b->_New(8));
   EXPECT_EQ(b->_length, 8);
   EXPECT_FALSE(b->_New(4));
@@ -39,7 +39,7 @@ TEST(DataBuffer, FillsOnlyOnceUntilDiscarded) {
 TEST(DataBuffer, AllocatingAFullBufferIsARuntimeError) {
   EXPECT_EXIT(
       {
-        c_DataBuffer* b = (new c_DataBuffer())->m_new(4);
+        c_DataBuffer* b = gc_new<c_DataBuffer>()->m_new(4);
         std::fclose(stdin);
         b->m_new(4);
       },
@@ -142,14 +142,14 @@ TEST(DataBuffer, PeekStringDecodesUtf8AndFallsBackToSignExtendedBytes) {
 TEST(DataBuffer, UnknownEncodingIsARuntimeError) {
   EXPECT_EXIT(
       {
-        c_DataBuffer* b = (new c_DataBuffer())->m_new(4);
+        c_DataBuffer* b = gc_new<c_DataBuffer>()->m_new(4);
         std::fclose(stdin);
         b->p_PeekString(0, 4, String("latin1"));
       },
       testing::ExitedWithCode(255), "");
   EXPECT_EXIT(
       {
-        c_DataBuffer* b = (new c_DataBuffer())->m_new(4);
+        c_DataBuffer* b = gc_new<c_DataBuffer>()->m_new(4);
         std::fclose(stdin);
         b->p_PokeString(0, String("x"), String("UTF8"));
       },
