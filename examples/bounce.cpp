@@ -79,7 +79,7 @@ class Bounce : public c_App {
     float middleX = vx_app_DeviceWidth() / 2.0f, middleY = vx_app_DeviceHeight() / 2.0f;
     for (int i = 0; i < kBallCount; ++i) {
       float heading = kFirstHeading + i * 360.0f / kBallCount;
-      gc_assign(m_balls[i], (new c_Ball)->m_new(middleX, middleY, heading, kMinSpeed + i % kSpeeds,
+      gc_assign(m_balls[i], gc_new<c_Ball>()->m_new(middleX, middleY, heading, kMinSpeed + i % kSpeeds,
                                                 kFirstRockFrame + i % kRockFrames));
     }
   }
@@ -118,6 +118,6 @@ class Bounce : public c_App {
 };
 
 void vxInit() { vxInitFramework(); }
-void vxMain() { (new Bounce)->m_new(); }
+void vxMain() { gc_new<Bounce>()->m_new(); }
 
 int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }

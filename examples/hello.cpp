@@ -53,6 +53,6 @@ class Hello : public c_App {
 // The framework calls vxInit first (module globals), then vxMain, which
 // creates the application object; c_App::m_new hands it to the host.
 void vxInit() { vxInitFramework(); }
-void vxMain() { (new Hello)->m_new(); }
+void vxMain() { gc_new<Hello>()->m_new(); }
 
 int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }

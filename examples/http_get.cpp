@@ -30,7 +30,7 @@ class HttpGet : public c_App, public virtual c_IOnHttpRequestComplete {
     vx_app_SetWindowTitle(String("HTTP GET"));
     // The request connects, sends and receives on worker threads; nothing
     // here blocks.
-    gc_assign(m_request, (new c_HttpRequest)->m_new2(String("GET"), String(gUrl.c_str()), this));
+    gc_assign(m_request, gc_new<c_HttpRequest>()->m_new2(String("GET"), String(gUrl.c_str()), this));
     m_request->p_Send();
   }
 
@@ -67,7 +67,7 @@ class HttpGet : public c_App, public virtual c_IOnHttpRequestComplete {
 };
 
 void vxInit() { vxInitFramework(); }
-void vxMain() { (new HttpGet)->m_new(); }
+void vxMain() { gc_new<HttpGet>()->m_new(); }
 
 int main(int argc, char** argv) {
   if (argc > 1) gUrl = argv[1];

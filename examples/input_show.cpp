@@ -74,6 +74,6 @@ class InputShow : public c_App {
 };
 
 void vxInit() { vxInitFramework(); }
-void vxMain() { (new InputShow)->m_new(); }
+void vxMain() { gc_new<InputShow>()->m_new(); }
 
 int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }

@@ -72,6 +72,6 @@ class StateRecord : public c_App {
 };
 
 void vxInit() { vxInitFramework(); }
-void vxMain() { (new StateRecord)->m_new(); }
+void vxMain() { gc_new<StateRecord>()->m_new(); }
 
 int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }

@@ -119,8 +119,8 @@ struct c_Node : Object {
 };
 int main() {
   gc_init();
-  c_Node* head = new c_Node;
-  gc_assign(head->m_next, new c_Node);
+  c_Node* head = gc_new<c_Node>();
+  gc_assign(head->m_next, gc_new<c_Node>());
   Array<String> words = String("objects,and,strings").Split(String(","));
   vxPrint(String(" ").Join(words) + String(" alone: ") + String(words.Length()));
   return head->m_next ? 0 : 1;
