@@ -1,7 +1,7 @@
 // Sends a window the close request a window manager sends when its close
 // button is pressed (WM_DELETE_WINDOW), for tests that run without one.
 // Relies on Xlib only.   close_request WINDOW
-#include <X11/Xlib.h>
+#include "../x_close_request.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,15 +14,7 @@ int main(int argc, char** argv) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return 1;
   Window window = std::strtoul(argv[1], nullptr, 0);
-  XEvent ev{};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = window;
-  ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  ev.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &ev);
-  XSync(display, False);
+  SendCloseRequest(display, window);
   XCloseDisplay(display);
   return 0;
 }

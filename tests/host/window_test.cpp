@@ -10,6 +10,8 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+
+#include "../x_close_request.h"
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,17 +158,7 @@ class WindowTest : public ::testing::Test {
     app.reset();
     if (display) XCloseDisplay(display);
   }
-  void SendCloseRequest() {
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = window;
-    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &ev);
-    XFlush(display);
-  }
+  void SendCloseRequest() { ::SendCloseRequest(display, window); }
 
   // The name of the application's one window, found by its process id so a
   // window under any name is seen; it becomes the window the test works on.

@@ -9,6 +9,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "../x_close_request.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -80,15 +82,7 @@ std::vector<long> CountColours(Display* display, Window window, const std::vecto
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
 int Close(Display* display, Window window) {
-  XEvent ev{};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = window;
-  ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  ev.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &ev);
-  XSync(display, False);
+  SendCloseRequest(display, window);
   return 0;
 }
 
