@@ -1,6 +1,7 @@
-// Sanitizer settings of the test programs, built into each of them in the
-// sanitizer build, so a test run behaves the same whoever starts it (ctest,
-// CI or a person running one binary) without any variable set outside.
+// Sanitizer settings of the test programs (and of skarnel-replay, which the
+// replay tests run), built into each of them in the sanitizer build, so a
+// test run behaves the same whoever starts it (ctest, CI or a person running
+// one binary) without any variable set outside.
 // A variable set in the environment still overrides these.
 
 extern "C" {
