@@ -35,8 +35,8 @@ struct Scene {
   // Call after gc_init() (and after the graphics module when images are to be loaded).
   void Build() {
     vx_app__game = &host;
-    vx_input_SetInputDevice((new c_InputDevice())->m_new());
-    app = new c_MyApp();
+    vx_input_SetInputDevice(gc_new<c_InputDevice>()->m_new());
+    app = gc_new<c_MyApp>();
     app->m_difficulty = kDifficultyHard;
     app->m_fontSlot = kSlotFont;
     app->m_imageInfo[kSlotFont * kImageInfoStride + kInfoFrameWidth] = kFontAdvance;

@@ -33,7 +33,7 @@ struct Window {
     ++glfwGraphicsSeq;
     gc_init();
     vx_graphics_Init();
-    device = new gxtkGraphics();
+    device = gc_new<gxtkGraphics>();
     vx_graphics_SetGraphicsDevice(device);
     vx_app__devWidth = kWindowWidth;
     vx_app__devHeight = kWindowHeight;
@@ -60,7 +60,7 @@ Window& TheWindow() {
 c_MyApp* ShapesList() {
   static c_MyApp* app = nullptr;
   if (app || !TheWindow().device) return app;
-  app = new c_MyApp();
+  app = gc_new<c_MyApp>();
   app->p_FitScreen(kWindowWidth, kWindowHeight);
   app->p_ResetDraw();
   for (int i = 0; app->m_drawLen < kDisplayListCapacity * kDrawCommandFloats; ++i) {
