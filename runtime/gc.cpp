@@ -1,7 +1,8 @@
 // The incremental collector: four circular lists of block headers, a toggling
 // mark bit, lazy destruction of dead objects paid for by later allocations,
-// and a small-block cache. Collection work happens only in gc_collect, between
-// host events, so there is no stack scanning: roots are registered globals.
+// slabs of small blocks swept in address order, and a small-block cache.
+// Collection work happens only in gc_collect and allocations, between host
+// events, so there is no stack scanning: roots are registered globals.
 #include "runtime/gc.h"
 
 #include <sys/mman.h>
@@ -13,13 +14,18 @@
 #include "runtime/errors.h"
 #include "runtime/string.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 // Each list head is a sentinel that starts out pointing at itself, so the
 // collector works even for objects made while statics are initialised.
-gc_header gc_queued_list{&gc_queued_list, &gc_queued_list, kGcStaticFlags};
-gc_header gc_unmarked_list{&gc_unmarked_list, &gc_unmarked_list, kGcStaticFlags};
-gc_header gc_marked_list{&gc_marked_list, &gc_marked_list, kGcStaticFlags};
-gc_header gc_free_list{&gc_free_list, &gc_free_list, kGcStaticFlags};
+gc_header gc_queued_list{&gc_queued_list, &gc_queued_list, kGcStaticFlags, 0};
+gc_header gc_unmarked_list{&gc_unmarked_list, &gc_unmarked_list, kGcStaticFlags, 0};
+gc_header gc_marked_list{&gc_marked_list, &gc_marked_list, kGcStaticFlags, 0};
+gc_header gc_free_list{&gc_free_list, &gc_free_list, kGcStaticFlags, 0};
 int gc_markbit = 0;
+unsigned gc_cycle = 0;
 int gc_new_bytes = 0;
 std::atomic<int> gc_ext_new_bytes{0};
 int gc_alloced_bytes = 0, gc_max_alloced_bytes = 0, gc_marked_bytes = 0, gc_free_bytes = 0;
@@ -30,28 +36,96 @@ namespace {
 // Small blocks are carved from slabs the size of one huge page: dead and live
 // objects are touched in random order, and one TLB entry per slab instead of
 // one per 4 KiB page spares most of those touches a page-table walk. Under
-// AddressSanitizer each block is its own heap block, so overruns are caught.
+// AddressSanitizer every block is followed by a poisoned gap, and recycled
+// blocks are poisoned behind their header, so overruns and stale uses are caught.
 constexpr size_t kSlabBytes = 2 << 20;
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kUseSlabs = false;
+constexpr int kBlockGap = 16;
+void poison(void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
+void unpoison(void* p, size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
 #else
-constexpr bool kUseSlabs = true;
+constexpr int kBlockGap = 0;
+void poison(void*, size_t) {}
+void unpoison(void*, size_t) {}
 #endif
-char* slabNext = nullptr;
-char* slabEnd = nullptr;
 
-gc_header* newSmallBlock(int size) {
-  if (!kUseSlabs) return static_cast<gc_header*>(std::malloc(size));
-  if (slabEnd - slabNext < size) {
-    void* slab = std::aligned_alloc(kSlabBytes, kSlabBytes);
+// A slab and how far it has been carved; blocks follow each other up to `end`.
+struct Slab {
+  char* begin;
+  char* end;
+};
+std::vector<Slab>& slabs() {
+  static std::vector<Slab> s;
+  return s;
+}
+
+// Where the sweep stands: the slab it is in and the next header in it. Each
+// cycle end starts a new pass from the first slab.
+size_t sweepSlab = 0;
+char* sweepAt = nullptr;
+
+// Bytes of listed objects on the free list; the rest of gc_free_bytes is held
+// by dead plain blocks the sweep has not reached yet.
+int freeListedBytes = 0;
+// Bytes of plain blocks made or found this cycle, for the cycle end's split
+// of the dead bytes between the free list and the sweep.
+int plainAllocedBytes = 0, plainMarkedBytes = 0;
+
+inline bool isPlainBlock(int flags) {
+  return (flags & kGcSizeMask) <= kGcSmallBlockMax && !(flags & kGcNeedsDestroy);
+}
+
+// A block that was neither made nor found in this cycle or the last is dead.
+inline bool isDeadPlain(const gc_header* h) {
+  return isPlainBlock(h->flags) && (h->flags & 3) != kGcFreeState && gc_cycle - h->cycle >= 2;
+}
+
+gc_header* carveSmallBlock(int size) {
+  std::vector<Slab>& all = slabs();
+  if (all.empty() || all.back().begin + kSlabBytes - all.back().end < size + kBlockGap) {
+    char* slab = static_cast<char*>(std::aligned_alloc(kSlabBytes, kSlabBytes));
     if (!slab) return nullptr;
     madvise(slab, kSlabBytes, MADV_HUGEPAGE);
-    slabNext = static_cast<char*>(slab);
-    slabEnd = slabNext + kSlabBytes;
+    poison(slab, kSlabBytes);
+    all.push_back({slab, slab});
   }
-  gc_header* block = reinterpret_cast<gc_header*>(slabNext);
-  slabNext += size;
+  gc_header* block = reinterpret_cast<gc_header*>(all.back().end);
+  all.back().end += size + kBlockGap;
+  unpoison(block, size);
   return block;
+}
+
+inline void pushOnChain(gc_header* block, int size) {
+  block->flags = size | kGcFreeState;
+  block->succ = gc_cache[size >> 3];
+  gc_cache[size >> 3] = block;
+  poison(gc_object_of(block), size - kGcHeaderBytes);
+}
+
+// The next dead plain block after the sweep's position, or null when the pass
+// has found them all. Headers are read in address order, which the hardware
+// fetches ahead, instead of by following links into cold memory.
+gc_header* sweepNextDead() {
+  if (gc_free_bytes == freeListedBytes) return nullptr;
+  std::vector<Slab>& all = slabs();
+  while (sweepSlab < all.size()) {
+    char* end = all[sweepSlab].end;
+    while (sweepAt < end) {
+      gc_header* h = reinterpret_cast<gc_header*>(sweepAt);
+      sweepAt += (h->flags & kGcSizeMask) + kBlockGap;
+      if (isDeadPlain(h)) {
+        gc_free_bytes -= h->flags & kGcSizeMask;
+        return h;
+      }
+    }
+    if (++sweepSlab < all.size()) sweepAt = all[sweepSlab].begin;
+  }
+  return nullptr;
+}
+
+void restartSweep() {
+  sweepSlab = 0;
+  sweepAt = slabs().empty() ? nullptr : slabs()[0].begin;
 }
 
 struct Root {
@@ -88,34 +162,68 @@ void spliceAll(gc_header* from, gc_header* to) {
   makeEmpty(from);
 }
 
-// Returns a dead object's block: small blocks to their cache chain, others to the heap.
+// Returns a destroyed object's block: small blocks to their cache chain, others to the heap.
 inline void releaseBlock(gc_header* block, int size) {
   gc_free_bytes -= size;
-  if (size <= kGcSmallBlockMax) {
-    block->succ = gc_cache[size >> 3];
-    gc_cache[size >> 3] = block;
-  } else {
-    std::free(block);
+  freeListedBytes -= size;
+  if (size <= kGcSmallBlockMax) pushOnChain(block, size);
+  else std::free(block);
+}
+
+// Reclaims dead objects until at least `size` of their bytes (or all of them)
+// have been reclaimed: listed objects first, oldest first, with their
+// destructors; then dead plain blocks in the sweep's address order. Only the
+// front of the free list is ever removed, so the survivors' back links are left
+// stale; the head's back link to the tail is all a splice needs.
+void payFor(int size) {
+  int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
+  while (gc_free_bytes > floor) {
+    if (!isEmpty(&gc_free_list)) {
+      gc_header* dead = gc_free_list.succ;
+      gc_header* next = dead->succ;
+      gc_free_list.succ = next;
+      if (next == &gc_free_list) gc_free_list.pred = &gc_free_list;
+      else __builtin_prefetch(next->succ, 1);
+      int flags = dead->flags;
+      if (flags & kGcNeedsDestroy) gc_object_of(dead)->gc_destroy();
+      releaseBlock(dead, flags & kGcSizeMask);
+    } else if (gc_header* dead = sweepNextDead()) {
+      pushOnChain(dead, dead->flags & kGcSizeMask);
+    } else {
+      break;
+    }
   }
 }
 
-// Destroys dead objects, oldest first, until at least `size` of their bytes
-// (or all of them) have been reclaimed. Dead blocks are cold: the one after
-// next is fetched ahead, so the next allocation finds its victim in cache. Only
-// the front of the free list is ever removed, so the survivors' back links
-// are left stale; the head's back link to the tail is all a splice needs.
-inline void payFor(int size) {
-  int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
-  while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
-    gc_header* dead = gc_free_list.succ;
-    gc_header* next = dead->succ;
-    gc_free_list.succ = next;
-    if (next == &gc_free_list) gc_free_list.pred = &gc_free_list;
-    else __builtin_prefetch(next->succ, 1);
-    int flags = dead->flags;
-    if (flags & kGcNeedsDestroy) gc_object_of(dead)->gc_destroy();
-    releaseBlock(dead, flags & kGcSizeMask);
+// A small block of `size` bytes: from its chain, else from the sweep (other
+// sizes it passes go to their chains), else newly carved.
+inline gc_header* smallBlock(int size) {
+  if (gc_header* block = gc_cache[size >> 3]) {
+    gc_cache[size >> 3] = block->succ;
+    unpoison(block, size);
+    return block;
   }
+  while (gc_header* dead = sweepNextDead()) {
+    int deadSize = dead->flags & kGcSizeMask;
+    if (deadSize == size) return dead;
+    pushOnChain(dead, deadSize);
+  }
+  return carveSmallBlock(size);
+}
+
+// Moves a block that has just been found to the marked side: listed blocks
+// leave their list, plain ones only record the cycle.
+inline void noteFound(gc_header* h) {
+  h->cycle = gc_cycle;
+  if (!isPlainBlock(h->flags)) unlink(h);
+}
+
+// Counts a block as traced; listed blocks go to the tail of the marked list.
+inline void noteTraced(gc_header* h) {
+  int size = h->flags & kGcSizeMask;
+  gc_marked_bytes += size;
+  if (isPlainBlock(h->flags)) plainMarkedBytes += size;
+  else appendTo(&gc_marked_list, h);
 }
 
 // Traces queued objects until `target` bytes have been marked (or the queue
@@ -123,10 +231,11 @@ inline void payFor(int size) {
 void drainQueue(long long target) {
   while (gc_marked_bytes < target && !isEmpty(&gc_queued_list)) {
     gc_header* p = gc_queued_list.succ;
-    __builtin_prefetch(p->succ, 1);
-    unlink(p);
-    appendTo(&gc_marked_list, p);
-    gc_marked_bytes += p->flags & kGcSizeMask;
+    gc_header* next = p->succ;
+    __builtin_prefetch(next, 1);
+    gc_queued_list.succ = next;
+    next->pred = &gc_queued_list;
+    noteTraced(p);
     gc_object_of(p)->mark();
   }
 }
@@ -135,33 +244,32 @@ void drainQueue(long long target) {
 
 String Object::debug() { return String("+Object\n"); }
 
+// Emptying the lists of a running collector would lose every object on them
+// while the byte counts still hold them, so only the first call does it.
 void gc_init() {
+  static bool initialised = false;
+  if (initialised) return;
+  initialised = true;
   makeEmpty(&gc_queued_list);
   makeEmpty(&gc_unmarked_list);
   makeEmpty(&gc_marked_list);
   makeEmpty(&gc_free_list);
-  for (auto& chain : gc_cache) chain = nullptr;
 }
 
 void* gc_object_alloc(int size, int destroyFlag) {
   size = (size + kGcHeaderBytes + 7) & ~7;
   gc_new_bytes += size;
-  payFor(size);
+  if (gc_free_bytes > 0) payFor(size);
 
-  gc_header* block;
-  if (size > kGcSmallBlockMax) {
-    block = static_cast<gc_header*>(std::malloc(size));
-  } else if (gc_cache[size >> 3]) {
-    block = gc_cache[size >> 3];
-    gc_cache[size >> 3] = block->succ;
-  } else {
-    block = newSmallBlock(size);
-  }
+  gc_header* block = size <= kGcSmallBlockMax ? smallBlock(size) : static_cast<gc_header*>(std::malloc(size));
   if (!block) vxError("Out of memory");
-  block->flags = size | destroyFlag | gc_markbit;
+  int flags = size | destroyFlag | gc_markbit;
+  block->flags = flags;
+  block->cycle = gc_cycle - 1;
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
-  appendTo(&gc_unmarked_list, block);
+  if (isPlainBlock(flags)) plainAllocedBytes += size;
+  else appendTo(&gc_unmarked_list, block);
   return gc_object_of(block);
 }
 
@@ -169,15 +277,14 @@ void gc_mark(gc_object* p) {
   if (!p || !gc_is_unmarked(p)) return;
   gc_header* h = gc_header_of(p);
   h->flags ^= 1;
-  gc_marked_bytes += h->flags & kGcSizeMask;
-  unlink(h);
-  appendTo(&gc_marked_list, h);
+  noteFound(h);
+  noteTraced(h);
   p->mark();
 }
 
 void gc_enqueue_unmarked(gc_header* h) {
   h->flags ^= 1;
-  unlink(h);
+  noteFound(h);
   appendTo(&gc_queued_list, h);
 }
 
@@ -191,15 +298,21 @@ void gc_collect() {
   if (gc_new_bytes + gc_ext_new_bytes.load() > kGcCycleBytes) {
     gc_ext_new_bytes.fetch_sub(gc_ext_new_bytes.load());
     drainQueue(INT64_MAX);
-    if (gc_alloced_bytes != gc_marked_bytes) {
+    int dead = gc_alloced_bytes - gc_marked_bytes;
+    if (dead) {
       spliceAll(&gc_unmarked_list, &gc_free_list);
-      gc_free_bytes += gc_alloced_bytes - gc_marked_bytes;
+      gc_free_bytes += dead;
+      freeListedBytes += dead - (plainAllocedBytes - plainMarkedBytes);
     }
     makeEmpty(&gc_unmarked_list);
     spliceAll(&gc_marked_list, &gc_unmarked_list);
     gc_alloced_bytes = gc_marked_bytes;
     gc_marked_bytes = 0;
+    plainAllocedBytes = plainMarkedBytes;
+    plainMarkedBytes = 0;
     gc_markbit ^= 1;
+    ++gc_cycle;
+    restartSweep();
     gc_mark();
     gc_new_bytes = 0;
     return;
@@ -214,6 +327,16 @@ bool gc_is_live_object(const void* p) {
   for (gc_header* list : {&gc_queued_list, &gc_unmarked_list, &gc_marked_list}) {
     for (gc_header* q = list->succ; q != list; q = q->succ)
       if (gc_object_of(q) == p) return true;
+  }
+  // Plain blocks are found by walking their slab from its start.
+  for (const Slab& slab : slabs()) {
+    if (p < slab.begin || p >= slab.end) continue;
+    for (char* at = slab.begin; at < slab.end;) {
+      gc_header* h = reinterpret_cast<gc_header*>(at);
+      if (gc_object_of(h) == p)
+        return isPlainBlock(h->flags) && (h->flags & 3) != kGcFreeState && !isDeadPlain(h);
+      at += (h->flags & kGcSizeMask) + kBlockGap;
+    }
   }
   return false;
 }

@@ -1,9 +1,9 @@
 // Collected objects: the incremental mark-and-sweep collector, the object
 // bases `gc_object`, `Object` and `gc_interface`, collected arrays `Array<T>`
 // and the write barrier. Objects are made only by `gc_new<T>`, whose allocator
-// writes each block's header (list links, size, mark state) in front of the
-// object before constructing it. Everything runs on the main thread; the only
-// shared counter is the external byte count, updated atomically by file loads.
+// writes each block's header (list links, size, mark state, cycle) in front of
+// the object before constructing it. Everything runs on the main thread; the
+// only shared counter is the external byte count, updated atomically by file loads.
 #pragma once
 
 #include <atomic>
@@ -24,16 +24,24 @@ constexpr int kGcPaceShift = 23;          // the pacing divisor 2^23
 constexpr int kGcSmallBlockMax = 56;      // blocks up to this size are recycled
 constexpr int kGcCacheChains = 8;         // chains indexed by size / 8
 constexpr int kGcStaticFlags = 3;         // never equals a mark bit: never touched
+constexpr int kGcFreeState = 2;           // mark state of a recycled block waiting on its chain
 constexpr int kGcNeedsDestroy = 4;        // flag: the object's class has destructor work
 constexpr int kGcSizeMask = ~7;           // flag bits 3 and up: the block's size
 
-// The collector's record of one block, in front of its object: the links in
-// exactly one of the collector's lists and the flags (size, destructor bit,
-// mark state). Only the allocator and the collector write it.
+// The collector's record of one block, in front of its object: the flags (size,
+// destructor bit, mark state), the last cycle that found the object, and links
+// in one of the collector's lists. Only the allocator and the collector write it.
+//
+// Small objects without destructor work ("plain" blocks) live in slabs and are
+// linked only while they wait in the trace queue: their death is read from
+// `cycle` by a sweep through the slabs, so nothing ever walks a chain of cold
+// dead blocks to find them. Every other object is on exactly one of the lists
+// at all times and is destroyed from the free list, oldest first.
 struct gc_header {
   gc_header* succ;
   gc_header* pred;
   int flags;
+  unsigned cycle;
 };
 constexpr int kGcHeaderBytes = sizeof(gc_header);
 
@@ -47,7 +55,7 @@ void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
 void gc_mark();               // queue every registered root
 void gc_collect();            // one collection step, taken after every host event
-void gc_init();               // make the collector's lists empty
+void gc_init();               // make the collector's lists empty, once: later calls keep the heap
 inline void gc_mark_locals() {}
 
 inline gc_header* gc_header_of(const gc_object* p) {
@@ -105,6 +113,10 @@ constexpr int gc_destroy_flag() {
   return std::is_trivially_destructible_v<T> ? 0 : kGcNeedsDestroy;
 }
 
+// What stays of an object whose constructor threw: the block keeps its place
+// on the lists until it dies, and has nothing to trace or destroy.
+struct gc_husk : gc_object {};
+
 // Creates a collected T. The block is linked and flagged before T's
 // constructor runs, so arguments and constructors that allocate are safe.
 template <class T, class... A>
@@ -118,8 +130,7 @@ T* gc_new(A&&... args) {
     assert(static_cast<void*>(static_cast<gc_object*>(made)) == block);
     return made;
   } catch (...) {
-    // A constructor that threw left no object to destroy.
-    gc_header_of(static_cast<gc_object*>(block))->flags &= ~kGcNeedsDestroy;
+    ::new (block) gc_made<gc_husk>();
     throw;
   }
 }
@@ -127,13 +138,14 @@ T* gc_new(A&&... args) {
 // A static object the collector never touches, with its header in front.
 template <class T>
 struct gc_static_block {
-  gc_header header{nullptr, nullptr, kGcStaticFlags};
+  gc_header header{nullptr, nullptr, kGcStaticFlags, 0};
   gc_made<T> object;
 };
 
 // Collector state, exposed for the host, tests and diagnostics.
 extern gc_header gc_queued_list, gc_unmarked_list, gc_marked_list, gc_free_list;
 extern int gc_markbit;
+extern unsigned gc_cycle;  // counts cycle ends
 extern int gc_new_bytes;
 extern std::atomic<int> gc_ext_new_bytes;
 extern int gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_free_bytes;
@@ -146,7 +158,7 @@ inline void gc_enqueue(gc_object* p) {
   if (p && gc_is_unmarked(p)) gc_enqueue_unmarked(gc_header_of(p));
 }
 
-// True when `p` is a live collected object on one of the collector's lists.
+// True when `p` is a collected object that is live or not yet found dead.
 bool gc_is_live_object(const void* p);
 
 // Adds bytes allocated outside the collector (file contents, pixels, samples).
