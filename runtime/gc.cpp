@@ -67,6 +67,10 @@ char* sweepAt = nullptr;
 // Bytes of listed objects on the free list; the rest of gc_free_bytes is held
 // by dead plain blocks the sweep has not reached yet.
 int freeListedBytes = 0;
+// What allocations still owe the sweep, in bytes: below zero when blocks found
+// while looking for a size were reclaimed ahead of need. Paying the debt and
+// no more keeps the chains short, so a recycled block is still in the cache.
+int sweepOwed = 0;
 // Bytes of plain blocks made or found this cycle, for the cycle end's split
 // of the dead bytes between the free list and the sweep.
 int plainAllocedBytes = 0, plainMarkedBytes = 0;
@@ -106,7 +110,10 @@ inline void pushOnChain(gc_header* block, int size) {
 // has found them all. Headers are read in address order, which the hardware
 // fetches ahead, instead of by following links into cold memory.
 gc_header* sweepNextDead() {
-  if (gc_free_bytes == freeListedBytes) return nullptr;
+  if (gc_free_bytes == freeListedBytes) {
+    sweepOwed = 0;
+    return nullptr;
+  }
   std::vector<Slab>& all = slabs();
   while (sweepSlab < all.size()) {
     char* end = all[sweepSlab].end;
@@ -115,11 +122,13 @@ gc_header* sweepNextDead() {
       sweepAt += (h->flags & kGcSizeMask) + kBlockGap;
       if (isDeadPlain(h)) {
         gc_free_bytes -= h->flags & kGcSizeMask;
+        sweepOwed -= h->flags & kGcSizeMask;
         return h;
       }
     }
     if (++sweepSlab < all.size()) sweepAt = all[sweepSlab].begin;
   }
+  sweepOwed = 0;
   return nullptr;
 }
 
@@ -172,25 +181,27 @@ inline void releaseBlock(gc_header* block, int size) {
 
 // Reclaims dead objects until at least `size` of their bytes (or all of them)
 // have been reclaimed: listed objects first, oldest first, with their
-// destructors; then dead plain blocks in the sweep's address order. Only the
-// front of the free list is ever removed, so the survivors' back links are left
+// destructors; what they leave owing is paid by plain blocks. Only the front
+// of the free list is ever removed, so the survivors' back links are left
 // stale; the head's back link to the tail is all a splice needs.
 void payFor(int size) {
   int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
-  while (gc_free_bytes > floor) {
-    if (!isEmpty(&gc_free_list)) {
-      gc_header* dead = gc_free_list.succ;
-      gc_header* next = dead->succ;
-      gc_free_list.succ = next;
-      if (next == &gc_free_list) gc_free_list.pred = &gc_free_list;
-      else __builtin_prefetch(next->succ, 1);
-      int flags = dead->flags;
-      if (flags & kGcNeedsDestroy) gc_object_of(dead)->gc_destroy();
-      releaseBlock(dead, flags & kGcSizeMask);
-    } else if (gc_header* dead = sweepNextDead()) {
+  while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
+    gc_header* dead = gc_free_list.succ;
+    gc_header* next = dead->succ;
+    gc_free_list.succ = next;
+    if (next == &gc_free_list) gc_free_list.pred = &gc_free_list;
+    else __builtin_prefetch(next->succ, 1);
+    int flags = dead->flags;
+    if (flags & kGcNeedsDestroy) gc_object_of(dead)->gc_destroy();
+    releaseBlock(dead, flags & kGcSizeMask);
+  }
+  if (gc_free_bytes > floor) {
+    sweepOwed += gc_free_bytes - floor;
+    while (sweepOwed > 0) {
+      gc_header* dead = sweepNextDead();
+      if (!dead) break;
       pushOnChain(dead, dead->flags & kGcSizeMask);
-    } else {
-      break;
     }
   }
 }
@@ -313,6 +324,7 @@ void gc_collect() {
     gc_markbit ^= 1;
     ++gc_cycle;
     restartSweep();
+    sweepOwed = 0;
     gc_mark();
     gc_new_bytes = 0;
     return;
