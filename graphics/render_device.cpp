@@ -3,6 +3,7 @@
 // window size comes from the current GLX drawable, images from the host.
 #include "graphics/render_device.h"
 
+#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays, core since OpenGL 1.4
 #include <GL/gl.h>
 #include <GL/glx.h>
 
@@ -223,12 +224,19 @@ void gxtkGraphics::Flush() {
       glDrawElements(GL_TRIANGLES, batchCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
       ++gxtkDrawCallCount;
       break;
-    default:
-      for (int i = 0; i < batchCount; i += batchKind) {
-        glDrawArrays(GL_TRIANGLE_FAN, i, batchKind);
-        ++gxtkDrawCallCount;
+    default: {
+      // Polygons of the same size: one fan each, all in one call.
+      static GLint firsts[kBatchMaxVertices / 5];
+      static GLsizei counts[kBatchMaxVertices / 5];
+      int fans = batchCount / batchKind;
+      for (int i = 0; i < fans; ++i) {
+        firsts[i] = i * batchKind;
+        counts[i] = batchKind;
       }
+      glMultiDrawArrays(GL_TRIANGLE_FAN, firsts, counts, fans);
+      ++gxtkDrawCallCount;
       break;
+    }
   }
   if (batchSurface) glDisable(GL_TEXTURE_2D);
   batchCount = 0;

@@ -383,12 +383,16 @@ TEST(RenderDevice, PolygonsWithNoneOrTooManyPointsAreNotDrawn) {
   Array<float> pentagon(10);
   float pts[10] = {10, 0, 20, 8, 16, 20, 4, 20, 0, 8};
   for (int i = 0; i < 10; ++i) pentagon[i] = pts[i];
+  Array<float> shifted(10);
+  for (int i = 0; i < 10; ++i) shifted[i] = pts[i] + (i % 2 ? 0 : 30);
   long long before = gxtkDrawCallCount;
   device->DrawPoly(pentagon);
-  device->DrawPoly(pentagon);
+  device->DrawPoly(shifted);
   device->EndRender();
-  EXPECT_EQ(CallsSince(before), 2) << "one triangle fan per polygon in the batch";
+  EXPECT_EQ(CallsSince(before), 1) << "the polygons of one batch are drawn in one call";
   EXPECT_EQ(RedOf(ReadPixel(device, 10, 10)), 255);
+  EXPECT_EQ(RedOf(ReadPixel(device, 40, 10)), 255);
+  EXPECT_EQ(RedOf(ReadPixel(device, 25, 10)), 0) << "each polygon is its own fan";
 }
 
 TEST(RenderDevice, PointsAndLinesLandOnPixelCentres) {
