@@ -64,12 +64,13 @@ VXSocketAddress::VXSocketAddress() {
 }
 
 void VXSocketAddress::Set(const String& host, int port) {
-  setsockaddr(&m_addr, host, port);
+  m_resolved = setsockaddr(&m_addr, host, port);
   Invalidate();
 }
 
 void VXSocketAddress::Set(const VXSocketAddress* other) {
   m_addr = other->m_addr;
+  m_resolved = other->m_resolved;
   Invalidate();
 }
 
@@ -192,7 +193,9 @@ int VXSocket::Receive(VXDataBuffer* buffer, int offset, int count) {
   return ReceiveNative(bytes, count);
 }
 
+// A datagram for a name that did not resolve would go to this machine instead.
 int VXSocket::SendTo(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address) {
+  if (!address->m_resolved) return -1;
   unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
   return static_cast<int>(sendto(m_sock.load(std::memory_order_acquire), bytes, count, 0,
                                  reinterpret_cast<sockaddr*>(&address->m_addr), sizeof address->m_addr));
@@ -203,6 +206,7 @@ int VXSocket::ReceiveFrom(VXDataBuffer* buffer, int offset, int count, VXSocketA
   socklen_t size = sizeof address->m_addr;
   int n = static_cast<int>(recvfrom(m_sock.load(std::memory_order_acquire), bytes, count, 0,
                                     reinterpret_cast<sockaddr*>(&address->m_addr), &size));
+  address->m_resolved = true;
   address->Invalidate();
   return n;
 }
@@ -210,6 +214,7 @@ int VXSocket::ReceiveFrom(VXDataBuffer* buffer, int offset, int count, VXSocketA
 bool VXSocket::GetLocalAddress(VXSocketAddress* address) {
   socklen_t size = sizeof address->m_addr;
   bool ok = getsockname(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address->m_addr), &size) == 0;
+  address->m_resolved = ok;
   address->Invalidate();
   return ok;
 }
@@ -217,6 +222,7 @@ bool VXSocket::GetLocalAddress(VXSocketAddress* address) {
 bool VXSocket::GetRemoteAddress(VXSocketAddress* address) {
   socklen_t size = sizeof address->m_addr;
   bool ok = getpeername(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address->m_addr), &size) == 0;
+  address->m_resolved = ok;
   address->Invalidate();
   return ok;
 }

@@ -42,6 +42,8 @@ class VXSocketAddress : public Object {
   int Port();
   // Marks the cached text as stale; every change of `m_addr` calls it.
   void Invalidate() { m_valid = false; }
+  // False after a Set whose host did not resolve: nothing is sent there.
+  bool m_resolved = true;
 
  private:
   void Validate();

@@ -291,6 +291,11 @@ TEST(NativeSocket, ServerAndDatagramCallsWorkOnLoopback) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(in->_data), 3), "ing");
   EXPECT_EQ(from->Host().ToUtf8(), "127.0.0.1");
   EXPECT_NE(from->Port(), 0);
+  VXSocketAddress* nowhere = gc_new<VXSocketAddress>();
+  nowhere->Set(String("nowhere.skarnel.invalid"), to->Port());
+  EXPECT_EQ(a->SendTo(out, 0, 4, nowhere), -1) << "a name that did not resolve is not this machine";
+  nowhere->Set(to);
+  EXPECT_EQ(a->SendTo(out, 0, 4, nowhere), 4);
   for (VXSocket* s : {server, client, accepted, a, b}) s->Close();
   EXPECT_FALSE(gc_new<VXSocket>()->Open(4));
 }
