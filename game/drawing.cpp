@@ -138,7 +138,10 @@ void c_MyApp::p_Tri(float x1, float y1, float x2, float y2, float x3, float y3) 
 // kept dimension is set to the design size itself and the other is worked
 // out in double precision: a single-precision devHeight / s made 1280 x 1024
 // a 599.99994 x 479.99997 screen, one menu row short of a 480-unit one.
+// A window with no area (minimised) keeps the last fit: it has no shape to
+// follow, and dividing by its zero side filled the game with NaN positions.
 void c_MyApp::p_FitScreen(int devWidth, int devHeight) {
+  if (devWidth <= 0 || devHeight <= 0) return;
   float k = devWidth < devHeight ? kPortraitFactor : 1.0f;
   float ov = vx_Velmar_overscan;
   float w = static_cast<float>(devWidth), h = static_cast<float>(devHeight);

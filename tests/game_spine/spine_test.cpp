@@ -323,6 +323,13 @@ TEST_F(Spine, TheVirtualScreenFillsEveryWindowShape) {
   EXPECT_NEAR(app->m_scaleX, 0.8889, 1e-4);
   EXPECT_EQ(app->m_fitMode, 2);
   EXPECT_EQ(app->m_landscape, 0);
+
+  for (auto [w, h] : {std::pair{0, 0}, {0, 480}, {640, 0}}) {
+    app->p_FitScreen(w, h);
+    EXPECT_NEAR(vx_Velmar_jscrw, 540, 1e-3) << "a window with no area keeps the last fit";
+    EXPECT_NEAR(vx_Velmar_jscrh, 720, 1e-3);
+    EXPECT_NEAR(app->m_scaleX, 0.8889, 1e-4);
+  }
 }
 
 TEST_F(Spine, TheResolutionLevelFollowsTheWindowSize) {
