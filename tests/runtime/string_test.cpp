@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <barrier>
 #include <climits>
 #include <cstdio>
-#include <barrier>
 #include <random>
 #include <string>
 #include <thread>
@@ -145,8 +145,9 @@ TEST(StringSplit, PiecesBetweenNonOverlappingSeparators) {
   EXPECT_EQ(String("aaaa").Split(String("aa")).Length(), 3);
 }
 
-// Lines from a few short pieces to thousands, pieces from empty to longer
-// than a shared block holds, split by one unit, two units and unit by unit.
+// Lines from a few short pieces to thousands (more separators than the
+// counting scan keeps), pieces from empty to longer than a shared block
+// holds, split by one unit, two units and unit by unit.
 TEST(StringSplit, EveryPieceEqualsAPlainSplitWhateverTheirSizesAndCount) {
   std::mt19937 rng(7);
   struct Shape {
@@ -262,18 +263,12 @@ TEST(StringSearch, FindAgreesWithAPlainScanAtEveryStart) {
 }
 
 // More occurrences than the counting scan keeps: the later ones are found again.
-TEST(StringSplit, SplitAndReplaceHandleThousandsOfOccurrences) {
+TEST(StringJoinReplace, ReplaceHandlesThousandsOfOccurrences) {
   std::string text, replaced;
   for (int i = 0; i < 1000; ++i) {
     text += std::to_string(i) + "<>";
     replaced += std::to_string(i) + "+";
   }
-  Array<String> pieces = String(text.c_str()).Split(String("<>"));
-  ASSERT_EQ(pieces.Length(), 1001);
-  EXPECT_EQ(u8(pieces[0]), "0");
-  EXPECT_EQ(u8(pieces[300]), "300");
-  EXPECT_EQ(u8(pieces[999]), "999");
-  EXPECT_EQ(pieces[1000].Length(), 0);
   EXPECT_EQ(u8(String(text.c_str()).Replace(String("<>"), String("+"))), replaced);
 }
 
