@@ -101,7 +101,8 @@ class String::Pieces {
     bytes_ += stride;
   }
 
-  // Places the pieces still waiting; called once, after the last Add.
+  // Places the waiting pieces, in one bundle or alone when only one waits:
+  // when the next piece would overfill the bundle, and after the last piece.
   void Flush() {
     if (count_ == 1) {
       waiting_[0].slot->rep_ = Lone(waiting_[0].from, waiting_[0].n);
