@@ -266,11 +266,13 @@ namespace {
 inline int ScanUnit(const Char* d, int from, int to, Char unit) {
 #if defined(__SSE2__)
   const __m128i pattern = _mm_set1_epi16(static_cast<short>(unit));
-  for (; from + kUnitsPerVector <= to; from += kUnitsPerVector) {
-    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + from));
+  const Char* p = d + from;
+  for (; d + to - p >= kUnitsPerVector; p += kUnitsPerVector) {
+    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, pattern));
-    if (mask) return from + __builtin_ctz(static_cast<unsigned>(mask)) / kMaskBitsPerUnit;
+    if (mask) return static_cast<int>(p - d) + __builtin_ctz(static_cast<unsigned>(mask)) / kMaskBitsPerUnit;
   }
+  from = static_cast<int>(p - d);
 #endif
   while (from < to && d[from] != unit) ++from;
   return from;
