@@ -58,6 +58,31 @@ constexpr int PieceStride(int n) {
 constexpr int kBundlePiecesMax = (kBundleBytes - kBundleHeadBytes) / PieceStride(1);
 
 std::atomic<int> bundlesAlive{0};
+
+// Copies one N-byte block from each end of `bytes` (N to 2N) bytes: together
+// they cover it, and fixed-size copies compile to plain loads and stores.
+template <size_t N>
+inline void CopyEnds(char* to, const char* from, size_t bytes) {
+  char head[N], tail[N];
+  std::memcpy(head, from, N);
+  std::memcpy(tail, from + bytes - N, N);
+  std::memcpy(to, head, N);
+  std::memcpy(to + bytes - N, tail, N);
+}
+
+// Copies `n` units. Pieces, separators and words are mostly short, and a
+// library call for each of them costs more than the copy itself.
+inline void CopyUnits(Char* to, const Char* from, int n) {
+  constexpr size_t kInlineCopyMax = 32;
+  size_t bytes = sizeof(Char) * static_cast<size_t>(n);
+  char* t = reinterpret_cast<char*>(to);
+  const char* f = reinterpret_cast<const char*>(from);
+  if (bytes > kInlineCopyMax) std::memcpy(t, f, bytes);
+  else if (bytes >= 16) CopyEnds<16>(t, f, bytes);
+  else if (bytes >= 8) CopyEnds<8>(t, f, bytes);
+  else if (bytes >= 4) CopyEnds<4>(t, f, bytes);
+  else if (bytes >= 2) CopyEnds<2>(t, f, bytes);
+}
 }  // namespace
 
 int String::BundlesAlive() { return bundlesAlive.load(std::memory_order_acquire); }
@@ -119,7 +144,7 @@ class String::Pieces {
         Rep* r = reinterpret_cast<Rep*>(block + offset);
         r->refCount = 1;
         r->length = w.n;
-        std::memcpy(r->data, text_ + w.from, sizeof(Char) * w.n);
+        CopyUnits(r->data, text_ + w.from, w.n);
         w.slot->rep_ = r;
         at += PieceStride(w.n);
       }
@@ -136,7 +161,7 @@ class String::Pieces {
 
   Rep* Lone(int from, int n) const {
     Rep* r = Alloc(n);
-    std::memcpy(r->data, text_ + from, sizeof(Char) * n);
+    CopyUnits(r->data, text_ + from, n);
     return r;
   }
 
@@ -396,11 +421,11 @@ String String::Join(const Array<String>& pieces) const {
   Char* d = r->data;
   for (int i = 0; i < n; ++i) {
     if (i > 0) {
-      std::memcpy(d, Data(), sizeof(Char) * Length());
+      CopyUnits(d, Data(), Length());
       d += Length();
     }
     const String& p = pieces.Data()[i];
-    std::memcpy(d, p.Data(), sizeof(Char) * p.Length());
+    CopyUnits(d, p.Data(), p.Length());
     d += p.Length();
   }
   return String(r);
@@ -417,13 +442,13 @@ String String::Replace(const String& find, const String& with) const {
   int start = 0;
   for (int k = 0; k < count; ++k) {
     int i = at.Next();
-    std::memcpy(d, rep_->data + start, sizeof(Char) * (i - start));
+    CopyUnits(d, rep_->data + start, i - start);
     d += i - start;
-    std::memcpy(d, with.Data(), sizeof(Char) * with.Length());
+    CopyUnits(d, with.Data(), with.Length());
     d += with.Length();
     start = i + flen;
   }
-  std::memcpy(d, rep_->data + start, sizeof(Char) * (Length() - start));
+  CopyUnits(d, rep_->data + start, Length() - start);
   return String(r);
 }
 

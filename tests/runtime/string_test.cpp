@@ -147,7 +147,8 @@ TEST(StringSplit, PiecesBetweenNonOverlappingSeparators) {
 
 // Lines from a few short pieces to thousands (more separators than the
 // counting scan keeps), pieces from empty to longer than a shared block
-// holds, split by one unit, two units and unit by unit.
+// holds, split by one unit, two units and unit by unit; the pieces join back
+// into the line, and replacing the separator agrees with a plain replace.
 TEST(StringSplit, EveryPieceEqualsAPlainSplitWhateverTheirSizesAndCount) {
   std::mt19937 rng(7);
   struct Shape {
@@ -160,6 +161,10 @@ TEST(StringSplit, EveryPieceEqualsAPlainSplitWhateverTheirSizesAndCount) {
       Array<String> got = ours(line).Split(ours(sep));
       ASSERT_EQ(got.Length(), static_cast<int>(want.size()));
       for (int i = 0; i < got.Length(); ++i) ASSERT_EQ(units(got[i]), want[i]) << "piece " << i << " of " << want.size();
+      EXPECT_EQ(units(ours(sep).Join(got)), line);
+      std::u16string replaced;
+      for (size_t i = 0; i < want.size(); ++i) replaced += (i ? u"=" : u"") + want[i];
+      EXPECT_EQ(units(ours(line).Replace(ours(sep), String("="))), replaced);
     }
   }
   std::u16string text = randomLine(rng, 1, 1500, u",");
