@@ -1,11 +1,16 @@
 // String operations: construction and number formatting, searching, slicing,
 // splitting, joining, replacing, and the UTF-8/UTF-16 text-file decoding.
-// Results that equal an operand share its block instead of copying.
+// Results that equal an operand share its block instead of copying; the
+// pieces of a split share bundles (below), freed with their last piece.
 #include "runtime/string.h"
 
+#include <atomic>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -26,7 +31,146 @@ constexpr int kUnitsPerVector = 8;
 constexpr int kMaskBitsPerUnit = 2;
 #endif
 constexpr int kRememberedMatches = 256;  // positions Split and Replace keep from their counting scan
+
+// Bundles: the pieces of one split are laid side by side in blocks of at most
+// kBundleBytes, each starting with the count of its pieces still alive. A
+// piece is a back offset to its bundle's start followed by its Rep. The block
+// is freed when its last piece is released, on whichever thread that happens,
+// so the count is atomic; a piece kept long keeps its whole bundle (at most
+// kBundleBytes) alive. Bundles and pieces are 8-byte aligned and the offset
+// is 4 bytes, so a piece's Rep sits at an address with bit kPieceMark set.
+constexpr int kBundleBytes = 4096;
+constexpr int kPieceAlign = 8;
+constexpr int kBundleHeadBytes = kPieceAlign;
+constexpr int kPieceOffsetBytes = sizeof(int);
+constexpr int kRepHeadBytes = offsetof(String::Rep, data);
+static_assert(alignof(std::max_align_t) % kPieceAlign == 0 && alignof(String::Rep) <= kPieceOffsetBytes);
+
+struct BundleHead {
+  std::atomic<int> live;
+};
+static_assert(sizeof(BundleHead) <= kBundleHeadBytes);
+
+// The bytes one piece of `n` units takes in a bundle.
+constexpr int PieceStride(int n) {
+  return (kPieceOffsetBytes + kRepHeadBytes + static_cast<int>(sizeof(Char)) * n + kPieceAlign - 1) & -kPieceAlign;
+}
+constexpr int kBundlePiecesMax = (kBundleBytes - kBundleHeadBytes) / PieceStride(1);
+
+std::atomic<int> bundlesAlive{0};
+
+// Copies one N-byte block from each end of `bytes` (N to 2N) bytes: together
+// they cover it, and fixed-size copies compile to plain loads and stores.
+template <size_t N>
+inline void CopyEnds(char* to, const char* from, size_t bytes) {
+  char head[N], tail[N];
+  std::memcpy(head, from, N);
+  std::memcpy(tail, from + bytes - N, N);
+  std::memcpy(to, head, N);
+  std::memcpy(to + bytes - N, tail, N);
+}
+
+// Copies `n` units. Pieces, separators and words are mostly short, and a
+// library call for each of them costs more than the copy itself.
+inline void CopyUnits(Char* to, const Char* from, int n) {
+  constexpr size_t kInlineCopyMax = 32;
+  size_t bytes = sizeof(Char) * static_cast<size_t>(n);
+  char* t = reinterpret_cast<char*>(to);
+  const char* f = reinterpret_cast<const char*>(from);
+  if (bytes > kInlineCopyMax) std::memcpy(t, f, bytes);
+  else if (bytes >= 16) CopyEnds<16>(t, f, bytes);
+  else if (bytes >= 8) CopyEnds<8>(t, f, bytes);
+  else if (bytes >= 4) CopyEnds<4>(t, f, bytes);
+  else if (bytes >= 2) CopyEnds<2>(t, f, bytes);
+}
 }  // namespace
+
+int String::BundlesAlive() { return bundlesAlive.load(std::memory_order_acquire); }
+
+// The last piece released frees the bundle.
+void String::ReleasePiece(Rep* r) {
+  int offset;
+  std::memcpy(&offset, reinterpret_cast<char*>(r) - kPieceOffsetBytes, sizeof offset);
+  char* block = reinterpret_cast<char*>(r) - offset;
+  if (reinterpret_cast<BundleHead*>(block)->live.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    std::free(block);
+    bundlesAlive.fetch_sub(1, std::memory_order_release);
+  }
+}
+
+// Fills the slots of a split's result in order, one piece at a time: empty
+// pieces share the empty string, a piece too big for a bundle gets a block of
+// its own, and the others wait until the next would overfill their bundle.
+class String::Pieces {
+  static_assert(kPieceOffsetBytes == kPieceMark);
+
+ public:
+  Pieces(const Char* text, String* slots) : text_(text), slot_(slots) {}
+
+  // The next piece: units [from, to) of the text.
+  void Add(int from, int to) {
+    int n = to - from;
+    String* slot = slot_++;
+    if (n == 0) {
+      nullRep.refCount++;
+      slot->rep_ = &nullRep;
+      return;
+    }
+    int stride = PieceStride(n);
+    if (kBundleHeadBytes + stride > kBundleBytes) {
+      slot->rep_ = Lone(from, n);
+      return;
+    }
+    if (bytes_ + stride > kBundleBytes) Flush();
+    waiting_[count_++] = {slot, from, n};
+    bytes_ += stride;
+  }
+
+  // Places the waiting pieces, in one bundle or alone when only one waits:
+  // when the next piece would overfill the bundle, and after the last piece.
+  void Flush() {
+    if (count_ == 1) {
+      waiting_[0].slot->rep_ = Lone(waiting_[0].from, waiting_[0].n);
+    } else if (count_ > 1) {
+      char* block = static_cast<char*>(std::malloc(bytes_));
+      if (!block) vxError("Out of memory");
+      ::new (block) BundleHead{count_};
+      bundlesAlive.fetch_add(1, std::memory_order_relaxed);
+      int at = kBundleHeadBytes;
+      for (int i = 0; i < count_; ++i) {
+        const Waiting& w = waiting_[i];
+        int offset = at + kPieceOffsetBytes;
+        std::memcpy(block + at, &offset, sizeof offset);
+        Rep* r = reinterpret_cast<Rep*>(block + offset);
+        r->refCount = 1;
+        r->length = w.n;
+        CopyUnits(r->data, text_ + w.from, w.n);
+        w.slot->rep_ = r;
+        at += PieceStride(w.n);
+      }
+    }
+    count_ = 0;
+    bytes_ = kBundleHeadBytes;
+  }
+
+ private:
+  struct Waiting {
+    String* slot;
+    int from, n;
+  };
+
+  Rep* Lone(int from, int n) const {
+    Rep* r = Alloc(n);
+    CopyUnits(r->data, text_ + from, n);
+    return r;
+  }
+
+  const Char* text_;
+  String* slot_;
+  int count_ = 0;
+  int bytes_ = kBundleHeadBytes;
+  Waiting waiting_[kBundlePiecesMax];
+};
 
 String::Rep* String::Alloc(int length) {
   if (length <= 0) {
@@ -147,11 +291,13 @@ namespace {
 inline int ScanUnit(const Char* d, int from, int to, Char unit) {
 #if defined(__SSE2__)
   const __m128i pattern = _mm_set1_epi16(static_cast<short>(unit));
-  for (; from + kUnitsPerVector <= to; from += kUnitsPerVector) {
-    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + from));
+  const Char* p = d + from;
+  for (; d + to - p >= kUnitsPerVector; p += kUnitsPerVector) {
+    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, pattern));
-    if (mask) return from + __builtin_ctz(static_cast<unsigned>(mask)) / kMaskBitsPerUnit;
+    if (mask) return static_cast<int>(p - d) + __builtin_ctz(static_cast<unsigned>(mask)) / kMaskBitsPerUnit;
   }
+  from = static_cast<int>(p - d);
 #endif
   while (from < to && d[from] != unit) ++from;
   return from;
@@ -233,11 +379,16 @@ class Occurrences {
 
 }  // namespace
 
+// The result starts as empty strings: their shares of the empty block are
+// given back at once, and each slot takes its piece.
 Array<String> String::Split(const String& sep) const {
   int len = Length(), slen = sep.Length();
   if (slen == 0) {
     Array<String> out(len);
-    for (int i = 0; i < len; ++i) out.Data()[i] = String(rep_->data + i, 1);
+    nullRep.refCount -= len;
+    Pieces pieces(rep_->data, out.Data());
+    for (int i = 0; i < len; ++i) pieces.Add(i, i + 1);
+    pieces.Flush();
     return out;
   }
   Occurrences at(*this, sep);
@@ -247,18 +398,16 @@ Array<String> String::Split(const String& sep) const {
     out.Data()[0] = *this;
     return out;
   }
-  // The array starts with count + 1 empty strings: their shares of the empty
-  // block are given back at once, and each slot takes its piece's new block.
   nullRep.refCount -= count + 1;
-  String* piece = out.Data();
+  Pieces pieces(rep_->data, out.Data());
   int start = 0;
-  for (int k = 0; k <= count; ++k) {
-    int end = k < count ? at.Next() : len;
-    Rep* r = Alloc(end - start);
-    std::memcpy(r->data, rep_->data + start, sizeof(Char) * (end - start));
-    piece[k].rep_ = r;
+  for (int k = 0; k < count; ++k) {
+    int end = at.Next();
+    pieces.Add(start, end);
     start = end + slen;
   }
+  pieces.Add(start, len);
+  pieces.Flush();
   return out;
 }
 
@@ -272,11 +421,11 @@ String String::Join(const Array<String>& pieces) const {
   Char* d = r->data;
   for (int i = 0; i < n; ++i) {
     if (i > 0) {
-      std::memcpy(d, Data(), sizeof(Char) * Length());
+      CopyUnits(d, Data(), Length());
       d += Length();
     }
     const String& p = pieces.Data()[i];
-    std::memcpy(d, p.Data(), sizeof(Char) * p.Length());
+    CopyUnits(d, p.Data(), p.Length());
     d += p.Length();
   }
   return String(r);
@@ -293,13 +442,13 @@ String String::Replace(const String& find, const String& with) const {
   int start = 0;
   for (int k = 0; k < count; ++k) {
     int i = at.Next();
-    std::memcpy(d, rep_->data + start, sizeof(Char) * (i - start));
+    CopyUnits(d, rep_->data + start, i - start);
     d += i - start;
-    std::memcpy(d, with.Data(), sizeof(Char) * with.Length());
+    CopyUnits(d, with.Data(), with.Length());
     d += with.Length();
     start = i + flen;
   }
-  std::memcpy(d, rep_->data + start, sizeof(Char) * (Length() - start));
+  CopyUnits(d, rep_->data + start, Length() - start);
   return String(r);
 }
 

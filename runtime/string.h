@@ -1,9 +1,12 @@
 // `String`: the framework's one text type, an immutable sequence of 16-bit
 // code units in a shared reference-counted block. Counting is plain, not
 // atomic: worker threads never change the count of a string they share.
+// The pieces of one split may live side by side in one shared allocation.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "runtime/gc.h"
@@ -75,6 +78,9 @@ class String {
   // falling back to one unit per byte when the UTF-8 is not valid.
   static String Load(FILE* file);
 
+  // How many shared blocks of split pieces are alive, on all threads.
+  static int BundlesAlive();
+
   static Rep nullRep;
 
  private:
@@ -83,9 +89,17 @@ class String {
   static Rep* AllocMeasured(long long length);
   static Rep* NarrowRep(const char* text, int length);
   static Rep* NumberRep(double value);
+  // A Rep at an address with this bit set is a piece of a split, sharing
+  // its block with the other pieces; malloc never returns such an address.
+  static constexpr uintptr_t kPieceMark = 4;
   static void Release(Rep* r) {
-    if (--r->refCount == 0 && r != &nullRep) std::free(r);
+    if (--r->refCount == 0 && r != &nullRep) {
+      if (reinterpret_cast<uintptr_t>(r) & kPieceMark) ReleasePiece(r);
+      else std::free(r);
+    }
   }
+  static void ReleasePiece(Rep* r);
+  class Pieces;
   Rep* rep_;
 };
 

@@ -2,15 +2,64 @@
 // searching, splitting, joining, replacing, and decoding text files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <barrier>
 #include <climits>
 #include <cstdio>
+#include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "runtime/string.h"
 
 namespace {
 
 std::string u8(const String& s) { return s.ToUtf8(); }
+
+String ours(const std::u16string& s) { return String(s.data(), static_cast<int>(s.size())); }
+std::u16string units(const String& s) { return std::u16string(s.Data(), s.Length()); }
+
+std::vector<std::u16string> plainSplit(const std::u16string& s, const std::u16string& sep) {
+  std::vector<std::u16string> out;
+  size_t start = 0;
+  for (size_t i = s.find(sep); i != std::u16string::npos; i = s.find(sep, start)) {
+    out.push_back(s.substr(start, i - start));
+    start = i + sep.size();
+  }
+  out.push_back(s.substr(start));
+  return out;
+}
+
+// `count` pieces joined by `sep`, of random lengths below `longest` (about
+// one in eight empty), drawn from letters that never form the separator.
+std::u16string randomLine(std::mt19937& rng, int count, int longest, const std::u16string& sep) {
+  std::u16string line;
+  for (int i = 0; i < count; ++i) {
+    if (i) line += sep;
+    int n = rng() % 8 == 0 ? 0 : static_cast<int>(rng() % longest);
+    for (int k = 0; k < n; ++k) line += static_cast<char16_t>(u'a' + rng() % 26);
+  }
+  return line;
+}
+
+// Runs collection cycles and allocations, which destroy dead arrays, until
+// `done` holds; false if it never does.
+template <class Done>
+bool collectUntil(Done done) {
+  constexpr int kRounds = 64;
+  constexpr int kChurnInts = 4096;
+  for (int i = 0; i < kRounds && !done(); ++i) {
+    gc_ext_alloc(kGcCycleBytes + 1);
+    gc_collect();
+    Array<int> churn(kChurnInts);
+  }
+  return done();
+}
+// Earlier tests' dead arrays may still hold split pieces: they go first.
+bool noBundleAlive() {
+  return collectUntil([] { return String::BundlesAlive() == 0; });
+}
 
 String fromBytes(const std::string& bytes) {
   FILE* f = tmpfile();
@@ -96,6 +145,96 @@ TEST(StringSplit, PiecesBetweenNonOverlappingSeparators) {
   EXPECT_EQ(String("aaaa").Split(String("aa")).Length(), 3);
 }
 
+// Lines from a few short pieces to thousands (more separators than the
+// counting scan keeps), pieces from empty to longer than a shared block
+// holds, split by one unit, two units and unit by unit; the pieces join back
+// into the line, and replacing the separator agrees with a plain replace.
+TEST(StringSplit, EveryPieceEqualsAPlainSplitWhateverTheirSizesAndCount) {
+  std::mt19937 rng(7);
+  struct Shape {
+    int count, longest;
+  };
+  for (std::u16string sep : {u",", u"<>"}) {
+    for (Shape shape : {Shape{3, 4}, Shape{64, 12}, Shape{700, 40}, Shape{5, 3000}, Shape{3000, 3}}) {
+      std::u16string line = randomLine(rng, shape.count, shape.longest, sep);
+      std::vector<std::u16string> want = plainSplit(line, sep);
+      Array<String> got = ours(line).Split(ours(sep));
+      ASSERT_EQ(got.Length(), static_cast<int>(want.size()));
+      for (int i = 0; i < got.Length(); ++i) ASSERT_EQ(units(got[i]), want[i]) << "piece " << i << " of " << want.size();
+      EXPECT_EQ(units(ours(sep).Join(got)), line);
+      std::u16string replaced;
+      for (size_t i = 0; i < want.size(); ++i) replaced += (i ? u"=" : u"") + want[i];
+      EXPECT_EQ(units(ours(line).Replace(ours(sep), String("="))), replaced);
+    }
+  }
+  std::u16string text = randomLine(rng, 1, 1500, u",");
+  Array<String> each = ours(text).Split(String());
+  ASSERT_EQ(each.Length(), static_cast<int>(text.size()));
+  for (int i = 0; i < each.Length(); ++i) ASSERT_EQ(units(each[i]), text.substr(i, 1)) << "unit " << i;
+}
+
+// Pieces are kept after their array and the split text are gone, and then
+// released one at a time in a random order: each release leaves the others
+// whole, and the last one gives back the memory they shared.
+TEST(StringSplit, PiecesOutliveTheirArrayAndSourceAndDieInAnyOrder) {
+  std::mt19937 rng(11);
+  std::u16string line = randomLine(rng, 400, 30, u", ");
+  std::vector<std::u16string> want = plainSplit(line, u", ");
+  ASSERT_TRUE(noBundleAlive());
+  std::vector<String> kept;
+  {
+    String source = ours(line);
+    Array<String> pieces = source.Split(String(", "));
+    for (const String& p : pieces) kept.push_back(p);
+    EXPECT_GT(String::BundlesAlive(), 0);
+  }
+  for (int i = 0; i < static_cast<int>(want.size()); ++i) {
+    if (want[i].empty()) {
+      EXPECT_EQ(kept[i].GetRep(), &String::nullRep) << "empty pieces share the empty string";
+    }
+  }
+  auto longest = std::max_element(kept.begin(), kept.end(), [](auto& a, auto& b) { return a.Length() < b.Length(); });
+  ASSERT_TRUE(collectUntil([&] { return longest->GetRep()->refCount == 1; })) << "the array is destroyed";
+  std::vector<int> order(kept.size());
+  for (int i = 0; i < static_cast<int>(order.size()); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), rng);
+  for (size_t k = 0; k < order.size(); ++k) {
+    kept[order[k]] = String();
+    if (k % 50 != 0) continue;
+    for (size_t j = k + 1; j < order.size(); ++j) ASSERT_EQ(units(kept[order[j]]), want[order[j]]);
+  }
+  EXPECT_EQ(String::BundlesAlive(), 0);
+}
+
+// Pieces of the same splits given alternately to two threads that release
+// them at the same moment, round after round: every shared block is freed
+// exactly once.
+TEST(StringSplit, PiecesOfOneSplitReleasedOnTwoThreadsAtOnce) {
+  constexpr int kRounds = 300;
+  constexpr int kUnits = 1000;
+  ASSERT_TRUE(noBundleAlive());
+  String text = ours(std::u16string(kUnits, u'x'));
+  std::vector<String> halves[2];
+  std::barrier turn(3);
+  auto release = [&](int side) {
+    for (int r = 0; r < kRounds; ++r) {
+      turn.arrive_and_wait();
+      halves[side].clear();
+      turn.arrive_and_wait();
+    }
+  };
+  std::thread a(release, 0), b(release, 1);
+  for (int r = 0; r < kRounds; ++r) {
+    Array<String> pieces = text.Split(String());
+    for (int k = 0; k < pieces.Length(); ++k) halves[k % 2].push_back(std::move(pieces.Data()[k]));
+    turn.arrive_and_wait();  // both threads release their halves
+    turn.arrive_and_wait();  // and are done
+  }
+  a.join();
+  b.join();
+  EXPECT_EQ(String::BundlesAlive(), 0);
+}
+
 TEST(StringJoinReplace, JoinAndReplaceMeasureOnceAndShareWhenUnchanged) {
   Array<String> one(1);
   one[0] = String("solo");
@@ -129,18 +268,12 @@ TEST(StringSearch, FindAgreesWithAPlainScanAtEveryStart) {
 }
 
 // More occurrences than the counting scan keeps: the later ones are found again.
-TEST(StringSplit, SplitAndReplaceHandleThousandsOfOccurrences) {
+TEST(StringJoinReplace, ReplaceHandlesThousandsOfOccurrences) {
   std::string text, replaced;
   for (int i = 0; i < 1000; ++i) {
     text += std::to_string(i) + "<>";
     replaced += std::to_string(i) + "+";
   }
-  Array<String> pieces = String(text.c_str()).Split(String("<>"));
-  ASSERT_EQ(pieces.Length(), 1001);
-  EXPECT_EQ(u8(pieces[0]), "0");
-  EXPECT_EQ(u8(pieces[300]), "300");
-  EXPECT_EQ(u8(pieces[999]), "999");
-  EXPECT_EQ(pieces[1000].Length(), 0);
   EXPECT_EQ(u8(String(text.c_str()).Replace(String("<>"), String("+"))), replaced);
 }
 
