@@ -49,7 +49,8 @@ struct gc_object;
 
 // Allocation and the primitive collector operations. `gc_object_alloc`
 // returns room for an object of `size` bytes whose header is already set
-// (flags = block size | `destroyFlag` | unmarked) and on the unmarked list.
+// (flags = block size | `destroyFlag` | unmarked); a listed block is also on
+// the unmarked list, a plain one is on no list until it is queued.
 void* gc_object_alloc(int size, int destroyFlag = kGcNeedsDestroy);
 void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
