@@ -48,6 +48,23 @@ bool ParseCount(const char* text, long* out) {
   *out = v;
   return true;
 }
+
+VXReplay* replay = nullptr;
+FILE* record = nullptr;
+
+// After the frame loop: a replay whose timeline ran out reports so.
+int FinishRun(int status) {
+  if (status == 0 && replay->TimelineDone()) {
+    for (long n : replay->MissingFrames())
+      std::fprintf(stderr, "skarnel-replay: the replay ended before frame %ld\n", n);
+    std::printf("replay: the timeline ended after %ld updates and %ld frames\n", replay->Updates(),
+                replay->Frames());
+    status = kStatusTimelineEnded;
+  }
+  replay->Uninstall();
+  if (record) std::fclose(record);
+  return status;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,8 +96,6 @@ int main(int argc, char** argv) {
   if ((timelinePath != nullptr) == (recordPath != nullptr)) return Usage("give a timeline or --record FILE");
   if (recordPath && options.fast) return Usage("a recording is played at the game's own pace: no --fast");
 
-  VXReplay* replay = nullptr;
-  FILE* record = nullptr;
   if (recordPath) {
     record = std::fopen(recordPath, "w");
     if (!record) return Usage((std::string("cannot write ") + recordPath).c_str());
@@ -104,15 +119,5 @@ int main(int argc, char** argv) {
     replay = new VXReplay(std::move(events), options);
   }
   replay->Install();
-  int status = VXTarvikGame::Main(1, argv);
-  if (status == 0 && replay->TimelineDone()) {
-    for (long n : replay->MissingFrames())
-      std::fprintf(stderr, "skarnel-replay: the replay ended before frame %ld\n", n);
-    std::printf("replay: the timeline ended after %ld updates and %ld frames\n", replay->Updates(),
-                replay->Frames());
-    status = kStatusTimelineEnded;
-  }
-  replay->Uninstall();
-  if (record) std::fclose(record);
-  return status;
+  return VXTarvikGame::Main(1, argv, FinishRun);
 }

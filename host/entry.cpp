@@ -11,12 +11,13 @@ constexpr int kStatusFailed = -1;
 constexpr const char* kLocale = "en_US.UTF-8";
 }  // namespace
 
-int VXTarvikGame::Main(int argc, char** argv) {
+int VXTarvikGame::Main(int argc, char** argv, VXEndHandler onEnd) {
   if (!glfw27::glfwInit()) {
     vxPrint("glfwInit failed");
     std::exit(kStatusFailed);
   }
   VXTarvikGame* game = new VXTarvikGame;
+  game->endHandler = onEnd;
   try {
     vxInstallSignalHandlers();
     if (!std::setlocale(LC_CTYPE, kLocale)) std::setlocale(LC_CTYPE, "");
@@ -29,6 +30,10 @@ int VXTarvikGame::Main(int argc, char** argv) {
     game->Die(ex);
   }
   if (game->Delegate()) game->Run();
+  return game->EndRun();
+}
+
+int VXGlfwGame::EndRun() {
   glfw27::glfwTerminate();
-  return 0;
+  return endHandler ? endHandler(0) : 0;
 }

@@ -21,8 +21,6 @@ constexpr int kMaxCatchUpUpdates = 4;
 constexpr double kMillisPerSecond = 1000.0;
 constexpr int kDateFields = 7;
 constexpr int kYearBase = 1900;
-constexpr int kStartWidth = 640;
-constexpr int kStartHeight = 480;
 }  // namespace
 
 // --- VXGame -----------------------------------------------------------------
@@ -173,38 +171,7 @@ int VXGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * kMillisPer
 // once for the whole process.
 String VXGlfwGame::PathToFilePath(String path) { return tvDesktopFilePath(path); }
 
-// --- VXGlfwGame: the frame loop ------------------------------------------------
-
-void VXGlfwGame::Run() {
-  SetGlfwWindow(kStartWidth, kStartHeight, kColourBits, kColourBits, kColourBits, 0, 0, 0, false);
-  StartGame();
-  while (glfwGetWindowParam(GLFW_OPENED)) {
-    RenderFrame();
-    SleepUntilDue();
-    ProcessEvents();
-    CheckFocus();
-    if (suspended) continue;
-    RunDueUpdates();
-  }
-}
-
-void VXGlfwGame::RenderFrame() {
-  RenderGame();
-  if (observer && started) observer->Rendered();
-  glfwSwapBuffers();
-}
-
-void VXGlfwGame::SleepUntilDue() {
-  if (nextUpdateTime == 0) return;
-  double delay = nextUpdateTime - glfwGetTime();
-  if (delay > 0) glfwSleep(delay);
-}
-
-// Blocks while suspended: nothing is due until focus comes back.
-void VXGlfwGame::ProcessEvents() {
-  if (suspended) glfwWaitEvents();
-  else glfwPollEvents();
-}
+// --- VXGlfwGame: focus and the update schedule -------------------------------
 
 // Suspends or resumes on a focus change; each change restarts the schedule.
 void VXGlfwGame::CheckFocus() {

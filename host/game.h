@@ -12,6 +12,9 @@
 
 // Bits per colour channel of every window the host opens.
 constexpr int kColourBits = 8;
+// The size of the window the host opens at start.
+constexpr int kStartWidth = 640;
+constexpr int kStartHeight = 480;
 
 // Receiver of every host callback; each operation does nothing here.
 class VXGameDelegate : public Object {
@@ -59,6 +62,10 @@ class VXGlfwVideoMode : public Object {
   int greenBits = 0;
   int blueBits = 0;
 };
+
+// Called once the frame loop has ended with the exit status so far; what it
+// returns becomes the program's exit status.
+using VXEndHandler = int (*)(int status);
 
 class VXGame {
  public:
@@ -145,6 +152,10 @@ class VXGlfwGame : public VXGame {
   virtual VXGlfwVideoMode* GetGlfwDesktopMode();
   virtual Array<VXGlfwVideoMode*> GetGlfwVideoModes();
   virtual void Run();
+  // Closes the window system once the loop is over and gives the exit status:
+  // the end handler's answer, 0 without one.
+  int EndRun();
+  VXEndHandler endHandler = nullptr;
 
   // The GLFW callbacks: window events turned into host key and mouse events.
   static void OnKey(int key, int action);
@@ -179,14 +190,18 @@ class VXGlfwGame : public VXGame {
   void ProcessEvents();
   void CheckFocus();
   void RunDueUpdates();
+  // One turn of the browser's frame loop, called back by the page.
+  static void BrowserTurn(void* game);
   // Sends a KeyUp for every key the keyboard reports held.
   void ReleaseHeldKeys();
 };
 
 class VXTarvikGame : public VXGlfwGame {
  public:
-  // The whole life of the process; returns the exit status of `main`.
-  static int Main(int argc, char** argv);
+  // The whole life of the process; returns the exit status of `main`. In the
+  // browser the frame loop outlives `main`, so work that must follow the loop
+  // goes in `onEnd` rather than after this call.
+  static int Main(int argc, char** argv, VXEndHandler onEnd = nullptr);
 };
 
 // Window generation: raised after every window (re)creation so textures know

@@ -1,6 +1,6 @@
-// The GLFW 2.7 interface over GLFW 3.3: one implicit window, key codes
-// translated both ways, key repeat folded into presses, the close callback's
-// answer honoured, gamepads presented in the 14-button pad order and
+// The GLFW 2.7 interface over GLFW 3.3 on the desktop: one implicit window,
+// key codes translated both ways, key repeat folded into presses, the close
+// callback's answer honoured, GLFW's gamepads as the joystick source and
 // SDL_GAMECONTROLLERCONFIG mappings applied at start.
 #include "host/glfw27.h"
 
@@ -229,35 +229,6 @@ class GlfwJoysticks : public JoystickSource {
 
 WindowSystemEvents windowSystemEvents;
 GlfwJoysticks glfwJoysticks;
-EventSource* events = &windowSystemEvents;
-JoystickSource* joysticks = &glfwJoysticks;
-
-// --- Gamepad presentation -------------------------------------------------
-
-// Presented raw button i comes from this gamepad button.
-constexpr int kPresentedButtonSource[kPresentedPadButtons] = {
-    GLFW_GAMEPAD_BUTTON_A,          GLFW_GAMEPAD_BUTTON_B,          GLFW_GAMEPAD_BUTTON_X,
-    GLFW_GAMEPAD_BUTTON_Y,          GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER,
-    GLFW_GAMEPAD_BUTTON_BACK,       GLFW_GAMEPAD_BUTTON_START,      GLFW_GAMEPAD_BUTTON_LEFT_THUMB,
-    GLFW_GAMEPAD_BUTTON_RIGHT_THUMB, GLFW_GAMEPAD_BUTTON_DPAD_LEFT,  GLFW_GAMEPAD_BUTTON_DPAD_UP,
-    GLFW_GAMEPAD_BUTTON_DPAD_RIGHT, GLFW_GAMEPAD_BUTTON_DPAD_DOWN,
-};
-
-// Presented axes: 0 left x, 1 left y, 2 the triggers on one axis (left
-// positive, right negative), 3 right y, 4 right x.
-constexpr int kPresentedLeftX = 0, kPresentedLeftY = 1, kPresentedTriggers = 2,
-              kPresentedRightY = 3, kPresentedRightX = 4;
-
-void PresentAxes(const GamepadReading& g, float* out) {
-  // Triggers rest at -1 and reach 1; on the shared axis each counts 0..1.
-  float left = (g.axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER] + 1.0f) * 0.5f;
-  float right = (g.axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER] + 1.0f) * 0.5f;
-  out[kPresentedLeftX] = g.axes[GLFW_GAMEPAD_AXIS_LEFT_X];
-  out[kPresentedLeftY] = g.axes[GLFW_GAMEPAD_AXIS_LEFT_Y];
-  out[kPresentedTriggers] = left - right;
-  out[kPresentedRightY] = g.axes[GLFW_GAMEPAD_AXIS_RIGHT_Y];
-  out[kPresentedRightX] = g.axes[GLFW_GAMEPAD_AXIS_RIGHT_X];
-}
 
 void ApplyGamepadConfig() {
   if (const char* mappings = std::getenv(kGamepadConfigVariable))
@@ -339,14 +310,12 @@ void glfwSetWindowPos(int x, int y) {
 
 void glfwSwapBuffers() {
   if (state.window) ::glfwSwapBuffers(state.window);
-  if (state.autoPoll) events->PollEvents();
+  if (state.autoPoll) glfwPollEvents();
 }
 
 void glfwSwapInterval(int interval) {
   if (state.window) ::glfwSwapInterval(interval);
 }
-
-int glfwGetWindowParam(int param) { return events->WindowParam(param); }
 
 void glfwSetWindowCloseCallback(GLFWwindowclosefun cbfun) { state.closefun = cbfun; }
 
@@ -369,11 +338,6 @@ void glfwGetDesktopMode(GLFWvidmode* mode) {
   if (m) *mode = {m->width, m->height, m->redBits, m->blueBits, m->greenBits};
 }
 
-void glfwPollEvents() { events->PollEvents(); }
-void glfwWaitEvents() { events->WaitEvents(); }
-
-int glfwGetKey(int key) { return events->KeyState(key); }
-
 void glfwGetMousePos(int* xpos, int* ypos) {
   if (state.window) {
     double x = 0, y = 0;
@@ -389,66 +353,6 @@ void glfwSetKeyCallback(GLFWkeyfun cbfun) { state.keyfun = cbfun; }
 void glfwSetCharCallback(GLFWcharfun cbfun) { state.charfun = cbfun; }
 void glfwSetMouseButtonCallback(GLFWmousebuttonfun cbfun) { state.mousebuttonfun = cbfun; }
 void glfwSetMousePosCallback(GLFWmouseposfun cbfun) { state.mouseposfun = cbfun; }
-
-int glfwGetJoystickParam(int joy, int param) {
-  if (joy < 0 || joy > v27::kJoystickLast || !joysticks->Present(joy)) return 0;
-  if (param == v27::kPresent) return 1;
-  GamepadReading g;
-  bool pad = joysticks->Gamepad(joy, &g);
-  int count = 0;
-  if (param == v27::kAxes) {
-    if (pad) return kPresentedPadAxes;
-    joysticks->Axes(joy, &count);
-    return count;
-  }
-  if (param == v27::kButtons) {
-    if (pad) return kPresentedPadButtons;
-    joysticks->Buttons(joy, &count);
-    return count;
-  }
-  return 0;
-}
-
-int glfwGetJoystickPos(int joy, float* pos, int numaxes) {
-  if (joy < 0 || joy > v27::kJoystickLast || !joysticks->Present(joy)) return 0;
-  GamepadReading g;
-  if (joysticks->Gamepad(joy, &g)) {
-    float presented[kPresentedPadAxes];
-    unsigned char presentedButtons[kPresentedPadButtons];
-    glfwPresentGamepad(g, presented, presentedButtons);
-    int n = numaxes < kPresentedPadAxes ? numaxes : kPresentedPadAxes;
-    for (int i = 0; i < n; ++i) pos[i] = presented[i];
-    return n;
-  }
-  int count = 0;
-  const float* axes = joysticks->Axes(joy, &count);
-  if (!axes) return 0;
-  int n = numaxes < count ? numaxes : count;
-  for (int i = 0; i < n; ++i) pos[i] = axes[i];
-  return n;
-}
-
-int glfwGetJoystickButtons(int joy, unsigned char* buttons, int numbuttons) {
-  if (joy < 0 || joy > v27::kJoystickLast || !joysticks->Present(joy)) return 0;
-  GamepadReading g;
-  if (joysticks->Gamepad(joy, &g)) {
-    float presentedAxes[kPresentedPadAxes];
-    unsigned char presented[kPresentedPadButtons];
-    glfwPresentGamepad(g, presentedAxes, presented);
-    int n = numbuttons < kPresentedPadButtons ? numbuttons : kPresentedPadButtons;
-    for (int i = 0; i < n; ++i) buttons[i] = presented[i];
-    return n;
-  }
-  int count = 0;
-  const unsigned char* raw = joysticks->Buttons(joy, &count);
-  if (!raw) return 0;
-  int n = numbuttons < count ? numbuttons : count;
-  for (int i = 0; i < n; ++i) buttons[i] = raw[i] ? v27::kPress : v27::kRelease;
-  return n;
-}
-
-double glfwGetTime() { return events->Time(); }
-void glfwSleep(double time) { events->Sleep(time); }
 
 void glfwEnable(int token) {
   if (token == v27::kKeyRepeat) state.keyRepeat = true;
@@ -468,15 +372,7 @@ void glfwDisable(int token) {
   }
 }
 
-void glfwPresentGamepad(const GamepadReading& reading, float* axes, unsigned char* buttons) {
-  PresentAxes(reading, axes);
-  for (int i = 0; i < kPresentedPadButtons; ++i)
-    buttons[i] = reading.buttons[kPresentedButtonSource[i]] ? v27::kPress : v27::kRelease;
-}
-
-void glfwSetEventSource(EventSource* source) { events = source ? source : &windowSystemEvents; }
 EventSource* glfwWindowSystemEvents() { return &windowSystemEvents; }
-void glfwSetJoystickSource(JoystickSource* source) { joysticks = source ? source : &glfwJoysticks; }
 JoystickSource* glfwDeviceJoysticks() { return &glfwJoysticks; }
 
 }  // namespace glfw27

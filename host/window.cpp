@@ -1,10 +1,7 @@
 // The desktop host's window: (re)creation with held keys released first,
 // centring, title, swap interval and callbacks; window size, display and
-// video modes, mouse cursor, the close button and opening URLs in the
-// browser. Relies on the GLFW 2.7 layer.
-#include <sys/wait.h>
-#include <unistd.h>
-
+// video modes, mouse cursor and the close button. Relies on the GLFW 2.7
+// layer.
 #include "host/app.h"
 #include "host/game.h"
 #include "host/glfw27.h"
@@ -16,8 +13,6 @@ constexpr int kRefreshRateHint = 60;
 constexpr int kMaxVideoModes = 1024;
 constexpr int kFullscreenFlag = 1;
 constexpr int kLastKeyToRelease = GLFW_KEY_LAST;
-constexpr const char* kBrowserOpener = "xdg-open";
-constexpr int kExecFailedStatus = 127;
 }  // namespace
 
 void VXGlfwGame::ReleaseHeldKeys() {
@@ -130,27 +125,9 @@ void VXGlfwGame::SetMouseVisible(bool visible) {
   else glfwDisable(GLFW_MOUSE_CURSOR);
 }
 
-// Hands the URL to the desktop's opener as one argument, never through a
-// shell. A middle child runs the opener and exits at once, so nothing is
-// left to reap and the game does not wait for the browser.
 void VXGlfwGame::SetWindowTitle(String title) {
   windowTitle = title;
   glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
-}
-
-void VXGlfwGame::OpenUrl(String url) {
-  std::string narrow = url.ToNarrow();
-  pid_t middle = fork();
-  if (middle < 0) return;
-  if (middle == 0) {
-    if (fork() == 0) {
-      execlp(kBrowserOpener, kBrowserOpener, narrow.c_str(), static_cast<char*>(nullptr));
-      _exit(kExecFailedStatus);
-    }
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(middle, &status, 0);
 }
 
 // The close button becomes the close key; the window stays open until the

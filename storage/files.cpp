@@ -1,14 +1,12 @@
-// Desktop file access: tarvik:// mapping against the executable's folder,
-// UTF-8 paths through fopen, chunked whole-file reads and the state file,
-// replaced atomically (temporary file, fsync, rename, folder fsync).
-// Relies on POSIX file calls and the collector's external byte count.
+// File access on every platform: tarvik:// mapping against the application
+// folder, chunked whole-file reads, text loads and the state file's size cap.
+// What differs by platform (where the application folder is, how a file is
+// opened, how the state file is replaced) is in storage/file_system*.cpp.
+// Relies on the C library's files and the collector's external byte count.
 #include "storage/files.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -22,8 +20,6 @@ const long long kStateFileCap = 1 << 20;
 namespace {
 
 constexpr size_t kReadChunk = 4096;
-constexpr size_t kExePathMax = PATH_MAX;
-const char* const kTempSuffix = ".tmp";
 
 const String kSchemePrefix("tarvik:");
 const String kDataPrefix("tarvik://data/");
@@ -33,22 +29,6 @@ const String kExternalPrefix("tarvik://external/");
 String appPath;       // the executable's folder, set on the first mapped path
 String internalPath;  // appPath + "/internal", set on the first internal path
 
-// The folder part of a file path, for syncing the folder after a rename.
-std::string folderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// Makes a finished rename durable; failure only weakens durability, not the file.
-void syncFolder(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 String tvFolderOfExecutable(const String& exePath) {
@@ -56,13 +36,6 @@ String tvFolderOfExecutable(const String& exePath) {
   int slash = path.FindFromEnd(String("/"));
   if (slash < 0) std::abort();
   return path.Slice(0, slash);
-}
-
-String tvExecutableFolder() {
-  char buf[kExePathMax];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
-  if (n < 0) n = 0;
-  return tvFolderOfExecutable(String::FromUtf8(buf, static_cast<int>(n)));
 }
 
 String tvMapTarvikPath(const String& path, const String& app, String& internal) {
@@ -79,19 +52,6 @@ String tvMapTarvikPath(const String& path, const String& app, String& internal) 
 String tvDesktopFilePath(const String& path) {
   if (appPath.Length() == 0) appPath = tvExecutableFolder();
   return tvMapTarvikPath(path, appPath, internalPath);
-}
-
-// fopen opens a folder for reading on Linux, and every read then fails: a
-// folder is refused here so it loads as null, as a missing file does.
-FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
-  if (filePath.Length() == 0) return nullptr;
-  FILE* file = std::fopen(filePath.ToUtf8().c_str(), mode.ToUtf8().c_str());
-  struct stat info;
-  if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return nullptr;
-  }
-  return file;
 }
 
 unsigned char* tvReadWholeFile(FILE* file, int* length) {
@@ -147,29 +107,6 @@ String tvReadStateText(FILE* file) {
     return String();
   }
   return tvReadText(file);
-}
-
-int tvWriteStateFile(const String& filePath, const String& state) {
-  if (filePath.Length() == 0) return -1;
-  std::string target = filePath.ToUtf8();
-  std::string temp = target + kTempSuffix;
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) return -1;
-  std::string bytes;
-  EncodeUtf8(state.Data(), state.Length(), bytes);
-  size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
-  bool flushed = std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
-  bool closed = std::fclose(file) == 0;
-  if (written != bytes.size()) {
-    std::remove(temp.c_str());
-    return -2;
-  }
-  if (!flushed || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return -1;
-  }
-  syncFolder(folderOf(target));
-  return 0;
 }
 
 FILE* tvOpenFile(const String& path, const String& mode) {

@@ -1,0 +1,88 @@
+// Browser file system calls: the page's in-memory file system is rooted at
+// the page's folder, a data file is fetched from beside the page the first
+// time it is opened (so only what the program uses is downloaded), and the
+// state file is written through to the browser's IndexedDB after every save,
+// from where the page puts it back before the program starts (web/tarvik_pre.js).
+#include <emscripten.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "storage/files.h"
+
+namespace {
+const char* const kDataFolder = "/data/";
+}  // namespace
+
+// Fetches `path` (under /data/) from the same place beside the page into the
+// in-memory file system and answers whether it is there now. A file the
+// server does not have is asked for once. The request is synchronous: the
+// program's file calls are, and a page's own files come quickly.
+EM_JS(int, tarvik_fetch_data_file, (const char* cpath), {
+  var path = UTF8ToString(cpath);
+  var missing = Module['tarvikMissingFiles'] = Module['tarvikMissingFiles'] || {};
+  if (missing[path]) return 0;
+  var request = new XMLHttpRequest();
+  request.open('GET', path.substring(1), false);
+  // Bytes come through unchanged as the low half of each text unit.
+  request.overrideMimeType('text/plain; charset=x-user-defined');
+  try {
+    request.send(null);
+  } catch (e) {
+    missing[path] = true;
+    return 0;
+  }
+  if (request.status != 200 && request.status != 0) {
+    missing[path] = true;
+    return 0;
+  }
+  var text = request.responseText;
+  var bytes = new Uint8Array(text.length);
+  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
+  Module['tarvikFetchedBytes'] = (Module['tarvikFetchedBytes'] || 0) + bytes.length;
+  FS.mkdirTree(PATH.dirname(path));
+  FS.writeFile(path, bytes);
+  return 1;
+});
+
+// Stores the file at `path` in IndexedDB. The store finishes after the call
+// returns: one that fails then is reported on the console and on the page.
+// Answers -1 when the browser keeps no storage for the page.
+EM_JS(int, tarvik_store_state_file, (const char* cpath), {
+  var path = UTF8ToString(cpath);
+  return Module['tarvikStoreFile'] ? Module['tarvikStoreFile'](path) : -1;
+});
+
+// The page's folder is the root of the in-memory file system.
+String tvExecutableFolder() { return String(); }
+
+FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
+  if (filePath.Length() == 0) return nullptr;
+  std::string path = filePath.ToUtf8();
+  struct stat info;
+  bool present = ::stat(path.c_str(), &info) == 0;
+  if (!present && path.rfind(kDataFolder, 0) == 0) tarvik_fetch_data_file(path.c_str());
+  FILE* file = std::fopen(path.c_str(), mode.ToUtf8().c_str());
+  if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+}
+
+// The in-memory copy is written whole, then the stored one replaced in one
+// IndexedDB transaction, so storage holds either the old or the new record.
+int tvWriteStateFile(const String& filePath, const String& state) {
+  if (filePath.Length() == 0) return -1;
+  std::string path = filePath.ToUtf8();
+  std::string bytes;
+  EncodeUtf8(state.Data(), state.Length(), bytes);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return -1;
+  size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
+  bool closed = std::fclose(file) == 0;
+  if (written != bytes.size()) return -2;
+  if (!closed || tarvik_store_state_file(path.c_str()) != 0) return -1;
+  return 0;
+}
