@@ -1,6 +1,6 @@
 // Reading the rendered frame back from the framebuffer into a PNG file, for
-// replays that keep pictures of chosen frames. Relies on the current OpenGL
-// context and on stb_image_write.
+// replays that keep pictures of chosen frames. Relies on the current graphics
+// context, read through graphics/render_gl.h, and on stb_image_write.
 #pragma once
 
 #include <string>

@@ -1,17 +1,14 @@
-// The OpenGL render device: batching, flushing, state, primitives, surfaces
-// and their textures. Fixed-function OpenGL with client vertex arrays; the
-// window size comes from the current GLX drawable, images from the host.
+// The render device: batching, flushing, state, primitives, surfaces and
+// their textures. Every graphics API call goes through the per-platform
+// drawing layer (graphics/render_gl.h); images come from graphics/image_data.h.
 #include "graphics/render_device.h"
-
-#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays, core since OpenGL 1.4
-#include <GL/gl.h>
-#include <GL/glx.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "graphics/image_data.h"
+#include "graphics/render_gl.h"
 
 int glfwGraphicsSeq = 0;
 long long gxtkDrawCallCount = 0;
@@ -24,23 +21,7 @@ constexpr float kTwoPi = 6.2831855f;
 constexpr float kPixelCentre = 0.5f;
 constexpr int kDepthGreyAlpha = 2;
 constexpr int kDepthRgba = 4;
-constexpr int kMaxStaleErrors = 16;
-
-// The smallest power of two not below `n`.
-int NextPowerOfTwo(int n) {
-  int p = 1;
-  while (p < n) p *= 2;
-  return p;
-}
-
-GLenum FormatForDepth(int depth) {
-  switch (depth) {
-    case 1: return GL_LUMINANCE;
-    case 2: return GL_LUMINANCE_ALPHA;
-    case 3: return GL_RGB;
-    default: return GL_RGBA;
-  }
-}
+constexpr float kColorScale = 255.0f;
 
 uint32_t PackColor(int r, int g, int b, int a) {
   uint8_t bytes[4] = {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b),
@@ -74,10 +55,7 @@ int gxtkSurface::Discard() {
 }
 
 void gxtkSurface::DropTexture() {
-  if (Live()) {
-    GLuint name = static_cast<GLuint>(textureName);
-    glDeleteTextures(1, &name);
-  }
+  if (Live()) gxtkGlDeleteTexture(textureName);
   contextSeq = -1;
 }
 
@@ -86,7 +64,7 @@ void gxtkSurface::SetPixels(unsigned char* data, int w, int h, int depth) {
   width = w;
   height = h;
   bytesPerPixel = depth;
-  glFormat = static_cast<int>(FormatForDepth(depth));
+  glFormat = gxtkGlTextureFormat(depth);
   size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
   if (depth == kDepthGreyAlpha) {
     for (size_t i = 0; i < count; ++i) {
@@ -107,34 +85,11 @@ void gxtkSurface::SetPixels(unsigned char* data, int w, int h, int depth) {
 void gxtkSurface::Bind() {
   if (glfwGraphicsSeq == 0) return;
   if (contextSeq == glfwGraphicsSeq) {
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureName));
+    gxtkGlBindTexture(textureName);
     return;
   }
   contextSeq = glfwGraphicsSeq;
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  textureName = static_cast<int>(name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  // Errors left by earlier calls must not be taken for a refused size.
-  for (int i = 0; i < kMaxStaleErrors && glGetError() != GL_NO_ERROR; ++i) {
-  }
-  int texWidth = width, texHeight = height;
-  glTexImage2D(GL_TEXTURE_2D, 0, glFormat, texWidth, texHeight, 0, glFormat, GL_UNSIGNED_BYTE, nullptr);
-  if (glGetError() != GL_NO_ERROR) {
-    texWidth = NextPowerOfTwo(width);
-    texHeight = NextPowerOfTwo(height);
-    glTexImage2D(GL_TEXTURE_2D, 0, glFormat, texWidth, texHeight, 0, glFormat, GL_UNSIGNED_BYTE, nullptr);
-  }
-  texScaleU = 1.0f / static_cast<float>(texWidth);
-  texScaleV = 1.0f / static_cast<float>(texHeight);
-  if (pixels) {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, glFormat, GL_UNSIGNED_BYTE, pixels);
-  }
+  textureName = gxtkGlCreateTexture(glFormat, width, height, pixels, &texScaleU, &texScaleV);
 }
 
 // --- Device -------------------------------------------------------------------
@@ -157,19 +112,7 @@ gxtkGraphics::gxtkGraphics() {
 void gxtkGraphics::mark() { gc_enqueue_ref(batchSurface); }
 
 // The size of the drawable the current context renders to.
-void gxtkGraphics::ReadWindowSize() {
-  Display* display = glXGetCurrentDisplay();
-  GLXDrawable drawable = glXGetCurrentDrawable();
-  if (!display || !drawable) {
-    width = height = 0;
-    return;
-  }
-  unsigned int w = 0, h = 0;
-  glXQueryDrawable(display, drawable, GLX_WIDTH, &w);
-  glXQueryDrawable(display, drawable, GLX_HEIGHT, &h);
-  width = static_cast<int>(w);
-  height = static_cast<int>(h);
-}
+void gxtkGraphics::ReadWindowSize() { gxtkGlDrawableSize(&width, &height); }
 
 void gxtkGraphics::UpdateColor() {
   color = PackColor(static_cast<int>(red * alpha), static_cast<int>(green * alpha),
@@ -178,22 +121,8 @@ void gxtkGraphics::UpdateColor() {
 
 int gxtkGraphics::BeginRender() {
   ReadWindowSize();
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, width, height, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glVertexPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].x);
-  glTexCoordPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].u);
-  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(gxtkVertex), &vertices[0].color);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  gxtkGlBeginFrame(width, height, vertices);
   blendMode = kBlendAlpha;
-  glDisable(GL_TEXTURE_2D);
   batchCount = 0;
   return 1;
 }
@@ -203,42 +132,9 @@ void gxtkGraphics::EndRender() {
 }
 
 void gxtkGraphics::Flush() {
-  if (batchSurface) {
-    glEnable(GL_TEXTURE_2D);
-    batchSurface->Bind();
-  }
-  switch (batchKind) {
-    case kKindPoints:
-      glDrawArrays(GL_POINTS, 0, batchCount);
-      ++gxtkDrawCallCount;
-      break;
-    case kKindLines:
-      glDrawArrays(GL_LINES, 0, batchCount);
-      ++gxtkDrawCallCount;
-      break;
-    case kKindTriangles:
-      glDrawArrays(GL_TRIANGLES, 0, batchCount);
-      ++gxtkDrawCallCount;
-      break;
-    case kKindQuads:
-      glDrawElements(GL_TRIANGLES, batchCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
-      ++gxtkDrawCallCount;
-      break;
-    default: {
-      // Polygons of the same size: one fan each, all in one call.
-      static GLint firsts[kBatchMaxVertices / 5];
-      static GLsizei counts[kBatchMaxVertices / 5];
-      int fans = batchCount / batchKind;
-      for (int i = 0; i < fans; ++i) {
-        firsts[i] = i * batchKind;
-        counts[i] = batchKind;
-      }
-      glMultiDrawArrays(GL_TRIANGLE_FAN, firsts, counts, fans);
-      ++gxtkDrawCallCount;
-      break;
-    }
-  }
-  if (batchSurface) glDisable(GL_TEXTURE_2D);
+  if (batchSurface) batchSurface->Bind();
+  gxtkGlDraw(batchKind, batchCount, batchSurface != nullptr, quadIndices);
+  ++gxtkDrawCallCount;
   batchCount = 0;
 }
 
@@ -246,8 +142,7 @@ void gxtkGraphics::Flush() {
 
 int gxtkGraphics::Cls(float r, float g, float b) {
   batchCount = 0;
-  glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  gxtkGlClear(r / kColorScale, g / kColorScale, b / kColorScale);
   return 0;
 }
 
@@ -272,21 +167,16 @@ int gxtkGraphics::SetBlend(int blend) {
   if (mode == blendMode) return 0;
   if (batchCount) Flush();
   blendMode = mode;
-  if (mode == kBlendAdditive) {
-    glBlendFunc(GL_ONE, GL_ONE);
-  } else {
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-  }
+  gxtkGlSetBlend(mode);
   return 0;
 }
 
 int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
   if (batchCount) Flush();
   if (x == 0 && y == 0 && w == Width() && h == Height()) {
-    glDisable(GL_SCISSOR_TEST);
+    gxtkGlScissorOff();
   } else {
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(x, Height() - y - h, w, h);
+    gxtkGlScissor(x, Height() - y - h, w, h);
   }
   return 0;
 }
@@ -424,7 +314,7 @@ gxtkSurface* gxtkGraphics::CreateSurface(int w, int h) {
   surface->width = w;
   surface->height = h;
   surface->bytesPerPixel = kDepthRgba;
-  surface->glFormat = GL_RGBA;
+  surface->glFormat = gxtkGlTextureFormat(kDepthRgba);
   surface->Bind();
   return surface;
 }
@@ -435,11 +325,10 @@ int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int 
   if (!RowsFit(pixels, w, h, offset, pitch)) return 0;
   uint32_t* rows = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(w) * h * 4));
   if (!rows) return 0;
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(x, height - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, rows);
+  gxtkGlReadArgb(x, height - y - h, w, h, rows);
   int* out = pixels.Data();
   for (int row = 0; row < h; ++row) {
-    // OpenGL delivers the bottom row first.
+    // The layer delivers the bottom row first.
     const uint32_t* src = rows + static_cast<size_t>(h - 1 - row) * w;
     std::memcpy(out + offset + row * pitch, src, static_cast<size_t>(w) * 4);
   }
@@ -472,13 +361,8 @@ int gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, i
   }
   if (surface->Live()) {
     if (batchCount && batchSurface == surface) Flush();
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(surface->textureName));
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    for (int row = 0; row < h; ++row) {
-      const unsigned char* src =
-          surface->pixels + (static_cast<size_t>(y + row) * surface->width + x) * kDepthRgba;
-      glTexSubImage2D(GL_TEXTURE_2D, 0, x, y + row, w, 1, GL_RGBA, GL_UNSIGNED_BYTE, src);
-    }
+    const unsigned char* block = surface->pixels + (static_cast<size_t>(y) * surface->width + x) * kDepthRgba;
+    gxtkGlUpdateTexture(surface->textureName, x, y, w, h, block, surface->width * kDepthRgba);
   }
   return 0;
 }

@@ -1,7 +1,7 @@
-// The OpenGL render device: `gxtkGraphics` batches every primitive into one
-// client-side vertex array and keeps the fixed-function 2D state; `gxtkSurface`
-// is a texture plus the premultiplied pixels it is rebuilt from after a window
-// re-creation. Relies on the collector (runtime/gc.h) and on `glfwGraphicsSeq`.
+// The render device: `gxtkGraphics` batches every primitive into one vertex
+// array and keeps the 2D drawing state; `gxtkSurface` is a texture plus the
+// premultiplied pixels it is rebuilt from after a window re-creation. Drawn
+// through graphics/render_gl.h; relies on the collector and `glfwGraphicsSeq`.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +21,7 @@ constexpr int kBatchMaxQuads = kBatchMaxVertices / 4;
 constexpr int kQuadIndexCount = kBatchMaxQuads * 6;
 constexpr int kBlendAlpha = 0;
 constexpr int kBlendAdditive = 1;
-// The blend function OpenGL holds is not known (no frame begun yet).
+// The blend function the graphics API holds is not known (no frame begun yet).
 constexpr int kBlendUnknown = -1;
 
 // Batch kinds are the vertex count of one primitive; 5 and up are polygons.
@@ -30,14 +30,14 @@ constexpr int kKindLines = 2;
 constexpr int kKindTriangles = 3;
 constexpr int kKindQuads = 4;
 
-// One client-array vertex (20 bytes): position, texture coordinates, colour
+// One batch vertex (20 bytes): position, texture coordinates, colour
 // bytes red, green, blue, alpha in memory order.
 struct gxtkVertex {
   float x, y;
   float u, v;
   uint32_t color;
 };
-static_assert(sizeof(gxtkVertex) == 20, "the client array stride is 20 bytes");
+static_assert(sizeof(gxtkVertex) == 20, "the vertex array stride is 20 bytes");
 
 class gxtkSurface : public Object {
  public:
@@ -84,8 +84,8 @@ class gxtkGraphics : public Object {
   int batchKind = 0;
   int batchCount = 0;
   gxtkSurface* batchSurface = nullptr;
-  // The blend function set in OpenGL, so that setting the same one again
-  // neither flushes the batch nor reaches the driver.
+  // The blend function set in the graphics API, so that setting the same one
+  // again neither flushes the batch nor reaches the driver.
   int blendMode = kBlendUnknown;
 
   gxtkGraphics();

@@ -1,0 +1,186 @@
+// The drawing layer on desktop OpenGL: fixed-function state, client vertex
+// arrays read straight from the device's batch, glMultiDrawArrays for polygon
+// fans, and the drawable size from the current GLX context. Relies on an
+// OpenGL 1.4 compatibility context (Mesa under X here).
+#include "graphics/render_gl.h"
+
+#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays, core since OpenGL 1.4
+#include <GL/gl.h>
+#include <GL/glx.h>
+
+#include "graphics/render_device.h"
+
+namespace {
+
+constexpr int kDepthGrey = 1;
+constexpr int kDepthGreyAlpha = 2;
+constexpr int kDepthRgb = 3;
+constexpr int kMaxStaleErrors = 16;
+constexpr int kMinPolygonPoints = 5;
+constexpr int kRgbaAlignment = 4;
+constexpr int kViewportFields = 4;
+constexpr int kViewportWidth = 2, kViewportHeight = 3;
+constexpr int kRgbChannels = 3;
+
+// The smallest power of two not below `n`.
+int NextPowerOfTwo(int n) {
+  int p = 1;
+  while (p < n) p *= 2;
+  return p;
+}
+
+}  // namespace
+
+void gxtkGlDrawableSize(int* width, int* height) {
+  Display* display = glXGetCurrentDisplay();
+  GLXDrawable drawable = glXGetCurrentDrawable();
+  if (!display || !drawable) {
+    *width = *height = 0;
+    return;
+  }
+  unsigned int w = 0, h = 0;
+  glXQueryDrawable(display, drawable, GLX_WIDTH, &w);
+  glXQueryDrawable(display, drawable, GLX_HEIGHT, &h);
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+}
+
+void gxtkGlBeginFrame(int width, int height, const gxtkVertex* vertices) {
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, width, height, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].x);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(gxtkVertex), &vertices[0].u);
+  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(gxtkVertex), &vertices[0].color);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  glDisable(GL_TEXTURE_2D);
+}
+
+void gxtkGlSetBlend(int mode) {
+  if (mode == kBlendAdditive) {
+    glBlendFunc(GL_ONE, GL_ONE);
+  } else {
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  }
+}
+
+void gxtkGlScissor(int x, int y, int width, int height) {
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(x, y, width, height);
+}
+
+void gxtkGlScissorOff() { glDisable(GL_SCISSOR_TEST); }
+
+void gxtkGlClear(float red, float green, float blue) {
+  glClearColor(red, green, blue, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void gxtkGlDraw(int kind, int count, bool textured, const uint16_t* quadIndices) {
+  if (textured) glEnable(GL_TEXTURE_2D);
+  switch (kind) {
+    case kKindPoints:
+      glDrawArrays(GL_POINTS, 0, count);
+      break;
+    case kKindLines:
+      glDrawArrays(GL_LINES, 0, count);
+      break;
+    case kKindTriangles:
+      glDrawArrays(GL_TRIANGLES, 0, count);
+      break;
+    case kKindQuads:
+      glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
+      break;
+    default: {
+      // Polygons of the same size: one fan each, all in one call.
+      static GLint firsts[kBatchMaxVertices / kMinPolygonPoints];
+      static GLsizei counts[kBatchMaxVertices / kMinPolygonPoints];
+      int fans = count / kind;
+      for (int i = 0; i < fans; ++i) {
+        firsts[i] = i * kind;
+        counts[i] = kind;
+      }
+      glMultiDrawArrays(GL_TRIANGLE_FAN, firsts, counts, fans);
+      break;
+    }
+  }
+  if (textured) glDisable(GL_TEXTURE_2D);
+}
+
+int gxtkGlTextureFormat(int depth) {
+  switch (depth) {
+    case kDepthGrey: return GL_LUMINANCE;
+    case kDepthGreyAlpha: return GL_LUMINANCE_ALPHA;
+    case kDepthRgb: return GL_RGB;
+    default: return GL_RGBA;
+  }
+}
+
+int gxtkGlCreateTexture(int format, int width, int height, const unsigned char* pixels, float* scaleU,
+                        float* scaleV) {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  // Errors left by earlier calls must not be taken for a refused size.
+  for (int i = 0; i < kMaxStaleErrors && glGetError() != GL_NO_ERROR; ++i) {
+  }
+  int texWidth = width, texHeight = height;
+  glTexImage2D(GL_TEXTURE_2D, 0, format, texWidth, texHeight, 0, format, GL_UNSIGNED_BYTE, nullptr);
+  if (glGetError() != GL_NO_ERROR) {
+    texWidth = NextPowerOfTwo(width);
+    texHeight = NextPowerOfTwo(height);
+    glTexImage2D(GL_TEXTURE_2D, 0, format, texWidth, texHeight, 0, format, GL_UNSIGNED_BYTE, nullptr);
+  }
+  *scaleU = 1.0f / static_cast<float>(texWidth);
+  *scaleV = 1.0f / static_cast<float>(texHeight);
+  if (pixels) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, pixels);
+  }
+  return static_cast<int>(name);
+}
+
+void gxtkGlBindTexture(int name) { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name)); }
+
+void gxtkGlDeleteTexture(int name) {
+  GLuint texture = static_cast<GLuint>(name);
+  glDeleteTextures(1, &texture);
+}
+
+void gxtkGlUpdateTexture(int name, int x, int y, int width, int height, const unsigned char* pixels, int stride) {
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name));
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (int row = 0; row < height; ++row) {
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y + row, width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                    pixels + static_cast<size_t>(row) * stride);
+  }
+}
+
+void gxtkGlReadArgb(int x, int y, int width, int height, uint32_t* argb) {
+  glPixelStorei(GL_PACK_ALIGNMENT, kRgbaAlignment);
+  glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, argb);
+}
+
+bool gxtkGlReadFrameRgb(std::vector<unsigned char>* rgb, int* width, int* height) {
+  GLint viewport[kViewportFields] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  *width = viewport[kViewportWidth];
+  *height = viewport[kViewportHeight];
+  if (*width <= 0 || *height <= 0) return false;
+  rgb->resize(static_cast<size_t>(*width) * *height * kRgbChannels);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(viewport[0], viewport[1], *width, *height, GL_RGB, GL_UNSIGNED_BYTE, rgb->data());
+  return true;
+}
