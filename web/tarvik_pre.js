@@ -135,6 +135,8 @@
     if (Module['tarvikExitStatus'] !== null) return;
     Module['tarvikExitStatus'] = code;
     ABORT = true;
+    // In full screen the canvas alone is shown, and the notice would not be.
+    if (document.fullscreenElement && document.exitFullscreen) document.exitFullscreen().catch(function () {});
     if (typeof AL !== 'undefined' && AL.contexts) {
       for (var id in AL.contexts) {
         var context = AL.contexts[id];
