@@ -1,26 +1,47 @@
-// The allocation workload shared by the collector benchmarks: a forest of
+// The allocation workloads shared by the collector benchmarks: a forest of
 // small three-object trees held in fixed-size chunks, in which random trees
-// are replaced event after event. Each contender supplies a heap policy; the
-// random sequence, the shapes and the stores are the same for all of them.
+// are replaced frame after frame, and one big pointer array filled with new
+// trees and then replaced. Each contender supplies a heap policy; the random
+// sequence, the shapes and the stores are the same for all of them.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <ctime>
+#include <cstring>
 #include <new>
-#include <vector>
+
+#include "bench/runtime/frames.h"
 
 constexpr int kChunkSlots = 1024;        // trees per chunk
-constexpr int kChurnChunks = 24;         // a live set of a few MiB
-constexpr int kPauseChunks = 133;        // a live set of about 20 MiB on our heap
-constexpr int kEventReplaces = 100;      // tree replacements between collector steps
-constexpr int kFrameReplaces = 256;      // tree replacements per simulated 60 Hz frame
-constexpr int kPauseFrames = 3000;       // measured frames (50 s of game time)
-constexpr int kWarmupFrames = 600;       // frames run before measuring
-constexpr int kObjectsPerTree = 3;
-constexpr long long kSlowAllocNs = 1000; // an allocation this slow did collector work
-constexpr double kPercentile = 0.99;
 constexpr uint64_t kSeed = 0x9E3779B97F4A7C15ull;
+
+// One workload: a forest of `trees` trees of which `replaces` are replaced
+// per frame, and optionally a big array of `bigSlots` references of which
+// `bigStores` get a new tree per frame, replaced by a fresh array when full.
+struct Workload {
+  const char* name;
+  int trees;
+  int replaces;
+  int bigSlots;
+  int bigStores;
+  int warmFrames;
+  int frames;
+};
+constexpr Workload kWorkloads[] = {
+    // A live set of a few MiB churned by the game's kind of event.
+    {"churn", 24 * kChunkSlots, 100, 0, 0, 600, 30000},
+    // About 20 MiB live on our heap, 256 replacements per 60 Hz frame.
+    {"pause", 133 * kChunkSlots, 256, 0, 0, 600, 3000},
+    // About a million long-lived trees and a little churn.
+    {"large_heap", 1024 * kChunkSlots, 100, 0, 0, 600, 6000},
+    // One array of 256 Ki references filled over 256 frames, four times.
+    {"big_array", 0, 0, 256 * 1024, 1024, 256, 1024},
+};
+
+inline const Workload* findWorkload(const char* name) {
+  for (const Workload& w : kWorkloads)
+    if (!std::strcmp(w.name, name)) return &w;
+  return nullptr;
+}
 
 // xorshift64: cheap and identical for every contender.
 struct Rng {
@@ -58,74 +79,47 @@ inline void replaceTree(H& heap, Rng& rng, int trees) {
   heap.put(static_cast<int>((r >> 16) % static_cast<uint64_t>(trees)), buildTree(heap, r));
 }
 
-// Gives every one of `trees` slots its first tree.
+// Runs workload `w` on heap policy `H`, which also supplies
+//   H::plant(trees), H::newBig(slots), H::putBig(i, head), H::step()
+// for the forest's storage, the big array and the collector step of a frame.
 template <class H>
-inline void plantForest(H& heap, Rng& rng, int trees) {
-  for (int slot = 0; slot < trees; ++slot) heap.put(slot, buildTree(heap, rng.next()));
-}
-
-// Per-frame collector pauses and the longest single step seen.
-struct PauseLog {
-  std::vector<double> framePauseUs;
-  double longestStepUs = 0;
-  double longestStepHeapMiB = 0;
-
-  double percentile(double q) {
-    std::vector<double> v = framePauseUs;
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[std::min(v.size() - 1, static_cast<size_t>(q * v.size()))];
+void runWorkload(H& heap, const Workload& w, FrameLog& log) {
+  Rng rng;
+  if (w.trees) {
+    heap.plant(w.trees);
+    for (int slot = 0; slot < w.trees; ++slot) heap.put(slot, buildTree(heap, rng.next()));
   }
-};
-
-// Pauses are measured in the thread's CPU time, so that on a shared machine
-// time lost to other processes is not counted as a collector pause.
-inline long long threadNanos() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec * 1000000000LL + t.tv_nsec;
-}
-
-// Wraps a heap policy, timing every allocation; the ones slower than
-// kSlowAllocNs are counted as collector pauses taken inside the frame.
-template <class H>
-struct TimedHeap {
-  H& heap;
-  long long slowNs = 0;
-
-  template <class F>
-  auto timed(F&& alloc) {
-    long long t = threadNanos();
-    auto* p = alloc();
-    long long d = threadNanos() - t;
-    if (d > kSlowAllocNs) slowNs += d;
-    return p;
-  }
-  auto* head(int kind) { return timed([&] { return heap.head(kind); }); }
-  auto* child(int kind) { return timed([&] { return heap.child(kind); }); }
-  template <class A, class B>
-  void link(A* h, B* a, B* b) { heap.link(h, a, b); }
-  template <class A>
-  void put(int slot, A* h) { heap.put(slot, h); }
-};
-
-// Runs frames of `kFrameReplaces` tree replacements followed by one collector
-// step (`step()` returns the heap size in bytes it saw); a frame's pause is the
-// step plus the slow allocations of the frame.
-template <class H, class Step>
-void runFrames(H& heap, Rng& rng, int trees, int frames, Step step, PauseLog* log) {
-  for (int f = 0; f < frames; ++f) {
-    TimedHeap<H> timedHeap{heap};
-    for (int i = 0; i < kFrameReplaces; ++i) replaceTree(timedHeap, rng, trees);
-    long long t = threadNanos();
-    double heapBytes = step();
-    double stepUs = (threadNanos() - t) / 1e3;
-    if (!log) continue;
-    log->framePauseUs.push_back(stepUs + timedHeap.slowNs / 1e3);
-    if (stepUs > log->longestStepUs) {
-      log->longestStepUs = stepUs;
-      log->longestStepHeapMiB = heapBytes / (1 << 20);
+  if (w.bigSlots) heap.newBig(w.bigSlots);
+  auto frame = [&](int f) {
+    for (int i = 0; i < w.replaces; ++i) replaceTree(heap, rng, w.trees);
+    if (w.bigSlots) {
+      int at = static_cast<int>(static_cast<long long>(f) * w.bigStores % w.bigSlots);
+      if (at == 0 && f) heap.newBig(w.bigSlots);
+      for (int i = 0; i < w.bigStores; ++i) heap.putBig(at + i, buildTree(heap, rng.next()));
     }
+    heap.step();
+  };
+  runFrames(w.warmFrames, w.frames, frame, log);
+}
+
+// The whole of a workload benchmark's main: runs the workload named on the
+// command line on the heap the contender's `make(contender)` returns.
+template <class Run>
+int workloadMain(int argc, char** argv, Run&& run) {
+  const char *name, *contender;
+  if (!parseArgs(argc, argv, name, contender)) return 2;
+  const Workload* w = findWorkload(name);
+  if (!w) {
+    std::fprintf(stderr, "unknown workload %s\n", name);
+    return 2;
   }
+  FrameLog log;
+  if (!run(*w, contender, log)) {
+    std::fprintf(stderr, "unknown contender %s\n", contender);
+    return 2;
+  }
+  printResult(w->name, contender, log);
+  return 0;
 }
 
 // The same shapes as plain structs, for malloc and Boehm: a tag word (the

@@ -1,7 +1,9 @@
-// The churn and pause workloads on our collector and on plain new/delete with
-// manual frees. The Boehm counterparts live in gc_boehm_bench.cpp, a separate
-// executable so that its allocator does not mix with these.
-#include <benchmark/benchmark.h>
+// The collector workloads (churn.h) on our collector ("ours") and on plain
+// new/delete with manual frees ("malloc"): `bench_gc WORKLOAD CONTENDER` runs
+// one of them in this process. The Boehm contenders live in
+// gc_boehm_bench.cpp, a separate executable, so their allocators never mix.
+#include <string_view>
+#include <vector>
 
 #include "bench/runtime/churn.h"
 #include "runtime/gc.h"
@@ -36,8 +38,14 @@ struct Chunk : Object {
 };
 
 Array<Chunk*> gForest;
+Array<Head*> gBig;
 
 struct OurHeap {
+  OurHeap() {
+    gc_init();
+    gc_add_root(gForest);
+    gc_add_root(gBig);
+  }
   Head* head(int kind) { return kind ? gc_new<PayHead>() : gc_new<Head>(); }
   Child* child(int kind) {
     switch (kind) {
@@ -52,60 +60,25 @@ struct OurHeap {
     gc_assign(h->right, b);
   }
   void put(int slot, Head* h) { gc_assign(gForest[slot / kChunkSlots]->slots[slot % kChunkSlots], h); }
+  void plant(int trees) {
+    int chunks = trees / kChunkSlots;
+    gc_assign(gForest, Array<Chunk*>(chunks));
+    for (int c = 0; c < chunks; ++c) gc_assign(gForest[c], gc_new<Chunk>());
+  }
+  void newBig(int slots) { gc_assign(gBig, Array<Head*>(slots)); }
+  void putBig(int i, Head* h) { gc_assign(gBig[i], h); }
+  void step() { gc_collect(); }
 };
-
-// Makes `chunks` chunks of trees the collector's only live set and runs
-// `warmFrames` frames so that measuring starts in a steady state.
-void buildOurs(OurHeap& heap, Rng& rng, int chunks, int warmFrames) {
-  static bool rooted = false;
-  if (!rooted) {
-    gc_init();
-    gc_add_root(gForest);
-    gc_mark();
-    rooted = true;
-  }
-  gc_assign(gForest, Array<Chunk*>(chunks));
-  for (int c = 0; c < chunks; ++c) gc_assign(gForest[c], gc_new<Chunk>());
-  plantForest(heap, rng, chunks * kChunkSlots);
-  runFrames(heap, rng, chunks * kChunkSlots, warmFrames, [] { gc_collect(); return 0.0; }, nullptr);
-}
-
-void BM_gc_churn_ours(benchmark::State& state) {
-  static OurHeap heap;
-  static Rng rng;
-  static bool built = false;
-  if (!built) buildOurs(heap, rng, kChurnChunks, kWarmupFrames);
-  built = true;
-  const int trees = kChurnChunks * kChunkSlots;
-  for (auto _ : state) {
-    for (int i = 0; i < kEventReplaces; ++i) replaceTree(heap, rng, trees);
-    gc_collect();
-  }
-  state.SetItemsProcessed(state.iterations() * kEventReplaces * kObjectsPerTree);
-}
-
-void BM_gc_pause_ours(benchmark::State& state) {
-  OurHeap heap;
-  Rng rng;
-  buildOurs(heap, rng, kPauseChunks, kWarmupFrames);
-  PauseLog log;
-  auto step = [] {
-    double heapBytes = gc_alloced_bytes;
-    gc_collect();
-    return heapBytes;
-  };
-  for (auto _ : state) runFrames(heap, rng, kPauseChunks * kChunkSlots, kPauseFrames, step, &log);
-  state.counters["p99_us"] = log.percentile(kPercentile);
-  state.counters["max_us"] = log.percentile(1.0);
-  state.counters["longest_step_us"] = log.longestStepUs;
-  state.counters["longest_step_heap_mib"] = log.longestStepHeapMiB;
-}
 
 // --- Plain new/delete ------------------------------------------------------
 
 struct MallocHeap {
-  std::vector<PlainHead*> slots;
+  std::vector<PlainHead*> slots, big;
 
+  ~MallocHeap() {
+    for (PlainHead* h : slots) release(h);
+    for (PlainHead* h : big) release(h);
+  }
   PlainHead* head(int kind) { return kind ? new PlainHead1{{kind, nullptr, nullptr}, {kind}} : new PlainHead{kind, nullptr, nullptr}; }
   PlainChild* child(int kind) {
     switch (kind) {
@@ -126,37 +99,43 @@ struct MallocHeap {
       default: delete c;
     }
   }
+  static void release(PlainHead* h) {
+    if (!h) return;
+    release(h->left);
+    release(h->right);
+    if (h->tag) delete static_cast<PlainHead1*>(h);
+    else delete h;
+  }
   void put(int slot, PlainHead* h) {
-    PlainHead* old = slots[slot];
+    release(slots[slot]);
     slots[slot] = h;
-    if (!old) return;
-    release(old->left);
-    release(old->right);
-    if (old->tag) delete static_cast<PlainHead1*>(old);
-    else delete old;
   }
+  void plant(int trees) { slots.assign(trees, nullptr); }
+  // Replacing the array frees every tree it held, in that frame.
+  void newBig(int n) {
+    for (PlainHead* h : big) release(h);
+    big.assign(n, nullptr);
+  }
+  void putBig(int i, PlainHead* h) {
+    release(big[i]);
+    big[i] = h;
+  }
+  void step() {}
 };
-
-void BM_gc_churn_malloc(benchmark::State& state) {
-  static MallocHeap heap;
-  static Rng rng;
-  const int trees = kChurnChunks * kChunkSlots;
-  if (heap.slots.empty()) {
-    heap.slots.assign(trees, nullptr);
-    plantForest(heap, rng, trees);
-    runFrames(heap, rng, trees, kWarmupFrames, [] { return 0.0; }, nullptr);
-  }
-  for (auto _ : state) {
-    for (int i = 0; i < kEventReplaces; ++i) replaceTree(heap, rng, trees);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * kEventReplaces * kObjectsPerTree);
-}
 
 }  // namespace
 
-BENCHMARK(BM_gc_churn_ours);
-BENCHMARK(BM_gc_churn_malloc);
-BENCHMARK(BM_gc_pause_ours)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return workloadMain(argc, argv, [](const Workload& w, std::string_view contender, FrameLog& log) {
+    if (contender == "ours") {
+      OurHeap heap;
+      runWorkload(heap, w, log);
+    } else if (contender == "malloc") {
+      MallocHeap heap;
+      runWorkload(heap, w, log);
+    } else {
+      return false;
+    }
+    return true;
+  });
+}

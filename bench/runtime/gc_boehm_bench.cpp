@@ -1,9 +1,12 @@
-// The churn and pause workloads on the Boehm collector in incremental mode,
-// stepped with GC_collect_a_little where our host steps our collector. Kept in
-// its own executable: Boehm must own the process's collected allocations.
+// The collector workloads (churn.h) on the Boehm collector:
+// `bench_gc_boehm WORKLOAD boehm` in its default stop-the-world mode, the
+// throughput peer, which collects when allocation asks for it; and
+// `bench_gc_boehm WORKLOAD boehm_inc` in incremental mode, the pause peer,
+// stepped with GC_collect_a_little where our host steps our collector. Kept
+// in its own executable: Boehm must own the process's collected allocations.
 #include <gc/gc.h>
 
-#include <benchmark/benchmark.h>
+#include <string_view>
 
 #include "bench/runtime/churn.h"
 
@@ -13,10 +16,11 @@ namespace {
 // budget GC_set_time_limit accepts, Boehm's best setting for short pauses.
 constexpr unsigned long kBoehmTimeLimitMs = 1;
 
-// The forest's root: a collected array of collected chunks of tree slots.
-PlainHead*** gForest = nullptr;
-
 struct BoehmHeap {
+  bool incremental;
+  PlainHead*** forest = nullptr;  // collected chunks of tree slots
+  PlainHead** big = nullptr;
+
   PlainHead* head(int kind) { return initPlainHead(GC_MALLOC(plainHeadSize(kind)), kind); }
   PlainChild* child(int kind) { return initPlainChild(GC_MALLOC(plainChildSize(kind)), kind); }
   void link(PlainHead* h, PlainChild* a, PlainChild* b) {
@@ -24,58 +28,33 @@ struct BoehmHeap {
     h->left = a;
     h->right = b;
   }
-  void put(int slot, PlainHead* h) { gForest[slot / kChunkSlots][slot % kChunkSlots] = h; }
-};
-
-void buildBoehm(BoehmHeap& heap, Rng& rng, int chunks, int warmFrames) {
-  gForest = static_cast<PlainHead***>(GC_MALLOC(sizeof(PlainHead**) * chunks));
-  for (int c = 0; c < chunks; ++c) gForest[c] = static_cast<PlainHead**>(GC_MALLOC(sizeof(PlainHead*) * kChunkSlots));
-  plantForest(heap, rng, chunks * kChunkSlots);
-  runFrames(heap, rng, chunks * kChunkSlots, warmFrames, [] { GC_collect_a_little(); return 0.0; }, nullptr);
-}
-
-void BM_gc_churn_boehm(benchmark::State& state) {
-  static BoehmHeap heap;
-  static Rng rng;
-  if (!gForest) buildBoehm(heap, rng, kChurnChunks, kWarmupFrames);
-  const int trees = kChurnChunks * kChunkSlots;
-  for (auto _ : state) {
-    for (int i = 0; i < kEventReplaces; ++i) replaceTree(heap, rng, trees);
-    GC_collect_a_little();
+  void put(int slot, PlainHead* h) { forest[slot / kChunkSlots][slot % kChunkSlots] = h; }
+  void plant(int trees) {
+    int chunks = trees / kChunkSlots;
+    forest = static_cast<PlainHead***>(GC_MALLOC(sizeof(PlainHead**) * chunks));
+    for (int c = 0; c < chunks; ++c) forest[c] = static_cast<PlainHead**>(GC_MALLOC(sizeof(PlainHead*) * kChunkSlots));
   }
-  state.SetItemsProcessed(state.iterations() * kEventReplaces * kObjectsPerTree);
-}
-
-void BM_gc_pause_boehm(benchmark::State& state) {
-  BoehmHeap heap;
-  Rng rng;
-  buildBoehm(heap, rng, kPauseChunks, kWarmupFrames);
-  PauseLog log;
-  auto step = [] {
-    double heapBytes = static_cast<double>(GC_get_heap_size());
-    GC_collect_a_little();
-    return heapBytes;
-  };
-  for (auto _ : state) runFrames(heap, rng, kPauseChunks * kChunkSlots, kPauseFrames, step, &log);
-  state.counters["p99_us"] = log.percentile(kPercentile);
-  state.counters["max_us"] = log.percentile(1.0);
-  state.counters["longest_step_us"] = log.longestStepUs;
-  state.counters["longest_step_heap_mib"] = log.longestStepHeapMiB;
-}
+  void newBig(int slots) { big = static_cast<PlainHead**>(GC_MALLOC(sizeof(PlainHead*) * slots)); }
+  void putBig(int i, PlainHead* h) { big[i] = h; }
+  void step() {
+    if (incremental) GC_collect_a_little();
+  }
+};
 
 }  // namespace
 
-BENCHMARK(BM_gc_churn_boehm);
-BENCHMARK(BM_gc_pause_boehm)->Iterations(1)->Unit(benchmark::kMillisecond);
-
 int main(int argc, char** argv) {
-  GC_INIT();
-  GC_enable_incremental();
-  GC_set_time_limit(kBoehmTimeLimitMs);
-  std::fprintf(stderr, "boehm: incremental %d, time limit %lu ms\n", GC_is_incremental_mode(), GC_get_time_limit());
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return workloadMain(argc, argv, [](const Workload& w, std::string_view contender, FrameLog& log) {
+    if (contender != "boehm" && contender != "boehm_inc") return false;
+    // This program starts no thread, so Boehm starts no parallel marker:
+    // every contender does all of its work on the thread the frames time.
+    GC_INIT();
+    BoehmHeap heap{contender == "boehm_inc"};
+    if (heap.incremental) {
+      GC_enable_incremental();
+      GC_set_time_limit(kBoehmTimeLimitMs);
+    }
+    runWorkload(heap, w, log);
+    return true;
+  });
 }
