@@ -88,7 +88,12 @@ void gxtkSurface::Bind() {
     gxtkGlBindTexture(textureName);
     return;
   }
+  bool kept = contextSeq > 0 && gxtkGlContextOutlivesWindows();
   contextSeq = glfwGraphicsSeq;
+  if (kept) {
+    gxtkGlBindTexture(textureName);
+    return;
+  }
   textureName = gxtkGlCreateTexture(glFormat, width, height, pixels, &texScaleU, &texScaleV);
 }
 

@@ -31,6 +31,9 @@ int NextPowerOfTwo(int n) {
 
 }  // namespace
 
+// Each desktop window has a context of its own, and its textures go with it.
+bool gxtkGlContextOutlivesWindows() { return false; }
+
 void gxtkGlDrawableSize(int* width, int* height) {
   Display* display = glXGetCurrentDisplay();
   GLXDrawable drawable = glXGetCurrentDrawable();

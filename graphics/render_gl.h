@@ -9,6 +9,11 @@
 
 struct gxtkVertex;
 
+// True when a window opened again draws with the context of the window before
+// it (the browser keeps one context for the page), so textures made for an
+// earlier window are still there to use.
+bool gxtkGlContextOutlivesWindows();
+
 // Size in pixels of the drawable the current context renders to; 0 x 0 when
 // no context is current.
 void gxtkGlDrawableSize(int* width, int* height);

@@ -207,6 +207,9 @@ uint32_t RgbaToArgb(uint32_t rgba) {
 
 }  // namespace
 
+// The page draws with one context for its whole life.
+bool gxtkGlContextOutlivesWindows() { return true; }
+
 void gxtkGlDrawableSize(int* width, int* height) {
   EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_get_current_context();
   if (!context || emscripten_webgl_get_drawing_buffer_size(context, width, height) != EMSCRIPTEN_RESULT_SUCCESS) {
