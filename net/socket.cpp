@@ -1,6 +1,7 @@
-// Native BSD sockets behind `VXSocket` and `VXSocketAddress`: blocking calls
-// only, IPv4 only, names resolved with getaddrinfo. Failures come back as
-// false / -1 exactly as the platform call reports them.
+// Native BSD sockets behind `VXSocket`: blocking calls only, IPv4 only, names
+// resolved with getaddrinfo. Failures come back as false / -1 exactly as the
+// platform call reports them. Addresses and buffer spans are in
+// socket_address.cpp.
 #include "net/socket.h"
 
 #include <arpa/inet.h>
@@ -9,7 +10,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -40,58 +40,6 @@ bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int por
   }
   freeaddrinfo(found);
   return resolved;
-}
-
-bool setsockaddr(sockaddr_in* address, const String& host, int port) {
-  std::string narrow = host.ToNarrow();
-  return setsockaddr(address, narrow.c_str(), host.Length(), port);
-}
-
-unsigned char* socketBufferSpan(VXDataBuffer* buffer, int offset, int* count) {
-  if (!buffer || !buffer->_data || offset < 0 || offset > buffer->_length || *count < 0) {
-    *count = 0;
-    return buffer && buffer->_data ? buffer->_data : nullptr;
-  }
-  if (*count > buffer->_length - offset) *count = buffer->_length - offset;
-  return buffer->_data + offset;
-}
-
-// --- VXSocketAddress ---------------------------------------------------------
-
-VXSocketAddress::VXSocketAddress() {
-  std::memset(&m_addr, 0, sizeof m_addr);
-  m_addr.sin_family = AF_INET;
-}
-
-void VXSocketAddress::Set(const String& host, int port) {
-  m_resolved = setsockaddr(&m_addr, host, port);
-  Invalidate();
-}
-
-void VXSocketAddress::Set(const VXSocketAddress* other) {
-  m_addr = other->m_addr;
-  m_resolved = other->m_resolved;
-  Invalidate();
-}
-
-void VXSocketAddress::Validate() {
-  if (m_valid) return;
-  unsigned ip = ntohl(m_addr.sin_addr.s_addr);
-  char text[sizeof "255.255.255.255"];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
-  m_host = String(text);
-  m_port = ntohs(m_addr.sin_port);
-  m_valid = true;
-}
-
-String VXSocketAddress::Host() {
-  Validate();
-  return m_host;
-}
-
-int VXSocketAddress::Port() {
-  Validate();
-  return m_port;
 }
 
 // --- VXSocket ----------------------------------------------------------------

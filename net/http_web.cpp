@@ -1,0 +1,216 @@
+// The HTTP client in the browser: a page opens no socket, so `c_HttpRequest`
+// hands its request to the page's fetch, with the desktop's method, header
+// lines, body and request target (plain HTTP to the URL's domain and port).
+// The answer is kept as plain bytes until the async event pump completes the
+// request on the main thread: the HTTP status and the body decoded as UTF-8,
+// or status -1 and no text on any failure (no answer, refused, the browser's
+// cross-origin rules, a bad URL, an answer over kHttpMaxResponseBytes).
+#include "net/http.h"
+
+#include <emscripten.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "storage/data_buffer.h"
+
+namespace {
+
+// A page holds the whole answer in memory, then its text; a larger answer
+// fails like a lost connection instead of exhausting the page's memory.
+constexpr int kHttpMaxResponseBytes = 16 * 1024 * 1024;
+// The status of a request that got no answer, as on the desktop.
+constexpr int kHttpNoStatus = -1;
+
+const String kUtf8("utf8");
+const String kLineBreak("\r\n");
+
+// An answer that has arrived, waiting for the next pump. The page stores it
+// from its own callback, between updates, so it holds no collected object.
+struct Arrival {
+  int id;
+  int status;
+  unsigned char* bytes;  // malloc'd, `length` of them; handed to a buffer
+  int length;
+};
+std::vector<Arrival> gArrivals;
+int gLastFetchId = 0;
+
+void arrive(int id, int status, unsigned char* bytes, int length) {
+  gArrivals.push_back(Arrival{id, status, bytes, length});
+}
+
+}  // namespace
+
+// Called by the page when fetch `id` has its whole answer: returns where the
+// page is to copy the `length` body bytes (null when they do not fit in
+// memory, which then counts as a failure).
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned char* vx_http__FetchAnswered(int id, int status, int length) {
+  unsigned char* bytes = static_cast<unsigned char*>(std::malloc(length > 0 ? length : 1));
+  if (!bytes) {
+    arrive(id, kHttpNoStatus, nullptr, 0);
+    return nullptr;
+  }
+  arrive(id, status, bytes, length);
+  return bytes;
+}
+
+// Called by the page when fetch `id` got no answer it could read.
+extern "C" EMSCRIPTEN_KEEPALIVE void vx_http__FetchFailed(int id) { arrive(id, kHttpNoStatus, nullptr, 0); }
+
+// Starts fetch `id`; `headerLines` are separated by `lineBreak` (the page's
+// glue would turn an escape written here into a real line break). Everything is read from the program's memory before the
+// call returns; the answer comes back through the two functions above unless
+// the program has ended by then. A header line the browser refuses fails the
+// request (a line without a colon has no name); those the browser sets
+// itself (Host, Content-Length) it keeps.
+EM_JS(void, vx_http__StartFetch, (int id, const char* method, const char* url, const char* headerLines,
+                                  const char* lineBreak, const unsigned char* body, int bodyLength, int maxBytes), {
+  var target = UTF8ToString(url);
+  var lines = UTF8ToString(headerLines).split(UTF8ToString(lineBreak));
+  var init = { method: UTF8ToString(method), cache: 'no-store', credentials: 'omit' };
+  if (bodyLength > 0) init.body = HEAPU8.slice(body, body + bodyLength);
+
+  async function answer() {
+    var headers = new Headers();
+    lines.forEach(function (line) {
+      if (!line) return;
+      var colon = line.indexOf(':');
+      headers.append(line.substring(0, colon), line.substring(colon + 1).trim());
+    });
+    init.headers = headers;
+    var response = await fetch(target, init);
+    var pieces = [];
+    var total = 0;
+    var reader = response.body ? response.body.getReader() : null;
+    while (reader) {
+      var piece = await reader.read();
+      if (piece.done) break;
+      total += piece.value.length;
+      if (total > maxBytes) {
+        reader.cancel();
+        throw new RangeError('answer larger than ' + maxBytes + ' bytes');
+      }
+      pieces.push(piece.value);
+    }
+    return { status: response.status, pieces: pieces, total: total };
+  }
+
+  answer().then(function (got) {
+    if (ABORT) return;
+    var at = _vx_http__FetchAnswered(id, got.status, got.total);
+    if (!at) return;
+    got.pieces.forEach(function (piece) {
+      HEAPU8.set(piece, at);
+      at += piece.length;
+    });
+  }, function () {
+    if (!ABORT) _vx_http__FetchFailed(id);
+  });
+});
+
+namespace {
+
+// One fetch on its way and the request it answers, which it keeps alive.
+class c_HttpFetch : public Object {
+ public:
+  int m_id = 0;
+  c_HttpRequest* m_request = nullptr;
+
+  c_HttpFetch* m_new(int id, c_HttpRequest* request) {
+    m_id = id;
+    gc_assign(m_request, request);
+    return this;
+  }
+  void mark() override { gc_enqueue_ref(m_request); }
+};
+
+// The event source that completes fetched requests, in the order their
+// answers arrived. Created with the first request, it stays registered.
+class c_HttpFetches : public Object, public virtual c_IAsyncEventSource {
+ public:
+  c_StackOf<c_HttpFetch*>* m_waiting = nullptr;
+
+  c_HttpFetches* m_new() {
+    gc_assign(m_waiting, gc_new<c_StackOf<c_HttpFetch*>>()->m_new());
+    return this;
+  }
+
+  // A request sent again before its answer came forgets the earlier fetch.
+  void p_Add(int id, c_HttpRequest* request) {
+    p_Take([request](c_HttpFetch* fetch) { return fetch->m_request == request; });
+    m_waiting->p_Push(gc_new<c_HttpFetch>()->m_new(id, request));
+  }
+
+  void p_UpdateAsyncEvents() override {
+    std::vector<Arrival> arrivals;
+    arrivals.swap(gArrivals);
+    for (const Arrival& arrival : arrivals) {
+      c_HttpRequest* request = p_Take([&arrival](c_HttpFetch* fetch) { return fetch->m_id == arrival.id; });
+      if (request) {
+        p_Answer(request, arrival);
+      } else {
+        std::free(arrival.bytes);
+      }
+    }
+  }
+
+  void mark() override { gc_enqueue_ref(m_waiting); }
+
+ private:
+  // Removes the first waiting fetch that `matches` and returns its request.
+  template <class Match>
+  c_HttpRequest* p_Take(Match matches) {
+    int last = m_waiting->p_Length2() - 1;
+    for (int i = 0; i <= last; ++i) {
+      c_HttpFetch* fetch = m_waiting->p_Get(i);
+      if (!matches(fetch)) continue;
+      gc_assign(m_waiting->m_data[i], m_waiting->p_Get(last));
+      m_waiting->p_Length(last);
+      return fetch->m_request;
+    }
+    return nullptr;
+  }
+
+  // Completes `request` with the arrival, whose bytes a buffer takes over.
+  static void p_Answer(c_HttpRequest* request, const Arrival& arrival) {
+    request->m_status = arrival.status;
+    request->m_bytesReceived = arrival.length;
+    request->m_response = String();
+    if (arrival.bytes) {
+      c_DataBuffer* body = gc_new<c_DataBuffer>();
+      body->_New(arrival.length, arrival.bytes);
+      request->m_response = body->p_PeekString(0, arrival.length, kUtf8);
+    }
+    if (request->m_onComplete) request->m_onComplete->p_OnHttpRequestComplete(request);
+  }
+};
+
+c_HttpFetches* vx_http__fetches = nullptr;
+
+}  // namespace
+
+c_HttpRequest* c_HttpRequest::m_new() { return this; }
+
+void c_HttpRequest::p_Send() {
+  if (!vx_http__fetches) {
+    gc_add_root(vx_http__fetches);
+    gc_assign(vx_http__fetches, gc_new<c_HttpFetches>()->m_new());
+    vx_asyncevent_AddAsyncEventSource(vx_http__fetches);
+  }
+  // The same request target the desktop client writes after the method.
+  String url = String("http://") + m_url->p_Domain() + String(":") + String(m_url->p_Port()) + String("/") +
+               m_url->p_FullPath();
+  String header = m_lines->p_Join(kLineBreak);
+  int requestLineEnd = header.Find(kLineBreak);
+  String headerLines = requestLineEnd < 0 ? String() : header.Slice(requestLineEnd + kLineBreak.Length());
+  int id = ++gLastFetchId;
+  vx_http__fetches->p_Add(id, this);
+  vx_http__StartFetch(id, m_req.ToUtf8().c_str(), url.ToUtf8().c_str(), headerLines.ToUtf8().c_str(),
+                      kLineBreak.ToUtf8().c_str(), m_bodyBuf ? m_bodyBuf->ReadPointer() : nullptr, m_bodyLength, kHttpMaxResponseBytes);
+}
+
+// A page's request opens no socket, so these are never called there.
+void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {}
+void c_HttpRequest::p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {}
+void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {}
