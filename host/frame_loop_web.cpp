@@ -25,9 +25,27 @@ constexpr int kFramesAtDisplayRate = 0;
 constexpr int kSimulateInfiniteLoop = 1;
 }  // namespace
 
+// A hidden page gets no frames, so the focus is followed from the events
+// themselves: the game suspends (and saves) before the tab goes away.
+extern "C" EMSCRIPTEN_KEEPALIVE void tarvik_focus_changed() {
+  if (VXGlfwGame::_glfwGame) VXGlfwGame::_glfwGame->CheckFocus();
+}
+
+// Listens after the GLFW layer's own listeners, which record the new focus.
+EM_JS(void, tarvik_follow_focus, (), {
+  var changed = function () { Module['_tarvik_focus_changed'](); };
+  document.addEventListener('visibilitychange', changed);
+  var canvas = document.getElementById('canvas');
+  if (canvas) {
+    canvas.addEventListener('blur', changed);
+    canvas.addEventListener('focus', changed);
+  }
+});
+
 void VXGlfwGame::Run() {
   SetGlfwWindow(kStartWidth, kStartHeight, kColourBits, kColourBits, kColourBits, 0, 0, 0, false);
   StartGame();
+  tarvik_follow_focus();
   // The desktop loop draws once before its first update; so does this one.
   RenderFrame();
   emscripten_set_main_loop_arg(BrowserTurn, this, kFramesAtDisplayRate, kSimulateInfiniteLoop);

@@ -152,6 +152,9 @@ class VXGlfwGame : public VXGame {
   virtual VXGlfwVideoMode* GetGlfwDesktopMode();
   virtual Array<VXGlfwVideoMode*> GetGlfwVideoModes();
   virtual void Run();
+  // Suspends or resumes when the window's focus changed. The loop checks every
+  // turn; a page checks at once when it is hidden, since it gets no turns then.
+  void CheckFocus();
   // Closes the window system once the loop is over and gives the exit status:
   // the end handler's answer, 0 without one.
   int EndRun();
@@ -188,7 +191,6 @@ class VXGlfwGame : public VXGame {
   void RenderFrame();
   void SleepUntilDue();
   void ProcessEvents();
-  void CheckFocus();
   void RunDueUpdates();
   // One turn of the browser's frame loop, called back by the page.
   static void BrowserTurn(void* game);
