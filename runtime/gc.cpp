@@ -267,13 +267,16 @@ void gc_init() {
   makeEmpty(&gc_free_list);
 }
 
-void* gc_object_alloc(int size, int destroyFlag) {
-  size = (size + kGcHeaderBytes + 7) & ~7;
+void gc_out_of_memory() { vxError("Out of memory"); }
+
+void* gc_object_alloc(size_t objectBytes, int destroyFlag) {
+  if (objectBytes > kGcBlockMax - kGcHeaderBytes) gc_out_of_memory();
+  int size = static_cast<int>((objectBytes + kGcHeaderBytes + 7) & ~size_t(7));
   gc_new_bytes += size;
   if (gc_free_bytes > 0) payFor(size);
 
   gc_header* block = size <= kGcSmallBlockMax ? smallBlock(size) : static_cast<gc_header*>(std::malloc(size));
-  if (!block) vxError("Out of memory");
+  if (!block) gc_out_of_memory();
   int flags = size | destroyFlag | gc_markbit;
   block->flags = flags;
   block->cycle = gc_cycle - 1;
@@ -299,7 +302,10 @@ void gc_enqueue_unmarked(gc_header* h) {
   appendTo(&gc_queued_list, h);
 }
 
-void gc_add_root_slot(void* slot, gc_root_fn read) { roots().push_back({slot, read}); }
+void gc_add_root_slot(void* slot, gc_root_fn read) {
+  roots().push_back({slot, read});
+  gc_enqueue(read(slot));
+}
 
 void gc_mark() {
   for (const Root& r : roots()) gc_enqueue(r.read(r.slot));

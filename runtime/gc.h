@@ -27,6 +27,9 @@ constexpr int kGcStaticFlags = 3;         // never equals a mark bit: never touc
 constexpr int kGcFreeState = 2;           // mark state of a recycled block waiting on its chain
 constexpr int kGcNeedsDestroy = 4;        // flag: the object's class has destructor work
 constexpr int kGcSizeMask = ~7;           // flag bits 3 and up: the block's size
+// The largest block, header included: its size fits the flags, and a few of
+// them fit the collector's int byte counts. Asking for more is out of memory.
+constexpr size_t kGcBlockMax = size_t(1) << 30;
 
 // The collector's record of one block, in front of its object: the flags (size,
 // destructor bit, mark state), the last cycle that found the object, and links
@@ -50,8 +53,10 @@ struct gc_object;
 // Allocation and the primitive collector operations. `gc_object_alloc`
 // returns room for an object of `size` bytes whose header is already set
 // (flags = block size | `destroyFlag` | unmarked); a listed block is also on
-// the unmarked list, a plain one is on no list until it is queued.
-void* gc_object_alloc(int size, int destroyFlag = kGcNeedsDestroy);
+// the unmarked list, a plain one is on no list until it is queued. A size
+// beyond kGcBlockMax stops the program with the runtime error "Out of memory".
+void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy);
+[[noreturn]] void gc_out_of_memory();
 void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
 void gc_mark();               // queue every registered root
@@ -125,7 +130,7 @@ T* gc_new(A&&... args) {
   static_assert(std::is_base_of_v<gc_object, T>, "gc_new makes collected objects only");
   using Made = gc_made<T>;
   static_assert(alignof(Made) <= alignof(gc_header), "collected objects are 8-byte aligned");
-  void* block = gc_object_alloc(static_cast<int>(sizeof(Made)), gc_destroy_flag<T>());
+  void* block = gc_object_alloc(sizeof(Made), gc_destroy_flag<T>());
   try {
     Made* made = ::new (block) Made(std::forward<A>(args)...);
     assert(static_cast<void*>(static_cast<gc_object*>(made)) == block);
@@ -178,7 +183,8 @@ template <class T>
 inline void gc_mark_ref(T* p) { gc_mark(gc_as_object(p)); }
 
 // Roots: module globals that hold objects register their slot once; every
-// cycle start queues whatever the slots hold at that moment.
+// cycle start queues whatever the slots hold at that moment, and so does the
+// registration itself, since the slot may have been filled without a barrier.
 using gc_root_fn = gc_object* (*)(void* slot);
 void gc_add_root_slot(void* slot, gc_root_fn read);
 
@@ -271,9 +277,12 @@ class Array {
   static Rep& nullRep;
 
  private:
+  // The length is checked before the multiplication, which could wrap where
+  // size_t is 32 bits wide.
   static Rep* New(int length) {
+    if (static_cast<size_t>(length) > (kGcBlockMax - Rep::kDataOffset) / sizeof(T)) gc_out_of_memory();
     size_t bytes = Rep::kDataOffset + sizeof(T) * static_cast<size_t>(length);
-    void* p = gc_object_alloc(static_cast<int>(bytes), gc_destroy_flag<Rep>());
+    void* p = gc_object_alloc(bytes, gc_destroy_flag<Rep>());
     return ::new (p) gc_made<Rep>(length);
   }
   [[noreturn]] static void OutOfRange();

@@ -38,7 +38,8 @@ constexpr int kRememberedMatches = 256;  // positions Split and Replace keep fro
 // is freed when its last piece is released, on whichever thread that happens,
 // so the count is atomic; a piece kept long keeps its whole bundle (at most
 // kBundleBytes) alive. Bundles and pieces are 8-byte aligned and the offset
-// is 4 bytes, so a piece's Rep sits at an address with bit kPieceMark set.
+// is 4 bytes. A piece's count includes Rep::kPieceShare, so releasing it
+// tells it from a string with a block of its own.
 constexpr int kBundleBytes = 4096;
 constexpr int kPieceAlign = 8;
 constexpr int kBundleHeadBytes = kPieceAlign;
@@ -102,8 +103,6 @@ void String::ReleasePiece(Rep* r) {
 // pieces share the empty string, a piece too big for a bundle gets a block of
 // its own, and the others wait until the next would overfill their bundle.
 class String::Pieces {
-  static_assert(kPieceOffsetBytes == kPieceMark);
-
  public:
   Pieces(const Char* text, String* slots) : text_(text), slot_(slots) {}
 
@@ -111,11 +110,7 @@ class String::Pieces {
   void Add(int from, int to) {
     int n = to - from;
     String* slot = slot_++;
-    if (n == 0) {
-      nullRep.refCount++;
-      slot->rep_ = &nullRep;
-      return;
-    }
+    if (n == 0) return;  // the slot already holds the empty string
     int stride = PieceStride(n);
     if (kBundleHeadBytes + stride > kBundleBytes) {
       slot->rep_ = Lone(from, n);
@@ -142,7 +137,7 @@ class String::Pieces {
         int offset = at + kPieceOffsetBytes;
         std::memcpy(block + at, &offset, sizeof offset);
         Rep* r = reinterpret_cast<Rep*>(block + offset);
-        r->refCount = 1;
+        r->refCount = Rep::kPieceShare + 1;
         r->length = w.n;
         CopyUnits(r->data, text_ + w.from, w.n);
         w.slot->rep_ = r;
@@ -173,10 +168,7 @@ class String::Pieces {
 };
 
 String::Rep* String::Alloc(int length) {
-  if (length <= 0) {
-    nullRep.refCount++;
-    return &nullRep;
-  }
+  if (length <= 0) return &nullRep;
   Rep* r = static_cast<Rep*>(std::malloc(sizeof(int) * 2 + sizeof(Char) * static_cast<size_t>(length)));
   if (!r) vxError("Out of memory");
   r->refCount = 1;
@@ -379,13 +371,12 @@ class Occurrences {
 
 }  // namespace
 
-// The result starts as empty strings: their shares of the empty block are
-// given back at once, and each slot takes its piece.
+// The result starts as empty strings, which hold no share of the empty
+// block, and each slot takes its piece.
 Array<String> String::Split(const String& sep) const {
   int len = Length(), slen = sep.Length();
   if (slen == 0) {
     Array<String> out(len);
-    nullRep.refCount -= len;
     Pieces pieces(rep_->data, out.Data());
     for (int i = 0; i < len; ++i) pieces.Add(i, i + 1);
     pieces.Flush();
@@ -398,7 +389,6 @@ Array<String> String::Split(const String& sep) const {
     out.Data()[0] = *this;
     return out;
   }
-  nullRep.refCount -= count + 1;
   Pieces pieces(rep_->data, out.Data());
   int start = 0;
   for (int k = 0; k < count; ++k) {

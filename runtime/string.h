@@ -1,10 +1,10 @@
 // `String`: the framework's one text type, an immutable sequence of 16-bit
 // code units in a shared reference-counted block. Counting is plain, not
-// atomic: worker threads never change the count of a string they share.
+// atomic: worker threads never change the count of a string they share, and
+// the one block every thread shares, the empty string's, is never counted.
 // The pieces of one split may live side by side in one shared allocation.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,15 +15,18 @@ typedef char16_t Char;
 
 class String {
  public:
+  // A piece of a split carries kPieceShare in its count from birth: the count
+  // falls to kPieceShare, not 0, when its last holder lets go.
   struct Rep {
+    static constexpr int kPieceShare = 1 << 30;
     int refCount;
     int length;
     Char data[1];
   };
 
-  String() : rep_(&nullRep) { rep_->refCount++; }
-  String(const String& s) : rep_(s.rep_) { rep_->refCount++; }
-  String(String&& s) noexcept : rep_(s.rep_) { s.rep_ = &nullRep; nullRep.refCount++; }
+  String() : rep_(&nullRep) {}
+  String(const String& s) : rep_(s.rep_) { Retain(rep_); }
+  String(String&& s) noexcept : rep_(s.rep_) { s.rep_ = &nullRep; }
   String(const Char* units, int length);
   String(const char* text);              // one unit per byte, sign-extended
   String(const char* text, int length);  // as above, `length` bytes
@@ -34,7 +37,7 @@ class String {
   ~String() { Release(rep_); }
 
   String& operator=(const String& s) {
-    s.rep_->refCount++;
+    Retain(s.rep_);
     Release(rep_);
     rep_ = s.rep_;
     return *this;
@@ -89,14 +92,14 @@ class String {
   static Rep* AllocMeasured(long long length);
   static Rep* NarrowRep(const char* text, int length);
   static Rep* NumberRep(double value);
-  // A Rep at an address with this bit set is a piece of a split, sharing
-  // its block with the other pieces; malloc never returns such an address.
-  static constexpr uintptr_t kPieceMark = 4;
+  static void Retain(Rep* r) {
+    if (r != &nullRep) r->refCount++;
+  }
   static void Release(Rep* r) {
-    if (--r->refCount == 0 && r != &nullRep) {
-      if (reinterpret_cast<uintptr_t>(r) & kPieceMark) ReleasePiece(r);
-      else std::free(r);
-    }
+    if (r == &nullRep) return;
+    int left = --r->refCount;
+    if (left == 0) std::free(r);
+    else if (left == Rep::kPieceShare) ReleasePiece(r);
   }
   static void ReleasePiece(Rep* r);
   class Pieces;

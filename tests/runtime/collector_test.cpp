@@ -1,11 +1,15 @@
 // The incremental collector: construction through gc_new, the write barrier,
-// the pace of each step, lazy destruction with block reuse, cycle ends forced
-// by external bytes, the shared empty arrays, and a long churn that keeps
-// everything reachable alive with a bounded heap. Objects with destructor work
+// roots registered late, the pace of each step, lazy destruction with block
+// reuse, cycle ends forced by external bytes, the shared empty arrays, sizes
+// too big for a block, and a long churn that keeps everything reachable alive
+// with a bounded heap. Objects with destructor work
 // stay on the lists; small ones without are found dead by the slab sweep, so
 // the barrier, reclaiming and churn cases run for both.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <climits>
+#include <cstdio>
 #include <random>
 #include <vector>
 
@@ -156,6 +160,25 @@ TYPED_TEST(BothKinds, ObjectStoredIntoTracedHolderSurvivesTheCycle) {
   EXPECT_EQ(destroyed, 0);
 }
 
+// A global filled before it is registered (in the middle of a cycle) keeps
+// what it holds: registering queues the slot's value.
+Node* lateRoot = nullptr;
+TEST_F(Collector, AGlobalRegisteredMidCycleKeepsTheObjectItAlreadyHolds) {
+  gc_mark();
+  traceAllQueued();
+  lateRoot = gc_new<Node>();
+  lateRoot->value = 5;
+  gc_add_root(lateRoot);
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    finishCycle();
+    gc_new<PlainNode>();  // pays for what the cycle found dead, and takes its block
+    ASSERT_TRUE(gc_is_live_object(lateRoot));
+    EXPECT_EQ(lateRoot->value, 5);
+    EXPECT_EQ(destroyed, 0);
+  }
+  lateRoot = nullptr;
+}
+
 TEST_F(Collector, EachStepTracesOnlyUpToItsPacingTarget) {
   constexpr int kChain = 4000;
   gc_assign(root, gc_new<Node>());
@@ -234,6 +257,26 @@ TEST_F(Collector, EmptyArraysAreTheSharedStaticRepAndNeverListed) {
   EXPECT_EQ(Array<Node*>::nullRep.gc_flags(), kGcStaticFlags);
   EXPECT_FALSE(gc_is_live_object(&Array<int>::nullRep));
   EXPECT_EQ(Array<int>::nullRep.length, 0);
+}
+
+// Runs `make` in a child whose report goes to standard error, where the
+// death test reads it.
+template <class F>
+void expectOutOfMemory(F make) {
+  EXPECT_EXIT(
+      {
+        std::freopen("/dev/null", "r", stdin);
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        make();
+      },
+      ::testing::ExitedWithCode(255), "Out of memory");
+}
+
+// Lengths whose byte counts wrap in an int (or in a 32-bit size_t) must not
+// become small blocks that the elements then overrun.
+TEST(CollectorDeathTest, AnArrayTooBigForABlockStopsAsOutOfMemory) {
+  expectOutOfMemory([] { Array<long long> a((1 << 29) + 2); });
+  expectOutOfMemory([] { Array<char> a(INT_MAX); });
 }
 
 TEST_F(Collector, ArrayContentsAreTracedWithTheArray) {
