@@ -1,7 +1,8 @@
-// HTTP GET: fetches one URL (the first argument, or http://example.com/)
-// and shows the status and the first lines of the answer; Escape quits.
-// Shows: c_HttpRequest, completion interfaces, and the async event pump that
-// delivers on the main thread what the socket's worker threads finished.
+// HTTP GET: fetches one URL (the first argument, or http://example.com/; as a
+// page, the address's ?url=) and shows the status and the first lines of the
+// answer; Escape quits. Shows: c_HttpRequest, completion interfaces, and the
+// async event pump that delivers on the main thread what the socket's worker
+// threads (in a browser, the page's fetch) finished.
 #include <string>
 
 #include "host/app.h"
@@ -28,8 +29,8 @@ class HttpGet : public c_App, public virtual c_IOnHttpRequestComplete {
   void p_OnCreate() override {
     vx_app_SetUpdateRate(kUpdateRate);
     vx_app_SetWindowTitle(String("HTTP GET"));
-    // The request connects, sends and receives on worker threads; nothing
-    // here blocks.
+    // The request connects, sends and receives on worker threads (in a
+    // browser, the page fetches); nothing here blocks.
     gc_assign(m_request, gc_new<c_HttpRequest>()->m_new2(String("GET"), String(gUrl.c_str()), this));
     m_request->p_Send();
   }
