@@ -1,0 +1,112 @@
+// The network layer in the browser: HTTP through the page's fetch against a
+// loopback server this file starts (on another port than the pages, so the
+// browser's cross-origin rules apply), and sockets, which a page cannot open.
+// Runs the probe page (tests/web/net_probe) and the http_get example of the
+// browser build through the shared harness.
+import test, { after, before } from 'node:test';
+import assert from 'node:assert/strict';
+import http from 'node:http';
+import net from 'node:net';
+import { launchBrowser, openPage, startServer, waitUntil } from './harness.mjs';
+
+// The most a page keeps of one answer (kHttpMaxResponseBytes, net/http_web.cpp).
+const PAGE_ANSWER_LIMIT = 16 * 1024 * 1024;
+const GREETING = 'h\u00e9llo w\u00f6rld \u2713';   // 13 units, 17 bytes in UTF-8
+const ANY_ORIGIN = { 'Access-Control-Allow-Origin': '*' };
+
+// Answers the pages: a greeting, an echo of what a POST brought, and an answer
+// one byte over what a page keeps. Request targets begin with two slashes, as
+// the desktop client writes them.
+function startApi() {
+  const server = http.createServer((request, response) => {
+    if (request.method === 'OPTIONS') {
+      response.writeHead(204, { ...ANY_ORIGIN, 'Access-Control-Allow-Methods': 'POST',
+                                'Access-Control-Allow-Headers': 'X-Probe' });
+      response.end();
+    } else if (request.url === '//greeting') {
+      response.writeHead(200, { ...ANY_ORIGIN, 'Content-Type': 'text/plain; charset=utf-8' });
+      response.end(GREETING);
+    } else if (request.url === '//large') {
+      response.writeHead(200, ANY_ORIGIN);
+      response.end(Buffer.alloc(PAGE_ANSWER_LIMIT + 1, 'x'));
+    } else {
+      const body = [];
+      request.on('data', (piece) => body.push(piece));
+      request.on('end', () => {
+        response.writeHead(201, ANY_ORIGIN);
+        response.end([`${request.method} ${request.url}`, request.headers['x-probe'], request.headers['content-type'],
+                      Buffer.concat(body).toString('utf8')].join(' | '));
+      });
+    }
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// A port nothing listens on: taken, then given back.
+async function closedPort() {
+  const server = net.createServer();
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const { port } = server.address();
+  await new Promise((resolve) => server.close(resolve));
+  return port;
+}
+
+let pages, api, listener, browser, probe;
+let listenerConnections = 0;
+
+before(async () => {
+  pages = await startServer();
+  api = await startApi();
+  listener = net.createServer((socket) => {
+    ++listenerConnections;
+    socket.destroy();
+  });
+  await new Promise((resolve) => listener.listen(0, '127.0.0.1', resolve));
+  browser = await launchBrowser();
+  const args = [`http://127.0.0.1:${api.address().port}`, await closedPort(), listener.address().port];
+  probe = await openPage(browser, `${pages.url}/tests/net_probe.html?` +
+                                  args.map((a) => `arg=${encodeURIComponent(a)}`).join('&'));
+});
+
+after(async () => {
+  await browser?.close();
+  await pages?.close();
+  api?.closeAllConnections();
+  api?.close();
+  listener?.close();
+});
+
+// The probe's line for `name`, once it has printed it.
+async function outcome(page, name) {
+  let line;
+  await waitUntil(() => (line = page.lines.find((l) => l.startsWith(`${name} `))) !== undefined,
+                  `the probe reports its ${name} request\n${page.lines.slice(-10).join('\n')}`);
+  return line;
+}
+
+test('a POST carries its method, target, header lines and encoded body, and completes with the status and text', async () => {
+  assert.equal(await outcome(probe, 'post'),
+               'post pumped 201 POST //echo?q=1 | two words | text/plain; charset=utf-8 | caf\u00e9 \u2713');
+});
+
+test('an answer larger than a page keeps completes with status -1 and no text', async () => {
+  assert.match(await outcome(probe, 'large'), /^large pumped -1\s*$/);
+});
+
+test('a refused connection completes with status -1 and no text', async () => {
+  assert.match(await outcome(probe, 'refused'), /^refused pumped -1\s*$/);
+});
+
+test('a socket in a page fails to connect through the pump, reaches no server, and the page keeps running', async () => {
+  assert.equal(await outcome(probe, 'socket'), 'socket pumped failed');
+  assert.equal(listenerConnections, 0);
+  assert.equal(await probe.evaluate(() => Module.tarvikExitStatus), null);
+});
+
+test('the http_get example page fetches the URL its address names', async () => {
+  const url = `http://127.0.0.1:${api.address().port}/greeting`;
+  const page = await openPage(browser, `${pages.url}/examples/http_get.html?url=${encodeURIComponent(url)}`);
+  await waitUntil(() => page.lines.includes(`status 200, ${GREETING.length} characters`),
+                  `http_get reports the greeting\n${page.lines.slice(-10).join('\n')}`);
+  await page.close();
+});
