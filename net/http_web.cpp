@@ -59,11 +59,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE unsigned char* vx_http__FetchAnswered(int id, in
 extern "C" EMSCRIPTEN_KEEPALIVE void vx_http__FetchFailed(int id) { arrive(id, kHttpNoStatus, nullptr, 0); }
 
 // Starts fetch `id`; `headerLines` are separated by `lineBreak` (the page's
-// glue would turn an escape written here into a real line break). Everything is read from the program's memory before the
-// call returns; the answer comes back through the two functions above unless
-// the program has ended by then. A header line the browser refuses fails the
-// request (a line without a colon has no name); those the browser sets
-// itself (Host, Content-Length) it keeps.
+// glue would turn an escape written here into a real line break). Everything
+// is read from the program's memory before the call returns; the answer comes
+// back through the two functions above unless the program has ended by then.
+// A header line the browser refuses fails the request (a line without a
+// colon has no name); those the browser sets itself (Host, Content-Length)
+// it drops.
 EM_JS(void, vx_http__StartFetch, (int id, const char* method, const char* url, const char* headerLines,
                                   const char* lineBreak, const unsigned char* body, int bodyLength, int maxBytes), {
   var target = UTF8ToString(url);
@@ -207,7 +208,8 @@ void c_HttpRequest::p_Send() {
   int id = ++gLastFetchId;
   vx_http__fetches->p_Add(id, this);
   vx_http__StartFetch(id, m_req.ToUtf8().c_str(), url.ToUtf8().c_str(), headerLines.ToUtf8().c_str(),
-                      kLineBreak.ToUtf8().c_str(), m_bodyBuf ? m_bodyBuf->ReadPointer() : nullptr, m_bodyLength, kHttpMaxResponseBytes);
+                      kLineBreak.ToUtf8().c_str(), m_bodyBuf ? m_bodyBuf->ReadPointer() : nullptr, m_bodyLength,
+                      kHttpMaxResponseBytes);
 }
 
 // A page's request opens no socket, so these are never called there.

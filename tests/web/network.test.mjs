@@ -84,7 +84,7 @@ async function outcome(page, name) {
   return line;
 }
 
-test('a POST carries its method, target, header lines and encoded body, and completes with the status and text', async () => {
+test('a POST carries its method, target, header lines and encoded body; its status and text come back', async () => {
   assert.equal(await outcome(probe, 'post'),
                'post pumped 201 POST //echo?q=1 | two words | text/plain; charset=utf-8 | caf\u00e9 \u2713');
 });
@@ -97,7 +97,7 @@ test('a refused connection completes with status -1 and no text', async () => {
   assert.match(await outcome(probe, 'refused'), /^refused pumped -1\s*$/);
 });
 
-test('a socket in a page fails to connect through the pump, reaches no server, and the page keeps running', async () => {
+test('a socket in a page fails to connect, through the pump, reaching no server; the page runs on', async () => {
   assert.equal(await outcome(probe, 'socket'), 'socket pumped failed');
   assert.equal(listenerConnections, 0);
   assert.equal(await probe.evaluate(() => Module.tarvikExitStatus), null);

@@ -33,11 +33,12 @@ class NetProbe : public c_App, public virtual c_IOnHttpRequestComplete, public v
     String server(gServer.c_str());
     gc_assign(m_post, gc_new<c_HttpRequest>()->m_new2(String("POST"), server + String("/echo?q=1"), this));
     m_post->m_lines->p_Push(String("X-Probe: two words"));
-    m_post->p_Send2(String(kPostBody, sizeof kPostBody / sizeof kPostBody[0] - 1), String("text/plain; charset=utf-8"), String("utf8"));
+    String body(kPostBody, sizeof kPostBody / sizeof kPostBody[0] - 1);
+    m_post->p_Send2(body, String("text/plain; charset=utf-8"), String("utf8"));
     gc_assign(m_large, gc_new<c_HttpRequest>()->m_new2(String("GET"), server + String("/large"), this));
     m_large->p_Send();
-    gc_assign(m_refused, gc_new<c_HttpRequest>()->m_new2(
-                             String("GET"), String("http://127.0.0.1:") + String(gClosedPort.c_str()) + String("/"), this));
+    String closed = String("http://127.0.0.1:") + String(gClosedPort.c_str()) + String("/");
+    gc_assign(m_refused, gc_new<c_HttpRequest>()->m_new2(String("GET"), closed, this));
     m_refused->p_Send();
     gc_assign(m_socket, gc_new<c_Socket>()->m_new(String("stream")));
     m_socket->p_ConnectAsync(String("127.0.0.1"), String(gListenerPort.c_str()).ParseInt(), this);
