@@ -1,18 +1,20 @@
 // Helpers shared by the browser tests (and the web benchmark): a static file
 // server on 127.0.0.1 over the browser build, Debian's chromium driven through
 // puppeteer-core, and a page wrapper that reads console lines, screen pixels
-// and in-memory files, presses keys until their effect shows, and waits on
-// conditions with a generous deadline. Never a fixed sleep as proof.
+// and in-memory files, presses keys as a player does and waits on conditions
+// with a generous deadline. Never a fixed sleep as proof.
 //
 //   const server = await startServer({ mounts: { '/timelines/': dir } });
 //     server.url; server.requests ([{ path, status, bytes }]); server.bytesServed();
 //     server.missing.add('/data/x.png')  (answered 404); await server.close();
 //   const browser = await launchBrowser();        one per test file; await browser.close()
 //   const page = await openPage(browser, server.url + '/skarnel.html');
-//     page.lines (console); page.evaluate(fn); page.waitFor(fn, what); page.screen() -> frame;
-//     page.press(key, check, what, retryMs); page.readFile(path); page.reload(); page.close()
-//   countPixels(frame, [x0, y0, x1, y1], (r, g, b) => bool); waitUntil(check, what, ms)
-//   repoRoot, webDir (env WEB_DIR, default build-web), buildDir (env BUILD_DIR, default build)
+//     page.lines (console); page.evaluate(fn, ...args); page.waitFor(fn, what); page.screen() -> frame;
+//     page.press(key, check, what, retryMs); page.readFile(path); page.reload(); page.close();
+//     page.page (puppeteer's own page)
+//   countPixels(frame, [x0, y0, x1, y1], (r, g, b) => bool); titleShown(frame); roundShown(frame)
+//   waitUntil(check, what, ms); repoRoot, webDir (env WEB_DIR, default build-web), buildDir (env
+//   BUILD_DIR, default build)
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -208,6 +210,25 @@ export function countPixels(frame, [x0, y0, x1, y1], test) {
     }
   }
   return n;
+}
+
+// The game's screens at 640x480. The title has its logo across the top:
+// thousands of bright pixels there, where the loading screen and a round have
+// next to none. A round starts with the yellow bonus pickup at the right edge.
+const LOGO = [80, 20, 250, 100];
+const TITLE_LOGO_PIXELS = 3000;
+const ROUND_LOGO_PIXELS = 1000;
+const PICKUP = [586, 222, 630, 258];
+const ROUND_PICKUP_PIXELS = 20;
+const bright = (r, g, b) => r + g + b > 240;
+const yellow = (r, g, b) => r > 180 && g > 160 && b < 110;
+
+export function titleShown(frame) {
+  return countPixels(frame, LOGO, bright) > TITLE_LOGO_PIXELS;
+}
+
+export function roundShown(frame) {
+  return countPixels(frame, PICKUP, yellow) >= ROUND_PICKUP_PIXELS && countPixels(frame, LOGO, bright) < ROUND_LOGO_PIXELS;
 }
 
 const PNG_SIGNATURE = Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);

@@ -4,7 +4,7 @@
 // figures are for the 640x480 screen.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { countPixels, launchBrowser, openPage, startServer, waitUntil } from './harness.mjs';
+import { countPixels, launchBrowser, openPage, startServer, titleShown, waitUntil } from './harness.mjs';
 
 const STATE_NAME = '.tarvikstate';
 const STATE_FILE = `/${STATE_NAME}`;
@@ -15,8 +15,6 @@ const SOUND_EFFECTS_ONLY = '2';
 const DATABASE = 'tarvik';
 const STORE = 'files';
 
-const LOGO = [80, 20, 250, 100];
-const TITLE_LOGO_PIXELS = 3000;
 // The options gear at the bottom left lights up when the cursor is on it.
 const GEAR = [0, 280, 100, 400];
 const GEAR_FOCUSED_PIXELS = 900;   // about 600 unfocused, 1200 focused
@@ -41,7 +39,7 @@ async function measure(page, rect, test) {
 
 // From the title: the cursor to the gear, the box opened, the sound row focused.
 async function focusSoundRow(page) {
-  await waitUntil(async () => (await measure(page, LOGO, bright)) > TITLE_LOGO_PIXELS, 'the title never showed');
+  await waitUntil(async () => titleShown(await page.screen()), 'the title never showed');
   await page.press('ArrowLeft', async () => (await measure(page, GEAR, bright)) > GEAR_FOCUSED_PIXELS,
                    'Left did not move the cursor to the options gear', RETRY_MS);
   await page.press('Space', async () => (await measure(page, WHOLE_SCREEN, orange)) > BOX_OPEN_PIXELS,
