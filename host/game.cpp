@@ -50,7 +50,7 @@ void VXGame::GetDate(Array<int> date) {
 
 int VXGame::SaveState(String state) { return tvWriteStateFile(PathToFilePath(kStateFilePath), state); }
 String VXGame::LoadState() {
-  FILE* file = OpenFile(kStateFilePath, "rb");
+  FILE* file = tvOpenStateFile(PathToFilePath(kStateFilePath));
   return file ? tvReadStateText(file) : String();
 }
 

@@ -1,23 +1,34 @@
 // Desktop file system calls: the executable's folder from /proc, files
-// opened by UTF-8 path (folders refused), and the state file replaced
-// atomically (temporary file, fsync, rename, folder fsync) so a crash at any
-// moment leaves either the old or the new record. Relies on POSIX.
+// opened by UTF-8 path (folders refused), the state file opened without
+// blocking, and replaced atomically (a temporary file of its own, fsync,
+// rename, folder fsync, the folder locked meanwhile) so a crash or a second
+// copy saving at the same moment leaves a whole record. Relies on POSIX.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "runtime/errors.h"
 #include "storage/files.h"
 
 namespace {
 
 constexpr size_t kExePathMax = PATH_MAX;
-const char* const kTempSuffix = ".tmp";
+// The temporary file's name: the state file's own, then a unique ending.
+const char* const kTempPattern = ".XXXXXX";
+// Whoever saves first holds the folder's lock; a copy saving at the same time
+// waits this long at most before saving anyway (its record is still whole).
+constexpr int kLockTries = 200;
+constexpr useconds_t kLockWaitMicros = 10000;
 
-// The folder part of a file path, for syncing the folder after a rename.
+// The folder part of a file path.
 std::string folderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -25,12 +36,60 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Makes a finished rename durable; failure only weakens durability, not the file.
-void syncFolder(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+void reportUnsaved(const std::string& path, const std::string& why) {
+  vxPrint(String(("State file not saved: " + path + ": " + why + "; the previous record is kept").c_str()));
+}
+
+// Where the record goes: a state file that is a symbolic link is replaced
+// where the link points, so the link stays a link. Empty when that place is
+// not a file the record may replace (a folder, a device, a link to nothing).
+std::string saveTarget(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) return path;
+  if (S_ISLNK(info.st_mode)) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return std::string();
+    std::string target = real;
+    std::free(real);
+    return ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? target : std::string();
+  }
+  return S_ISREG(info.st_mode) ? path : std::string();
+}
+
+// Holds an advisory lock on the folder for one save, so copies of a program
+// sharing a folder save one after another. Never blocks for long: a copy
+// that cannot have the lock in time saves without it.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder) : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd < 0) return;
+    for (int i = 0; i < kLockTries; ++i) {
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+      ::usleep(kLockWaitMicros);
+    }
+  }
+  ~FolderLock() {
+    if (fd >= 0) ::close(fd);
+  }
+  // Makes a finished rename durable; failure only weakens durability.
+  void Sync() {
+    if (fd >= 0) ::fsync(fd);
+  }
+
+ private:
+  int fd;
+};
+
+// Writes all of `bytes`; false with errno set on the first failure.
+bool writeAll(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 }  // namespace
@@ -55,25 +114,61 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   return file;
 }
 
+// Opened without blocking, so a pipe or a device at the state file's name
+// cannot stop the start; anything but a regular file is refused.
+FILE* tvOpenStateFile(const String& filePath) {
+  if (filePath.Length() == 0) return nullptr;
+  std::string path = filePath.ToUtf8();
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    vxPrint(String(("State file ignored: " + path + " is not a regular file; starting with defaults").c_str()));
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* file = ::fdopen(fd, "rb");
+  if (!file) ::close(fd);
+  return file;
+}
+
+// A temporary file of this save's own (created exclusively, so a link or a
+// pipe planted at any name is never opened), written, synced and renamed
+// over the record, with the folder locked and synced.
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
-  std::string target = filePath.ToUtf8();
-  std::string temp = target + kTempSuffix;
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) return -1;
-  std::string bytes;
-  EncodeUtf8(state.Data(), state.Length(), bytes);
-  size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
-  bool flushed = std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
-  bool closed = std::fclose(file) == 0;
-  if (written != bytes.size()) {
-    std::remove(temp.c_str());
-    return -2;
-  }
-  if (!flushed || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
-    std::remove(temp.c_str());
+  std::string path = filePath.ToUtf8();
+  std::string target = saveTarget(path);
+  if (target.empty()) {
+    reportUnsaved(path, "it is not a regular file");
     return -1;
   }
-  syncFolder(folderOf(target));
+  std::string folder = folderOf(target);
+  FolderLock lock(folder);
+  std::string temp = target + kTempPattern;
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    reportUnsaved(path, std::strerror(errno));
+    return -1;
+  }
+  std::string bytes;
+  EncodeUtf8(state.Data(), state.Length(), bytes);
+  bool written = writeAll(fd, bytes);
+  int writeError = errno;
+  bool synced = written && ::fsync(fd) == 0;
+  bool closed = ::close(fd) == 0;
+  if (!written) {
+    ::unlink(temp.c_str());
+    reportUnsaved(path, std::strerror(writeError));
+    return -2;
+  }
+  if (!synced || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
+    int error = errno;
+    ::unlink(temp.c_str());
+    reportUnsaved(path, std::strerror(error));
+    return -1;
+  }
+  lock.Sync();
   return 0;
 }

@@ -71,6 +71,11 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   return file;
 }
 
+// The page's files are the program's own: nothing else can stand at the name.
+FILE* tvOpenStateFile(const String& filePath) {
+  return filePath.Length() ? std::fopen(filePath.ToUtf8().c_str(), "rb") : nullptr;
+}
+
 // The in-memory copy is written whole, then the stored one replaced in one
 // IndexedDB transaction, so storage holds either the old or the new record.
 int tvWriteStateFile(const String& filePath, const String& state) {

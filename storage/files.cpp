@@ -98,15 +98,22 @@ String tvLoadMappedText(const String& filePath) {
 }
 
 String tvReadStateText(FILE* file) {
+  std::vector<unsigned char> bytes(static_cast<size_t>(kStateFileCap) + 1);
+  size_t n = std::fread(bytes.data(), 1, bytes.size(), file);
   struct stat info;
-  if (::fstat(fileno(file), &info) == 0 && info.st_size > kStateFileCap) {
-    std::fclose(file);
-    vxPrint(String(("State file ignored: " + std::to_string(info.st_size) + " bytes is more than the " +
-                     std::to_string(kStateFileCap) + " a saved state can hold; starting with defaults")
-                        .c_str()));
+  long long claimed = ::fstat(fileno(file), &info) == 0 ? info.st_size : 0;
+  std::fclose(file);
+  if (n > static_cast<size_t>(kStateFileCap)) {
+    std::string size = claimed > kStateFileCap ? std::to_string(claimed) + " bytes" : "its size";
+    vxPrint(String(("State file ignored: " + size + " is more than the " + std::to_string(kStateFileCap) +
+                    " a saved state can hold; starting with defaults")
+                       .c_str()));
     return String();
   }
-  return tvReadText(file);
+  if (n == 0) return String();
+  // Decoded by the same rules as any text file.
+  FILE* memory = fmemopen(bytes.data(), n, "rb");
+  return memory ? tvReadText(memory) : String();
 }
 
 FILE* tvOpenFile(const String& path, const String& mode) {
@@ -120,7 +127,7 @@ unsigned char* tvLoadData(const String& path, int* length) {
 String tvLoadString(const String& path) { return tvLoadMappedText(tvDesktopFilePath(path)); }
 
 String tvLoadState() {
-  FILE* file = tvOpenFile(String(kStateFilePath), String("rb"));
+  FILE* file = tvOpenStateFile(tvDesktopFilePath(String(kStateFilePath)));
   return file ? tvReadStateText(file) : String();
 }
 

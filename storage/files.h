@@ -47,14 +47,23 @@ String tvReadText(FILE* file);
 unsigned char* tvLoadMappedData(const String& filePath, int* length);
 String tvLoadMappedText(const String& filePath);
 
-// The state text of an opened state file, which it closes. A file over
-// kStateFileCap is left unread (and untouched): a line on standard output
-// says so and the result is the empty text, so the game starts with defaults.
+// Opens the state file at an already mapped path for reading: null when
+// there is none, and when it is not a regular file (a pipe, a device, a
+// folder), which a line on standard output then names. Never blocks.
+FILE* tvOpenStateFile(const String& filePath);
+
+// The state text of an opened state file, which it closes. Reads at most
+// kStateFileCap + 1 bytes whatever size the file claims: a longer file is
+// left unread (and untouched), a line on standard output says so and the
+// result is the empty text, so the game starts with defaults.
 String tvReadStateText(FILE* file);
 
-// Replaces the file at `filePath` with the UTF-8 encoding of `state` through
-// a synced temporary file in the same folder, so a crash at any moment leaves
-// either the old or the new record. 0 written, -1 could not write, -2 short write.
+// Replaces the file at `filePath` (or, when it is a symbolic link, the file
+// it points to) with the UTF-8 encoding of `state` through a synced temporary
+// file of its own in the same folder, so a crash, or another copy saving at
+// the same moment, leaves a whole record. 0 written, -1 could not write (or
+// the place is not a regular file), -2 short write; a failure leaves the old
+// record and prints one line on standard output.
 int tvWriteStateFile(const String& filePath, const String& state);
 
 // The host file operations on the desktop mapping, for code that runs

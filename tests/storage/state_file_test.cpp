@@ -6,12 +6,14 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -153,22 +155,99 @@ TEST_F(StateFile, AFolderThatCannotBeWrittenGivesMinusOne) {
   EXPECT_EQ(tvWriteStateFile(String("/nonexistent/folder/.tarvikstate"), String("x")), -1);
 }
 
-TEST_F(StateFile, AShortWriteGivesMinusTwoAndKeepsTheOldRecord) {
+// A full disk, as a file size limit below the record gives it: the save
+// says so on standard output and the old record stays.
+TEST_F(StateFile, AShortWriteGivesMinusTwoSaysSoAndKeepsTheOldRecord) {
   EXPECT_EQ(tvSaveState(String("old record")), 0);
+  int output[2];
+  ASSERT_EQ(pipe(output), 0);
   pid_t child = fork();
   if (child == 0) {
-    // A file size limit below the record makes the write come up short.
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit{4, 4};
     setrlimit(RLIMIT_FSIZE, &limit);
+    dup2(output[1], STDOUT_FILENO);
     std::string big(100000, 'x');
     _exit(tvSaveState(String(big.c_str())) == -2 ? 0 : 1);
   }
+  close(output[1]);
   int status = 0;
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(vx_app_LoadState().ToUtf8(), "old record");
+  char buffer[512] = {};
+  ssize_t n = read(output[0], buffer, sizeof buffer - 1);
+  close(output[0]);
+  std::string out(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  EXPECT_NE(out.find("State file not saved: ./.tarvikstate: File too large"), std::string::npos) << out;
+}
+
+// Runs `body` in a child that must finish within the deadline: a save or a
+// load that blocks on a pipe fails the test instead of hanging it.
+static bool FinishesInTime(const std::function<bool()>& body) {
+  constexpr unsigned kDeadlineSeconds = 30;
+  pid_t child = fork();
+  if (child == 0) {
+    alarm(kDeadlineSeconds);
+    _exit(body() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Each save makes a temporary file of its own, so nothing planted at any
+// fixed name is written through, and a pipe there cannot stop a save.
+TEST_F(StateFile, ALinkOrAPipePlantedBesideTheStateFileIsNeverOpened) {
+  std::ofstream("victim") << "victim's own";
+  std::filesystem::create_symlink("victim", ".tarvikstate.tmp");
+  EXPECT_EQ(tvSaveState(String("record")), 0);
+  std::ifstream victim("victim");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(victim)), {}), "victim's own");
+  EXPECT_FALSE(std::filesystem::is_symlink(".tarvikstate"));
+
+  std::filesystem::remove(".tarvikstate.tmp");
+  ASSERT_EQ(mkfifo(".tarvikstate.tmp", 0600), 0);
+  EXPECT_TRUE(FinishesInTime([] { return tvSaveState(String("record two")) == 0; }));
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "record two");
+}
+
+// A state file that is a link (say, into a synchronised folder) is saved
+// where it points, and stays a link.
+TEST_F(StateFile, AStateFileThatIsALinkIsSavedWhereItPoints) {
+  std::filesystem::create_directories("elsewhere");
+  std::ofstream("elsewhere/record") << "old";
+  std::filesystem::create_symlink("elsewhere/record", ".tarvikstate");
+  EXPECT_EQ(tvSaveState(String("new")), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(".tarvikstate"));
+  std::ifstream in("elsewhere/record");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "new");
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "new");
+}
+
+// A pipe, an endless device or a folder at the state file's name loads as
+// defaults at once, with a line saying why, and is never saved over.
+TEST_F(StateFile, WhatIsNotARegularFileLoadsAsDefaultsAndIsNotSavedOver) {
+  ASSERT_EQ(mkfifo(".tarvikstate", 0600), 0);
+  EXPECT_TRUE(FinishesInTime([] { return vx_app_LoadState().Length() == 0; }));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(tvSaveState(String("record")), -1);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("State file not saved"), std::string::npos) << out;
+  EXPECT_EQ(std::filesystem::status(".tarvikstate").type(), std::filesystem::file_type::fifo);
+
+  std::filesystem::remove(".tarvikstate");
+  std::filesystem::create_symlink("/dev/zero", ".tarvikstate");
+  EXPECT_TRUE(FinishesInTime([] { return vx_app_LoadState().Length() == 0; }));
+  EXPECT_EQ(tvSaveState(String("record")), -1);
+
+  std::filesystem::remove(".tarvikstate");
+  std::filesystem::create_directories(".tarvikstate");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(vx_app_LoadState().Length(), 0);
+  out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("is not a regular file"), std::string::npos) << out;
 }
 
 // A record that proves itself whole: "<n>:" then n times the letter for n.
@@ -181,6 +260,37 @@ static bool isWholeRecord(const std::string& text) {
   if (colon == std::string::npos || colon == 0) return false;
   int n = std::atoi(text.substr(0, colon).c_str());
   return text == recordFor(n);
+}
+
+// Two copies of a program saving into one folder at once: a reader only ever
+// sees a whole record, and no temporary file is left behind.
+TEST_F(StateFile, TwoCopiesSavingAtOnceNeverShowAReaderATornRecord) {
+  constexpr int kSavesEach = 100;
+  constexpr int kRecordBase = 60000;  // records of 60 KB: the writes take long enough to overlap
+  ASSERT_EQ(tvSaveState(String(recordFor(kRecordBase).c_str())), 0);
+  pid_t copies[2];
+  for (int c = 0; c < 2; ++c) {
+    copies[c] = fork();
+    if (copies[c] == 0) {
+      for (int i = 0; i < kSavesEach; ++i) tvSaveState(String(recordFor(kRecordBase + 1 + c + 2 * i).c_str()));
+      _exit(0);
+    }
+  }
+  int running = 2;
+  while (running > 0) {
+    std::ifstream in(".tarvikstate", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_TRUE(isWholeRecord(text)) << "a reader saw " << text.size() << " bytes";
+    for (pid_t& copy : copies) {
+      if (copy > 0 && waitpid(copy, nullptr, WNOHANG) == copy) {
+        copy = 0;
+        --running;
+      }
+    }
+  }
+  int entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(".")) entries += e.path().filename() != ".tarvikstate";
+  EXPECT_EQ(entries, 0);
 }
 
 TEST_F(StateFile, KillingASavingProcessNeverLeavesATornOrEmptyFile) {
