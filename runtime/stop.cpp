@@ -1,6 +1,9 @@
 // The desktop stop: after a runtime error the process waits on standard
-// input for an attached development tool's commands; a process without one
-// sees end of input and ends with status -1.
+// input for an attached development tool's commands, which come through a
+// pipe; a person at a terminal is no such tool, so with a terminal (or no
+// input) the process ends at once with status -1.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +27,7 @@ static void debugObjectAt(const char* text) {
 }
 
 void dbg_stop() {
+  if (isatty(STDIN_FILENO)) std::exit(-1);
   std::fprintf(stderr, "{{~~%s~~}}\n", "");
   std::fputs("\n", stderr);
   std::fflush(stderr);

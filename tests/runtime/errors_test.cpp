@@ -3,10 +3,12 @@
 // commands, and `@` answering only for live objects.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -65,6 +67,24 @@ constexpr int kExitMinusOne = 255;
 TEST(Output, PrintWritesUtf8Lines) {
   Outcome o = runChild("", [] { vxPrint(String::FromChar(0xE9)); std::exit(0); });
   EXPECT_EQ(o.out, "\xC3\xA9\n");
+}
+
+// A person who started the program from a terminal is not a tool speaking
+// the protocol: the error is printed and the process ends at once.
+TEST(StopProtocol, WithATerminalOnStandardInputAnErrorEndsAtOnceWithMinusOne) {
+  constexpr unsigned kDeadlineSeconds = 30;
+  Outcome o = runChild("", [] {
+    int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) _exit(43);
+    int side = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+    if (side < 0) _exit(44);
+    dup2(side, STDIN_FILENO);
+    alarm(kDeadlineSeconds);
+    vxError(String("boom"));
+  });
+  EXPECT_EQ(o.status, kExitMinusOne);
+  EXPECT_NE(o.out.find("Tarvik Runtime Error : boom"), std::string::npos) << o.out;
+  EXPECT_EQ(o.err.find("{{~~"), std::string::npos) << o.err;
 }
 
 TEST(StopProtocol, EmptyErrorIsAnOrderlyQuit) {
