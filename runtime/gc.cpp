@@ -28,6 +28,7 @@ int gc_markbit = 0;
 unsigned gc_cycle = 0;
 int gc_new_bytes = 0;
 std::atomic<int> gc_ext_new_bytes{0};
+std::atomic<long long> gc_string_alloced_bytes{0}, gc_string_freed_bytes{0};
 int gc_alloced_bytes = 0, gc_max_alloced_bytes = 0, gc_marked_bytes = 0, gc_free_bytes = 0;
 gc_header* gc_cache[kGcCacheChains];
 
@@ -74,6 +75,10 @@ int sweepOwed = 0;
 // Bytes of plain blocks made or found this cycle, for the cycle end's split
 // of the dead bytes between the free list and the sweep.
 int plainAllocedBytes = 0, plainMarkedBytes = 0;
+// String memory made before the last step, and the lowest string memory
+// alive since the cycle started: only growth above that low point counts
+// towards the cycle's end.
+long long stringAllocedLastStep = 0, stringBytesLow = 0;
 
 inline bool isPlainBlock(int flags) {
   return (flags & kGcSizeMask) <= kGcSmallBlockMax && !(flags & kGcNeedsDestroy);
@@ -184,8 +189,9 @@ inline void releaseBlock(gc_header* block, int size) {
 // destructors; what they leave owing is paid by plain blocks. Only the front
 // of the free list is ever removed, so the survivors' back links are left
 // stale; the head's back link to the tail is all a splice needs.
-void payFor(int size) {
-  int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
+// Destroys dead listed objects, oldest first, until the dead bytes are down
+// to `floor` or the free list is empty.
+void destroyListedDownTo(int floor) {
   while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
     gc_header* dead = gc_free_list.succ;
     gc_header* next = dead->succ;
@@ -196,6 +202,11 @@ void payFor(int size) {
     if (flags & kGcNeedsDestroy) gc_object_of(dead)->gc_destroy();
     releaseBlock(dead, flags & kGcSizeMask);
   }
+}
+
+void payFor(int size) {
+  int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
+  destroyListedDownTo(floor);
   if (gc_free_bytes > floor) {
     sweepOwed += gc_free_bytes - floor;
     while (sweepOwed > 0) {
@@ -311,9 +322,31 @@ void gc_mark() {
   for (const Root& r : roots()) gc_enqueue(r.read(r.slot));
 }
 
+namespace {
+// Dead objects (arrays of strings, mostly) give their strings back only when
+// destroyed, and allocations destroy them no faster than collected bytes are
+// made: string memory made since the last step is paid for at once with as
+// many bytes of dead objects, so that string garbage does not pile up behind
+// them. Returns the string memory left alive.
+long long payForStrings() {
+  long long made = gc_string_alloced_bytes.load(std::memory_order_relaxed);
+  long long owed = made - stringAllocedLastStep;
+  stringAllocedLastStep = made;
+  if (owed > 0 && gc_free_bytes > 0) destroyListedDownTo(owed < gc_free_bytes ? gc_free_bytes - static_cast<int>(owed) : 0);
+  long long strings = gc_string_bytes();
+  if (strings < stringBytesLow) stringBytesLow = strings;
+  return strings;
+}
+}  // namespace
+
 void gc_collect() {
-  if (gc_new_bytes + gc_ext_new_bytes.load() > kGcCycleBytes) {
+  long long strings = payForStrings();
+  // How far the cycle has come: collected bytes made, bytes loaded outside,
+  // and string memory grown since its low point in this cycle.
+  long long progress = gc_new_bytes + gc_ext_new_bytes.load() + (strings - stringBytesLow);
+  if (progress > kGcCycleBytes) {
     gc_ext_new_bytes.fetch_sub(gc_ext_new_bytes.load());
+    stringBytesLow = strings;
     drainQueue(INT64_MAX);
     int dead = gc_alloced_bytes - gc_marked_bytes;
     if (dead) {
@@ -336,7 +369,7 @@ void gc_collect() {
     return;
   }
   long long target = gc_new_bytes +
-      (static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * gc_new_bytes) / (1LL << kGcPaceShift);
+      (static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * progress) / (1LL << kGcPaceShift);
   drainQueue(target);
 }
 

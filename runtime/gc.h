@@ -3,7 +3,8 @@
 // and the write barrier. Objects are made only by `gc_new<T>`, whose allocator
 // writes each block's header (list links, size, mark state, cycle) in front of
 // the object before constructing it. Everything runs on the main thread; the
-// only shared counter is the external byte count, updated atomically by file loads.
+// only shared counters are the external byte count, updated atomically by
+// file loads, and the string byte count, updated by strings on any thread.
 #pragma once
 
 #include <atomic>
@@ -154,6 +155,7 @@ extern int gc_markbit;
 extern unsigned gc_cycle;  // counts cycle ends
 extern int gc_new_bytes;
 extern std::atomic<int> gc_ext_new_bytes;
+extern std::atomic<long long> gc_string_alloced_bytes, gc_string_freed_bytes;
 extern int gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_free_bytes;
 extern gc_header* gc_cache[kGcCacheChains];
 
@@ -169,6 +171,20 @@ bool gc_is_live_object(const void* p);
 
 // Adds bytes allocated outside the collector (file contents, pixels, samples).
 inline void gc_ext_alloc(int bytes) { gc_ext_new_bytes.fetch_add(bytes); }
+
+// String blocks and split bundles made and freed, on any thread. Strings
+// are freed by their counts, not collected, but a dead array holds its
+// strings until the collector destroys it: string memory grown during a
+// cycle counts towards its end as allocation does.
+inline void gc_string_alloc(size_t bytes) {
+  gc_string_alloced_bytes.fetch_add(static_cast<long long>(bytes), std::memory_order_relaxed);
+}
+inline void gc_string_free(size_t bytes) {
+  gc_string_freed_bytes.fetch_add(static_cast<long long>(bytes), std::memory_order_relaxed);
+}
+inline long long gc_string_bytes() {
+  return gc_string_alloced_bytes.load(std::memory_order_relaxed) - gc_string_freed_bytes.load(std::memory_order_relaxed);
+}
 
 inline gc_object* gc_as_object(gc_object* p) { return p; }
 inline gc_object* gc_as_object(gc_interface* p) { return p ? dynamic_cast<Object*>(p) : nullptr; }

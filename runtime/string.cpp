@@ -49,6 +49,7 @@ static_assert(alignof(std::max_align_t) % kPieceAlign == 0 && alignof(String::Re
 
 struct BundleHead {
   std::atomic<int> live;
+  int bytes;  // the whole block's size, for the collector's count of string memory
 };
 static_assert(sizeof(BundleHead) <= kBundleHeadBytes);
 
@@ -93,7 +94,9 @@ void String::ReleasePiece(Rep* r) {
   int offset;
   std::memcpy(&offset, reinterpret_cast<char*>(r) - kPieceOffsetBytes, sizeof offset);
   char* block = reinterpret_cast<char*>(r) - offset;
-  if (reinterpret_cast<BundleHead*>(block)->live.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+  BundleHead* head = reinterpret_cast<BundleHead*>(block);
+  if (head->live.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    gc_string_free(head->bytes);
     std::free(block);
     bundlesAlive.fetch_sub(1, std::memory_order_release);
   }
@@ -129,7 +132,8 @@ class String::Pieces {
     } else if (count_ > 1) {
       char* block = static_cast<char*>(std::malloc(bytes_));
       if (!block) vxError("Out of memory");
-      ::new (block) BundleHead{count_};
+      ::new (block) BundleHead{count_, bytes_};
+      gc_string_alloc(bytes_);
       bundlesAlive.fetch_add(1, std::memory_order_relaxed);
       int at = kBundleHeadBytes;
       for (int i = 0; i < count_; ++i) {
@@ -167,13 +171,23 @@ class String::Pieces {
   Waiting waiting_[kBundlePiecesMax];
 };
 
+namespace {
+size_t BlockBytes(int length) { return kRepHeadBytes + sizeof(Char) * static_cast<size_t>(length); }
+}  // namespace
+
 String::Rep* String::Alloc(int length) {
   if (length <= 0) return &nullRep;
-  Rep* r = static_cast<Rep*>(std::malloc(sizeof(int) * 2 + sizeof(Char) * static_cast<size_t>(length)));
+  Rep* r = static_cast<Rep*>(std::malloc(BlockBytes(length)));
   if (!r) vxError("Out of memory");
+  gc_string_alloc(BlockBytes(length));
   r->refCount = 1;
   r->length = length;
   return r;
+}
+
+void String::Free(Rep* r) {
+  gc_string_free(BlockBytes(r->length));
+  std::free(r);
 }
 
 // A text longer than the int range cannot be held: like any other failed

@@ -98,9 +98,10 @@ class String {
   static void Release(Rep* r) {
     if (r == &nullRep) return;
     int left = --r->refCount;
-    if (left == 0) std::free(r);
+    if (left == 0) Free(r);
     else if (left == Rep::kPieceShare) ReleasePiece(r);
   }
+  static void Free(Rep* r);
   static void ReleasePiece(Rep* r);
   class Pieces;
   Rep* rep_;

@@ -1,8 +1,8 @@
 // The incremental collector: construction through gc_new, the write barrier,
 // roots registered late, the pace of each step, lazy destruction with block
-// reuse, cycle ends forced by external bytes, the shared empty arrays, sizes
-// too big for a block, and a long churn that keeps everything reachable alive
-// with a bounded heap. Objects with destructor work
+// reuse, cycle ends forced by external bytes and by string memory that dead
+// arrays hold, the shared empty arrays, sizes too big for a block, and a long
+// churn that keeps everything reachable alive with a bounded heap. Objects with destructor work
 // stay on the lists; small ones without are found dead by the slab sweep, so
 // the barrier, reclaiming and churn cases run for both.
 #include <gtest/gtest.h>
@@ -235,6 +235,35 @@ TEST_F(Collector, ExternalBytesForceACycleEnd) {
   EXPECT_NE(gc_markbit, bit);
   EXPECT_EQ(gc_ext_new_bytes.load(), 0);
   EXPECT_EQ(gc_new_bytes, 0);
+}
+
+// Strings freed at once bring the cycle end no closer; strings and split
+// pieces that dead arrays hold do, though the arrays themselves are small.
+TEST_F(Collector, StringMemoryHeldByDeadArraysEndsTheCycle) {
+  constexpr int kUnits = 1 << 20;         // 2 MiB of text
+  constexpr int kHeldTexts = 5;           // 10 MiB held: more than a cycle
+  constexpr int kPieceUnits = 100;        // pieces that share bundles
+  constexpr int kHeldSplits = 10;         // 22 MiB of pieces: a cycle's worth even after the
+                                          // strings above are freed with their arrays
+  std::u16string text(kUnits, u'x');
+  unsigned cycle = gc_cycle;
+  for (int i = 0; i < 2 * kHeldTexts; ++i) {
+    String temporary(text.data(), kUnits);
+    gc_collect();
+  }
+  EXPECT_EQ(gc_cycle, cycle);
+  for (int i = 0; i < kHeldTexts; ++i) {
+    Array<String> held(1);
+    held[0] = String(text.data(), kUnits);
+  }
+  gc_collect();
+  EXPECT_EQ(gc_cycle, cycle + 1) << "whole strings";
+
+  for (int i = kPieceUnits; i < kUnits; i += kPieceUnits) text[i] = u',';
+  String line(text.data(), kUnits);
+  for (int i = 0; i < kHeldSplits; ++i) line.Split(String(","));
+  gc_collect();
+  EXPECT_EQ(gc_cycle, cycle + 2) << "split pieces";
 }
 
 TEST_F(Collector, FewAllocationsDoNotEndACycle) {
