@@ -4,10 +4,10 @@
 // Relies on harness.mjs and a browser build in WEB_DIR.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
-import { launchBrowser, openPage, roundShown, startServer, titleShown, waitUntil } from './harness.mjs';
+import {
+  launchBrowser, openPage, roundShown, startServer, TITLE_RETRY_MS, titleShown, waitUntil,
+} from './harness.mjs';
 
-// The title ignores keys while it settles: Enter is pressed again after this.
-const RETRY_MS = 3000;
 // An image of the title, a sound effect and the round's music: each goes
 // through a loader of its own (PNG, WAV, Ogg).
 const MISSING = ['/data/menu-hd.png', '/data/sfx/001.wav', '/data/sfx/satellites.ogg'];
@@ -17,7 +17,8 @@ async function waitForTitle(page) {
 }
 
 async function startRound(page) {
-  await page.press('Enter', async () => roundShown(await page.screen()), 'Enter did not start a round', RETRY_MS);
+  await page.press('Enter', async () => roundShown(await page.screen()), 'Enter did not start a round',
+                   TITLE_RETRY_MS);
 }
 
 describe('the game page', () => {

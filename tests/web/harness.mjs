@@ -12,8 +12,8 @@
 //     page.lines (console); page.evaluate(fn, ...args); page.waitFor(fn, what); page.screen() -> frame;
 //     page.press(key, check, what, retryMs); page.readFile(path); page.reload(); page.close();
 //     page.page (puppeteer's own page)
-//   countPixels(frame, [x0, y0, x1, y1], (r, g, b) => bool); titleShown(frame); roundShown(frame)
-//   waitUntil(check, what, ms); repoRoot, webDir (env WEB_DIR, default build-web), buildDir (env
+//   countPixels(frame, [x0, y0, x1, y1], (r, g, b) => bool); titleShown(frame); roundShown(frame);
+//   TITLE_RETRY_MS; waitUntil(check, what, ms); repoRoot, webDir (env WEB_DIR, default build-web), buildDir (env
 //   BUILD_DIR, default build)
 import fs from 'node:fs';
 import http from 'node:http';
@@ -32,6 +32,9 @@ const POLL_MS = 100;
 // A key is held this many of the page's animation frames: the game's frame
 // callback runs in each, so the game reads it held at least once.
 const HOLD_FRAMES = 4;
+// The title ignores keys while it settles: its first key is pressed again
+// after this long without an effect (press's retryMs).
+export const TITLE_RETRY_MS = 3000;
 const CONSOLE_TAIL = 20;       // console lines quoted when a wait fails
 // The replayer starts at 640x480; the game page is given the same size so
 // both draw the same virtual screen at one pixel a unit.
@@ -173,7 +176,9 @@ export async function openPage(browser, url) {
         await evaluate(animationFrames, HOLD_FRAMES);
         await page.keyboard.up(key);
         if (await poll(check, Math.min(retryMs, end - Date.now()))) return;
-        if (Date.now() >= end) throw new Error(`${what} (pressed ${key}, waited ${DEADLINE_MS / 1000} s)\nconsole:\n${tail()}`);
+        if (Date.now() >= end) {
+          throw new Error(`${what} (pressed ${key}, waited ${DEADLINE_MS / 1000} s)\nconsole:\n${tail()}`);
+        }
       }
     },
 
@@ -228,7 +233,8 @@ export function titleShown(frame) {
 }
 
 export function roundShown(frame) {
-  return countPixels(frame, PICKUP, yellow) >= ROUND_PICKUP_PIXELS && countPixels(frame, LOGO, bright) < ROUND_LOGO_PIXELS;
+  return countPixels(frame, PICKUP, yellow) >= ROUND_PICKUP_PIXELS &&
+         countPixels(frame, LOGO, bright) < ROUND_LOGO_PIXELS;
 }
 
 const PNG_SIGNATURE = Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);

@@ -4,7 +4,9 @@
 // figures are for the 640x480 screen.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { countPixels, launchBrowser, openPage, startServer, titleShown, waitUntil } from './harness.mjs';
+import {
+  countPixels, launchBrowser, openPage, startServer, TITLE_RETRY_MS, titleShown, waitUntil,
+} from './harness.mjs';
 
 const STATE_NAME = '.tarvikstate';
 const STATE_FILE = `/${STATE_NAME}`;
@@ -26,7 +28,8 @@ const SOUND_ROW = [0, 120, 640, 142];
 const ROW_FOCUSED_PIXELS = 7500;   // teal across nearly the whole row
 // The row's white text: about 760 pixels for "Sound : SFX + Music", 480 for "Sound : SFX".
 const SHORT_SOUND_TEXT_PIXELS = 620;
-const RETRY_MS = 3000;             // the title ignores keys while it settles
+// Keys the box ignores while it slides in are pressed again after this.
+const BOX_RETRY_MS = 3000;
 
 const bright = (r, g, b) => r + g + b > 240;
 const orange = (r, g, b) => Math.abs(r - 127) < 16 && Math.abs(g - 64) < 16 && b < 30;
@@ -41,12 +44,11 @@ async function measure(page, rect, test) {
 async function focusSoundRow(page) {
   await waitUntil(async () => titleShown(await page.screen()), 'the title never showed');
   await page.press('ArrowLeft', async () => (await measure(page, GEAR, bright)) > GEAR_FOCUSED_PIXELS,
-                   'Left did not move the cursor to the options gear', RETRY_MS);
+                   'Left did not move the cursor to the options gear', TITLE_RETRY_MS);
   await page.press('Space', async () => (await measure(page, WHOLE_SCREEN, orange)) > BOX_OPEN_PIXELS,
                    'Space on the gear did not open the option box');
-  // The box takes keys once it has slid in.
   await page.press('ArrowDown', async () => (await measure(page, SOUND_ROW, teal)) > ROW_FOCUSED_PIXELS,
-                   'Down did not focus the sound row', RETRY_MS);
+                   'Down did not focus the sound row', BOX_RETRY_MS);
 }
 
 async function storedSoundSetting(page) {
@@ -62,7 +64,8 @@ function storedInBrowser(database, store, name) {
     request.onerror = () => resolve(false);
     request.onsuccess = () => {
       const keys = request.result.transaction(store).objectStore(store).getAllKeys();
-      keys.onsuccess = () => resolve(keys.result.some((key) => key.startsWith(`${location.pathname}|`) && key.endsWith(name)));
+      const mine = (key) => key.startsWith(`${location.pathname}|`) && key.endsWith(name);
+      keys.onsuccess = () => resolve(keys.result.some(mine));
       keys.onerror = () => resolve(false);
     };
   });
@@ -78,7 +81,8 @@ test('a setting changed in the option box is there again after the page is reloa
   const page = await openPage(browser, `${server.url}/skarnel.html`);
 
   await focusSoundRow(page);
-  assert.ok(await measure(page, SOUND_ROW, white) > SHORT_SOUND_TEXT_PIXELS, 'the sound row did not start at SFX + Music');
+  assert.ok(await measure(page, SOUND_ROW, white) > SHORT_SOUND_TEXT_PIXELS,
+            'the sound row did not start at SFX + Music');
   await page.press('Space', async () => (await measure(page, SOUND_ROW, white)) < SHORT_SOUND_TEXT_PIXELS,
                    'Space did not change the sound setting');
   await page.press('Escape', async () => (await measure(page, WHOLE_SCREEN, orange)) < BOX_CLOSED_PIXELS,
