@@ -1,6 +1,7 @@
 // Fuzz target: the HTTP response parser fed arbitrary bytes, cut into pieces
 // at positions taken from the input itself, through a scripted socket. The
-// request must finish exactly once, with a body only after a valid status line.
+// request must finish exactly once, with a body only after a valid status
+// line, never over the body limit, and must leave the event pump.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,14 +19,7 @@ class Completion : public Object, public virtual c_IOnHttpRequestComplete {
   void p_OnHttpRequestComplete(c_HttpRequest*) override { ++calls; }
 };
 
-// One socket for the whole run: sockets stay registered with the event pump.
-nettest::ScriptedSocket* sharedSocket() {
-  static nettest::ScriptedSocket* sock = [] {
-    nettest::ScriptedSocket* s = gc_new<nettest::ScriptedSocket>()->init();
-    return s;
-  }();
-  return sock;
-}
+int pumpSources() { return vx_asyncevent__sources ? vx_asyncevent__sources->p_Length2() : 0; }
 
 }  // namespace
 
@@ -35,13 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   unsigned seed = data[0];
   std::string response(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  nettest::ScriptedSocket* sock = sharedSocket();
-  sock->m_state = nettest::ScriptedSocket::kConnectedState;
-  sock->receiver = nullptr;
-  sock->sent.clear();
+  int sourcesBefore = pumpSources();
+  nettest::ScriptedSocket* sock = gc_new<nettest::ScriptedSocket>()->init();
   Completion* done = gc_new<Completion>();
   c_HttpRequest* request = gc_new<c_HttpRequest>()->m_new2(String("GET"), String("http://fuzz/"), done);
-  gc_assign(request->m_sock, static_cast<c_Socket*>(sock));
+  request->p_SendOn(sock);
   request->p_OnConnectComplete(true, sock);
 
   size_t at = 0;
@@ -54,8 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   sock->closeByPeer();
   if (done->calls != 1) std::abort();
-  if (request->m_bodyChunks == nullptr && (request->p_ResponseText().Length() != 0 || request->m_bytesReceived != 0))
-    std::abort();
+  if (!request->m_inBody && (request->p_ResponseText().Length() != 0 || request->m_bytesReceived != 0)) std::abort();
+  if (request->m_bytesReceived > kHttpMaxResponseBytes || request->p_Pending()) std::abort();
+  // The finished request and its closed socket have left the pump.
+  if (pumpSources() != sourcesBefore) std::abort();
   gc_collect();
   return 0;
 }

@@ -1,7 +1,8 @@
 // The async event pump: sources of asynchronous completions register once and
 // `vx_asyncevent_UpdateAsyncEvents` (called once per update on the main
-// thread) lets each deliver what its workers have finished. Relies on
-// runtime/ objects and stacks.
+// thread) lets each deliver what its workers have finished; a source with
+// nothing more to deliver removes itself, so the pump stops holding it.
+// Relies on runtime/ objects and stacks.
 #pragma once
 
 #include "runtime/containers.h"
@@ -24,5 +25,8 @@ extern c_Stack3* vx_asyncevent__sources;
 extern c_IAsyncEventSource* vx_asyncevent__current;
 
 void vx_asyncevent_AddAsyncEventSource(c_IAsyncEventSource* source);
+// Safe from inside a completion, for any source (the one updating too); a
+// source that is not registered is left alone.
+void vx_asyncevent_RemoveAsyncEventSource(c_IAsyncEventSource* source);
 // Re-entry from inside a completion returns at once without updating anything.
 void vx_asyncevent_UpdateAsyncEvents();

@@ -120,6 +120,8 @@ void c_AsyncQueue::p_UpdateAsyncEvents() {
   if (m_next.load(std::memory_order_acquire) != m_put.load(std::memory_order_relaxed)) Start();
   while (m_get != m_next.load(std::memory_order_acquire)) {
     c_AsyncOp* op = m_queue[m_get];
+    // The worker is past this slot; emptying it lets the operation's buffer go.
+    gc_assign(m_queue[m_get], static_cast<c_AsyncOp*>(nullptr));
     m_get = (m_get + 1) % kAsyncQueueSlots;
     op->p_Complete(m_source);
   }
@@ -128,6 +130,8 @@ void c_AsyncQueue::p_UpdateAsyncEvents() {
 bool c_AsyncQueue::p_Idle() {
   return !IsRunning() && m_next.load(std::memory_order_acquire) == m_put.load(std::memory_order_relaxed);
 }
+
+bool c_AsyncQueue::p_Drained() { return p_Idle() && m_get == m_next.load(std::memory_order_acquire); }
 
 void c_AsyncQueue::mark() {
   c_Thread::mark();
@@ -184,14 +188,18 @@ void c_Socket::p_Close() {
   m_state = 0;
   if (!m_sock) return;
   m_sock->Shutdown();
-  m_closePending = true;
+  if (!m_closed) m_closePending = true;
+  m_closed = true;
   p_CloseWhenIdle();
 }
 
 void c_Socket::p_CloseWhenIdle() {
-  if (!m_closePending || !m_rqueue->p_Idle() || !m_wqueue->p_Idle()) return;
-  m_sock->Close();
-  m_closePending = false;
+  if (m_closePending && m_rqueue->p_Idle() && m_wqueue->p_Idle()) {
+    m_sock->Close();
+    m_closePending = false;
+  }
+  if (m_closed && !m_closePending && m_rqueue->p_Drained() && m_wqueue->p_Drained())
+    vx_asyncevent_RemoveAsyncEventSource(this);
 }
 
 void c_Socket::p_UpdateAsyncEvents() {

@@ -117,6 +117,8 @@ class c_AsyncQueue : public c_Thread, public virtual c_IAsyncEventSource {
   void p_UpdateAsyncEvents() override;
   // True when no operation is waiting and the worker has ended.
   bool p_Idle();
+  // Idle, and every finished operation has been completed.
+  bool p_Drained();
   void mark() override;
 };
 
@@ -142,7 +144,9 @@ class c_Socket : public Object, public virtual c_IAsyncEventSource {
   virtual void p_ReceiveAsync(c_DataBuffer* data, int offset, int count, c_IOnReceiveComplete* onComplete);
   virtual void p_SendAsync(c_DataBuffer* data, int offset, int count, c_IOnSendComplete* onComplete);
   // Shuts the socket down at once; the handle itself is closed by the pump
-  // once neither worker is inside a call on it.
+  // once neither worker is inside a call on it, and once every operation has
+  // completed the socket leaves the pump, which then no longer keeps it (or
+  // the buffers and listeners of its operations) alive.
   virtual void p_Close();
 
   void p_UpdateAsyncEvents() override;
@@ -151,4 +155,5 @@ class c_Socket : public Object, public virtual c_IAsyncEventSource {
  private:
   void p_CloseWhenIdle();
   bool m_closePending = false;
+  bool m_closed = false;
 };

@@ -1,8 +1,14 @@
 // The HTTP/1.0 client's steps over a socket of our own: request header,
-// optional body, header lines reassembled across receives, body pieces
-// decoded one receive at a time, and the single completion. Everything here
-// runs on the main thread; opening and the body are in http_request.cpp.
+// optional body, header lines reassembled across receives (within
+// kHttpMaxHeaderBytes), body bytes kept whole until the end (within
+// kHttpMaxResponseBytes) and decoded once, and the end itself: the server
+// closing, or the announced Content-Length arriving. A connection that ends
+// short of that length, or with an error, fails. Everything here runs on the
+// main thread; opening, time-outs and the completion are in http_request.cpp.
 #include "net/http.h"
+
+#include <algorithm>
+#include <cstring>
 
 #include "storage/data_buffer.h"
 
@@ -10,9 +16,15 @@ namespace {
 
 constexpr unsigned char kLineFeed = 10;
 constexpr Char kBlankMax = 32;
+constexpr int kDecimalBase = 10;
+// Answers that never carry a body, whatever their Content-Length says.
+constexpr int kStatusNoContent = 204;
+constexpr int kStatusNotModified = 304;
 
 const String kAscii("ascii");
 const String kUtf8("utf8");
+const String kContentLength("CONTENT-LENGTH");
+const String kHead("HEAD");
 
 // Cuts units with codes 32 or below from both ends.
 String trimBlanks(const String& text) {
@@ -30,6 +42,19 @@ String asciiUpper(const String& text) {
   return String(units.data(), static_cast<int>(units.size()));
 }
 
+// The value of a Content-Length line: plain decimal digits, at most one past
+// the body limit (which is all a caller needs to refuse it); -1 when it is
+// not a number.
+int64_t parseLength(const String& text) {
+  if (text.Length() == 0) return -1;
+  int64_t value = 0;
+  for (int i = 0; i < text.Length(); ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return -1;
+    value = std::min<int64_t>(value * kDecimalBase + (text[i] - u'0'), int64_t{kHttpMaxResponseBytes} + 1);
+  }
+  return value;
+}
+
 }  // namespace
 
 c_HttpRequest* c_HttpRequest::m_new() {
@@ -38,14 +63,24 @@ c_HttpRequest* c_HttpRequest::m_new() {
   return this;
 }
 
-void c_HttpRequest::p_Send() {
-  gc_assign(m_sock, gc_new<c_Socket>()->m_new(String("stream")));
+void c_HttpRequest::p_Send() { p_SendOn(gc_new<c_Socket>()->m_new(String("stream"))); }
+
+void c_HttpRequest::p_SendOn(c_Socket* socket) {
+  if (m_sock && m_sock != socket) m_sock->p_Close();
+  if (!m_wrbuf) m_new();
+  gc_assign(m_sock, socket);
+  p_Begin();
   m_sock->p_ConnectAsync(m_url->p_Domain(), m_url->p_Port(), this);
 }
 
+// Completions from a socket the request has let go of close it and go no further.
 void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
+  if (source != m_sock) {
+    if (source->p_IsOpen()) source->p_Close();
+    return;
+  }
   if (!connected) {
-    p_Finish();
+    p_Fail();
     return;
   }
   m_lines->p_Push(String());
@@ -58,19 +93,29 @@ void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
 }
 
 void c_HttpRequest::p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {
+  if (source != m_sock) return;
   if (m_bodyLength != 0 && m_sock->p_IsConnected()) m_sock->p_SendAsync(m_bodyBuf, 0, m_bodyLength, this);
   m_bodyLength = 0;
 }
 
 void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {
-  if (count <= 0) {
-    p_Finish();
+  if (source != m_sock) {
+    if (source->p_IsOpen()) source->p_Close();
     return;
   }
-  if (m_bodyChunks) {
-    m_bytesReceived += count;
-    m_bodyChunks->p_Push(m_rdbuf->p_PeekString(offset, count, kUtf8));
-    p_ReceiveFrom(0);
+  // An error (a reset) fails; so does a close before the header ended or
+  // short of the announced length.
+  if (count < 0 || (count == 0 && (!m_inBody || m_bytesReceived < m_contentLength))) {
+    p_Fail();
+    return;
+  }
+  if (count == 0) {
+    p_Complete(m_status, m_received ? m_received->p_PeekString(0, static_cast<int>(m_bytesReceived), kUtf8)
+                                    : String());
+    return;
+  }
+  if (m_inBody) {
+    if (p_TakeBody(m_rdbuf->ReadPointer(offset), count)) p_ReceiveFrom(0);
     return;
   }
   int dataEnd = offset + count;
@@ -87,29 +132,70 @@ void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int coun
 }
 
 bool c_HttpRequest::p_HeaderLine(int lineStart, int lineEnd, int dataEnd) {
+  m_headerBytes += lineEnd + 1 - lineStart;
+  if (m_headerBytes > kHttpMaxHeaderBytes) {
+    p_Fail();
+    return false;
+  }
   String line = trimBlanks(m_rdbuf->p_PeekString(lineStart, lineEnd - lineStart, kAscii));
   if (line.Length() > 0) {
     m_lines->p_Push(line);
     return true;
   }
   if (m_lines->p_Length2() == 0) {
-    p_Finish();
+    p_Fail();
     return false;
   }
   Array<String> parts = asciiUpper(m_lines->p_Get(0)).Split(String(" "));
   if (parts.Length() <= 2 || !parts[0].BeginsWith(String("HTTP/"))) {
-    p_Finish();
+    p_Fail();
     return false;
   }
   m_status = parts[1].ParseInt();
-  gc_assign(m_bodyChunks, gc_new<c_StringStack>()->m_new());
-  int bodyStart = lineEnd + 1;
-  if (bodyStart < dataEnd) {
-    m_bytesReceived += dataEnd - bodyStart;
-    m_bodyChunks->p_Push(m_rdbuf->p_PeekString(bodyStart, dataEnd - bodyStart, kUtf8));
+  for (int i = 1; i < m_lines->p_Length2(); ++i) {
+    String field = m_lines->p_Get(i);
+    int colon = field.Find(String(":"));
+    if (colon < 0 || !(asciiUpper(trimBlanks(field.Slice(0, colon))) == kContentLength)) continue;
+    m_contentLength = parseLength(trimBlanks(field.Slice(colon + 1)));
+    if (m_contentLength < 0 || m_contentLength > kHttpMaxResponseBytes) {
+      p_Fail();
+      return false;
+    }
   }
-  p_ReceiveFrom(0);
+  if (asciiUpper(m_req) == kHead || m_status == kStatusNoContent || m_status == kStatusNotModified)
+    m_contentLength = 0;
+  m_inBody = true;
+  if (m_contentLength >= 0) gc_assign(m_received, gc_new<c_DataBuffer>()->m_new(static_cast<int>(m_contentLength)));
+  int bodyStart = lineEnd + 1;
+  if (p_TakeBody(m_rdbuf->ReadPointer(bodyStart), dataEnd - bodyStart)) p_ReceiveFrom(0);
   return false;
+}
+
+// Keeps `count` body bytes; the body ends when the announced length is there,
+// and fails when it would pass kHttpMaxResponseBytes. Without an announced
+// length the buffer doubles as the bytes come.
+bool c_HttpRequest::p_TakeBody(const unsigned char* bytes, int count) {
+  if (m_contentLength >= 0) count = static_cast<int>(std::min<int64_t>(count, m_contentLength - m_bytesReceived));
+  int64_t total = m_bytesReceived + count;
+  if (total > kHttpMaxResponseBytes) {
+    p_Fail();
+    return false;
+  }
+  int capacity = m_received ? m_received->Length() : 0;
+  if (total > capacity) {
+    int grown = static_cast<int>(std::min<int64_t>(std::max<int64_t>(total, int64_t{capacity} * 2 + kHttpReadBufferBytes),
+                                                   kHttpMaxResponseBytes));
+    c_DataBuffer* larger = gc_new<c_DataBuffer>()->m_new(grown);
+    if (m_received) std::memcpy(larger->WritePointer(), m_received->ReadPointer(), static_cast<size_t>(m_bytesReceived));
+    gc_assign(m_received, larger);
+  }
+  if (count > 0) std::memcpy(m_received->WritePointer(static_cast<int>(m_bytesReceived)), bytes, static_cast<size_t>(count));
+  m_bytesReceived = total;
+  if (m_bytesReceived == m_contentLength) {
+    p_Complete(m_status, m_received->p_PeekString(0, static_cast<int>(m_bytesReceived), kUtf8));
+    return false;
+  }
+  return true;
 }
 
 // Receives into the rest of the buffer after `offset` kept bytes.
@@ -117,8 +203,11 @@ void c_HttpRequest::p_ReceiveFrom(int offset) {
   m_sock->p_ReceiveAsync(m_rdbuf, offset, kHttpReadBufferBytes - offset, this);
 }
 
-void c_HttpRequest::p_Finish() {
-  m_sock->p_Close();
-  if (m_bodyChunks) m_response = m_bodyChunks->p_Join(String());
-  if (m_onComplete) m_onComplete->p_OnHttpRequestComplete(this);
+void c_HttpRequest::p_Stop() {
+  if (m_sock) m_sock->p_Close();
+  m_sock = nullptr;
+  m_wrbuf = nullptr;
+  m_rdbuf = nullptr;
+  m_bodyBuf = nullptr;
+  m_received = nullptr;
 }

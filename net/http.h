@@ -1,8 +1,13 @@
-// `c_HttpRequest`: a minimal asynchronous HTTP/1.0 client over `c_Socket`.
-// It sends the request header (and an optional body), reads header lines
-// until the blank line, then collects the body until the server closes, and
-// reports once through `c_IOnHttpRequestComplete` on the main thread.
+// `c_HttpRequest`: a minimal asynchronous HTTP/1.0 client over `c_Socket` (on
+// the desktop) or the page's fetch (in the browser). It sends the request
+// header (and an optional body), reads header lines until the blank line,
+// keeps the body as bytes until the server closes or the announced
+// Content-Length has arrived, decodes it once as UTF-8, and reports exactly
+// once through `c_IOnHttpRequestComplete`, from the async event pump.
 #pragma once
+
+#include <chrono>
+#include <cstdint>
 
 #include "net/async_socket.h"
 #include "net/url.h"
@@ -10,10 +15,22 @@
 
 class c_HttpRequest;
 
-// Sizes of the request header buffer and of the receive buffer.
+// Sizes of the request header buffer and of the receive buffer; a response
+// header line longer than the receive buffer fails the request.
 constexpr int kHttpWriteBufferBytes = 4096;
 constexpr int kHttpReadBufferBytes = 16384;
 constexpr int kHttpDefaultPort = 80;
+// The most a response header may take, all its lines and line breaks
+// together, and the most a body may take (on both platforms): a response over
+// either fails the request with kHttpNoStatus instead of growing without end.
+constexpr int kHttpMaxHeaderBytes = 64 * 1024;
+constexpr int kHttpMaxResponseBytes = 16 * 1024 * 1024;
+// How long a request may take, from its send to its completion, unless
+// `p_SetTimeout` says otherwise; a silent server or a slow drip then fails it.
+constexpr int kHttpDefaultTimeoutMs = 30000;
+// The status of a request that failed: no answer, a broken or cut-off one, a
+// limit passed, its time-out reached, or cancelled.
+constexpr int kHttpNoStatus = -1;
 
 class c_IOnHttpRequestComplete : public virtual gc_interface {
  public:
@@ -23,21 +40,28 @@ class c_IOnHttpRequestComplete : public virtual gc_interface {
 class c_HttpRequest : public Object,
                       public virtual c_IOnConnectComplete,
                       public virtual c_IOnSendComplete,
-                      public virtual c_IOnReceiveComplete {
+                      public virtual c_IOnReceiveComplete,
+                      public virtual c_IAsyncEventSource {
  public:
   String m_req;
   c_Url* m_url = nullptr;
   c_IOnHttpRequestComplete* m_onComplete = nullptr;
   c_DataBuffer* m_bodyBuf = nullptr;
   int m_bodyLength = 0;
-  int m_status = -1;
-  c_StringStack* m_bodyChunks = nullptr;
+  int m_status = kHttpNoStatus;
   String m_response;
-  int m_bytesReceived = 0;
+  // Body bytes taken so far (never more than kHttpMaxResponseBytes + one read).
+  int64_t m_bytesReceived = 0;
+  // The announced Content-Length, or -1 when the server announced none.
+  int64_t m_contentLength = -1;
+  // True once the status line and the blank line after the header arrived.
+  bool m_inBody = false;
   c_StringStack* m_lines = nullptr;
   c_Socket* m_sock = nullptr;
   c_DataBuffer* m_wrbuf = nullptr;
   c_DataBuffer* m_rdbuf = nullptr;
+  // The body bytes received, `m_bytesReceived` of them; let go on completion.
+  c_DataBuffer* m_received = nullptr;
 
   c_HttpRequest* m_new();
   c_HttpRequest* m_new2(const String& req, const String& url, c_IOnHttpRequestComplete* onComplete);
@@ -46,19 +70,51 @@ class c_HttpRequest : public Object,
   // Sends `data` as the body, encoded with `encoding`, with its length and
   // (when given) its type in the header.
   void p_Send2(const String& data, const String& mimeType, const String& encoding);
+  // Desktop: sends the request over `socket`, an unconnected stream socket
+  // the request then owns and closes (p_Send makes a new one).
+  void p_SendOn(c_Socket* socket);
   int p_Status() { return m_status; }
   String p_ResponseText() { return m_response; }
+  // The time-out of the next send, in milliseconds; 0 or less waits for ever.
+  void p_SetTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+  int p_Timeout() { return m_timeoutMs; }
+  // Stops a request on its way: it completes once, with kHttpNoStatus, from
+  // the next pump. A request not on its way is left as it is.
+  void p_Cancel();
+  // True from a send until the completion.
+  bool p_Pending() { return m_pending; }
 
   void p_OnConnectComplete(bool connected, c_Socket* source) override;
   void p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override;
   void p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override;
+  // While on its way the request is an event source of its own: the pump
+  // completes it when it is cancelled or its time-out has passed.
+  void p_UpdateAsyncEvents() override;
 
   void mark() override;
 
  private:
-  // Handles one complete response header line; false once the request is
+  // The browser's pending fetches complete their requests.
+  friend class c_HttpFetches;
+
+  // Shared: the start of a send, and the single completion, which unregisters
+  // the request and stops its transfer before telling the listener.
+  void p_Begin();
+  void p_Complete(int status, const String& text);
+  // Platform: ends the transfer (closes the socket or aborts the fetch) and
+  // lets go of the buffers a finished request no longer needs.
+  void p_Stop();
+  // Desktop: one complete response header line; false once the request is
   // finished or the body has begun (then nothing more of this receive is read).
   bool p_HeaderLine(int lineStart, int lineEnd, int dataEnd);
+  // Desktop: takes body bytes; false when the request completed meanwhile.
+  bool p_TakeBody(const unsigned char* bytes, int count);
   void p_ReceiveFrom(int offset);
-  void p_Finish();
+  void p_Fail() { p_Complete(kHttpNoStatus, String()); }
+
+  int m_timeoutMs = kHttpDefaultTimeoutMs;
+  std::chrono::steady_clock::time_point m_deadline;
+  int m_headerBytes = 0;
+  bool m_pending = false;
+  bool m_cancelled = false;
 };

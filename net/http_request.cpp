@@ -1,7 +1,9 @@
 // What every platform's HTTP client shares: opening a request (its URL and
-// first header lines), a body with its type and length, and marking. Sending
-// and answering live in http.cpp (a socket of our own) or http_web.cpp (the
-// page's fetch). Relies on net/ URLs and storage/ byte buffers.
+// first header lines), a body with its type and length, the time-out and
+// cancel checked by the async event pump, the single completion, and
+// marking. Sending and answering live in http.cpp (a socket of our own) or
+// http_web.cpp (the page's fetch). Relies on net/ URLs and events and
+// storage/ byte buffers.
 #include "net/http.h"
 
 #include "storage/data_buffer.h"
@@ -22,10 +24,13 @@ void c_HttpRequest::p_Open(const String& req, const String& url, c_IOnHttpReques
   gc_assign(m_onComplete, onComplete);
   m_bodyBuf = nullptr;
   m_bodyLength = 0;
-  m_status = -1;
-  m_bodyChunks = nullptr;
+  m_status = kHttpNoStatus;
   m_response = String();
   m_bytesReceived = 0;
+  m_contentLength = -1;
+  m_inBody = false;
+  m_received = nullptr;
+  m_headerBytes = 0;
   gc_assign(m_lines, gc_new<c_StringStack>()->m_new());
   m_lines->p_Push(m_req + String(" /") + m_url->p_FullPath() + String(" HTTP/1.0"));
   m_lines->p_Push(String("Host: ") + m_url->p_Domain());
@@ -39,13 +44,40 @@ void c_HttpRequest::p_Send2(const String& data, const String& mimeType, const St
   p_Send();
 }
 
+void c_HttpRequest::p_Cancel() {
+  if (m_pending) m_cancelled = true;
+}
+
+void c_HttpRequest::p_Begin() {
+  m_cancelled = false;
+  m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs);
+  if (!m_pending) vx_asyncevent_AddAsyncEventSource(this);
+  m_pending = true;
+}
+
+void c_HttpRequest::p_UpdateAsyncEvents() {
+  bool late = m_timeoutMs > 0 && std::chrono::steady_clock::now() >= m_deadline;
+  if (m_cancelled || late) p_Fail();
+}
+
+// A cancelled request fails even when its answer arrived in the same pump.
+void c_HttpRequest::p_Complete(int status, const String& text) {
+  if (!m_pending) return;
+  m_pending = false;
+  m_status = m_cancelled ? kHttpNoStatus : status;
+  m_response = m_cancelled ? String() : text;
+  vx_asyncevent_RemoveAsyncEventSource(this);
+  p_Stop();
+  if (m_onComplete) m_onComplete->p_OnHttpRequestComplete(this);
+}
+
 void c_HttpRequest::mark() {
   gc_enqueue_ref(m_url);
   gc_enqueue_ref(m_onComplete);
   gc_enqueue_ref(m_bodyBuf);
-  gc_enqueue_ref(m_bodyChunks);
   gc_enqueue_ref(m_lines);
   gc_enqueue_ref(m_sock);
   gc_enqueue_ref(m_wrbuf);
   gc_enqueue_ref(m_rdbuf);
+  gc_enqueue_ref(m_received);
 }

@@ -4,7 +4,8 @@
 // The answer is kept as plain bytes until the async event pump completes the
 // request on the main thread: the HTTP status and the body decoded as UTF-8,
 // or status -1 and no text on any failure (no answer, refused, the browser's
-// cross-origin rules, a bad URL, an answer over kHttpMaxResponseBytes).
+// cross-origin rules, a bad URL, an answer over kHttpMaxResponseBytes). A
+// request cancelled or past its time-out aborts its fetch (AbortController).
 #include "net/http.h"
 
 #include <emscripten.h>
@@ -15,12 +16,6 @@
 #include "storage/data_buffer.h"
 
 namespace {
-
-// A page holds the whole answer in memory, then its text; a larger answer
-// fails like a lost connection instead of exhausting the page's memory.
-constexpr int kHttpMaxResponseBytes = 16 * 1024 * 1024;
-// The status of a request that got no answer, as on the desktop.
-constexpr int kHttpNoStatus = -1;
 
 const String kUtf8("utf8");
 const String kLineBreak("\r\n");
@@ -64,13 +59,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vx_http__FetchFailed(int id) { arrive(id, k
 // back through the two functions above unless the program has ended by then.
 // A header line the browser refuses fails the request (a line without a
 // colon has no name); those the browser sets itself (Host, Content-Length)
-// it drops.
+// it drops. The fetch's AbortController is kept until the answer is read.
 EM_JS(void, vx_http__StartFetch, (int id, const char* method, const char* url, const char* headerLines,
                                   const char* lineBreak, const unsigned char* body, int bodyLength, int maxBytes), {
   var target = UTF8ToString(url);
   var lines = UTF8ToString(headerLines).split(UTF8ToString(lineBreak));
-  var init = { method: UTF8ToString(method), cache: 'no-store', credentials: 'omit' };
+  var controller = new AbortController();
+  var init = { method: UTF8ToString(method), cache: 'no-store', credentials: 'omit', signal: controller.signal };
   if (bodyLength > 0) init.body = HEAPU8.slice(body, body + bodyLength);
+  Module.tarvikFetchAborts = Module.tarvikFetchAborts || {};
+  Module.tarvikFetchAborts[id] = controller;
 
   async function answer() {
     var headers = new Headers();
@@ -98,6 +96,7 @@ EM_JS(void, vx_http__StartFetch, (int id, const char* method, const char* url, c
   }
 
   answer().then(function (got) {
+    delete Module.tarvikFetchAborts[id];
     if (ABORT) return;
     var at = _vx_http__FetchAnswered(id, got.status, got.total);
     if (!at) return;
@@ -106,8 +105,16 @@ EM_JS(void, vx_http__StartFetch, (int id, const char* method, const char* url, c
       at += piece.length;
     });
   }, function () {
+    delete Module.tarvikFetchAborts[id];
     if (!ABORT) _vx_http__FetchFailed(id);
   });
+});
+
+// Aborts fetch `id` if it is still on its way; its failure then finds no
+// request waiting for it.
+EM_JS(void, vx_http__AbortFetch, (int id), {
+  var controller = Module.tarvikFetchAborts && Module.tarvikFetchAborts[id];
+  if (controller) controller.abort();
 });
 
 namespace {
@@ -126,6 +133,8 @@ class c_HttpFetch : public Object {
   void mark() override { gc_enqueue_ref(m_request); }
 };
 
+}  // namespace
+
 // The event source that completes fetched requests, in the order their
 // answers arrived. Created with the first request, it stays registered.
 class c_HttpFetches : public Object, public virtual c_IAsyncEventSource {
@@ -139,8 +148,18 @@ class c_HttpFetches : public Object, public virtual c_IAsyncEventSource {
 
   // A request sent again before its answer came forgets the earlier fetch.
   void p_Add(int id, c_HttpRequest* request) {
-    p_Take([request](c_HttpFetch* fetch) { return fetch->m_request == request; });
+    p_Forget(request);
     m_waiting->p_Push(gc_new<c_HttpFetch>()->m_new(id, request));
+  }
+
+  // Stops waiting for the fetch of `request`, aborting it.
+  void p_Forget(c_HttpRequest* request) {
+    int id = 0;
+    p_Take([request, &id](c_HttpFetch* fetch) {
+      if (fetch->m_request == request) id = fetch->m_id;
+      return fetch->m_request == request;
+    });
+    if (id) vx_http__AbortFetch(id);
   }
 
   void p_UpdateAsyncEvents() override {
@@ -175,20 +194,19 @@ class c_HttpFetches : public Object, public virtual c_IAsyncEventSource {
 
   // Completes `request` with the arrival, whose bytes a buffer takes over.
   static void p_Answer(c_HttpRequest* request, const Arrival& arrival) {
-    request->m_status = arrival.status;
     request->m_bytesReceived = arrival.length;
-    request->m_response = String();
+    String text;
     if (arrival.bytes) {
       c_DataBuffer* body = gc_new<c_DataBuffer>();
       body->_New(arrival.length, arrival.bytes);
-      request->m_response = body->p_PeekString(0, arrival.length, kUtf8);
+      text = body->p_PeekString(0, arrival.length, kUtf8);
     }
-    if (request->m_onComplete) request->m_onComplete->p_OnHttpRequestComplete(request);
+    request->p_Complete(arrival.status, text);
   }
 };
 
+namespace {
 c_HttpFetches* vx_http__fetches = nullptr;
-
 }  // namespace
 
 c_HttpRequest* c_HttpRequest::m_new() { return this; }
@@ -206,11 +224,14 @@ void c_HttpRequest::p_Send() {
   int requestLineEnd = header.Find(kLineBreak);
   String headerLines = requestLineEnd < 0 ? String() : header.Slice(requestLineEnd + kLineBreak.Length());
   int id = ++gLastFetchId;
+  p_Begin();
   vx_http__fetches->p_Add(id, this);
   vx_http__StartFetch(id, m_req.ToUtf8().c_str(), url.ToUtf8().c_str(), headerLines.ToUtf8().c_str(),
                       kLineBreak.ToUtf8().c_str(), m_bodyBuf ? m_bodyBuf->ReadPointer() : nullptr, m_bodyLength,
                       kHttpMaxResponseBytes);
 }
+
+void c_HttpRequest::p_Stop() { vx_http__fetches->p_Forget(this); }
 
 // A page's request opens no socket, so these are never called there.
 void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {}

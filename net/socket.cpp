@@ -24,6 +24,7 @@ bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int por
   address->sin_family = AF_INET;
   address->sin_port = htons(static_cast<uint16_t>(port));
   address->sin_addr.s_addr = htonl(INADDR_ANY);
+  if (port < 0 || port > kSocketPortMax) return false;
   if (hostLength <= 0) return true;
   if (hostLength > kSocketHostMaxLength) return false;
   addrinfo hints;
@@ -91,10 +92,11 @@ bool VXSocket::Connect(const String& host, int port) {
 }
 
 // The empty host and an unresolved name would leave 0.0.0.0, which Linux
-// routes to this machine: both fail instead of reaching a local server.
+// routes to this machine: both fail instead of reaching a local server. So
+// does port 0, which no server listens on.
 bool VXSocket::ConnectNative(const char* host, int hostLength, int port) {
   sockaddr_in address;
-  if (hostLength <= 0 || !setsockaddr(&address, host, hostLength, port)) return false;
+  if (hostLength <= 0 || port <= 0 || !setsockaddr(&address, host, hostLength, port)) return false;
   if (m_shut.load(std::memory_order_acquire)) return false;
   int handle = m_sock.load(std::memory_order_acquire);
   if (connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;

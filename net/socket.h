@@ -20,13 +20,17 @@ constexpr int kSocketProtoServer = 2;
 constexpr int kSocketProtoDatagram = 3;
 // What a failed send or receive reports, as the platform call does.
 constexpr int kSocketCallFailed = -1;
+// The highest port; a connect needs one from 1 up, a bind may ask for 0
+// (any free port). Anything outside is refused, never wrapped to 16 bits.
+constexpr int kSocketPortMax = 65535;
 // Host names longer than this are never resolved.
 constexpr int kSocketHostMaxLength = 1023;
 
 // Fills `address` for `host` (native bytes) and `port`. An empty host means
 // any address (INADDR_ANY); a host that is too long or does not resolve
 // leaves INADDR_ANY too but returns false, so no caller mistakes it for a
-// name that reached this machine. Safe on worker threads.
+// name that reached this machine. A port outside 0..kSocketPortMax returns
+// false too. Safe on worker threads.
 bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port);
 bool setsockaddr(sockaddr_in* address, const String& host, int port);
 

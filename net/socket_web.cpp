@@ -21,6 +21,7 @@ bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int por
   address->sin_family = AF_INET;
   address->sin_port = htons(static_cast<uint16_t>(port));
   address->sin_addr.s_addr = htonl(INADDR_ANY);
+  if (port < 0 || port > kSocketPortMax) return false;
   if (hostLength <= 0) return true;
   if (hostLength > kSocketHostMaxLength) return false;
   in_addr numeric;

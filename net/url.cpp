@@ -1,7 +1,30 @@
 // URL parsing: the address part ends at the first "?" or "#" (a "?" after the
 // "#" belongs to the fragment); inside it come an optional "scheme://", an
 // optional "user[:password]@", the domain, an optional ":port" and the path.
+// A port outside 1..65535 is refused (kUrlNoPort), never wrapped.
 #include "net/url.h"
+
+#include "net/socket.h"
+
+namespace {
+
+constexpr int kDecimalBase = 10;
+
+// The port as written after the colon: decimal digits only, 1..kSocketPortMax;
+// anything else is kUrlNoPort, so no wrapped or signed number reaches a socket.
+int parsePort(const String& text) {
+  if (text.Length() == 0) return kUrlNoPort;
+  int port = 0;
+  for (int i = 0; i < text.Length(); ++i) {
+    Char c = text[i];
+    if (c < u'0' || c > u'9') return kUrlNoPort;
+    port = port * kDecimalBase + (c - u'0');
+    if (port > kSocketPortMax) return kUrlNoPort;
+  }
+  return port == 0 ? kUrlNoPort : port;
+}
+
+}  // namespace
 
 c_Url* c_Url::m_new(const String& url, const String& defaultScheme, int defaultPort) {
   m_defaultScheme = defaultScheme;
@@ -55,14 +78,14 @@ void c_Url::p_Set2(const String& url) {
   if (s >= 0) {
     if (c >= 0 && c < s) {
       m_domain = url.Slice(start, c);
-      m_port = url.Slice(c + 1, s).ParseInt();
+      m_port = parsePort(url.Slice(c + 1, s));
     } else {
       m_domain = url.Slice(start, s);
     }
     m_path = url.Slice(s, end);
   } else if (c >= 0) {
     m_domain = url.Slice(start, c);
-    m_port = url.Slice(c + 1, end).ParseInt();
+    m_port = parsePort(url.Slice(c + 1, end));
   } else {
     m_domain = url.Slice(start, end);
   }

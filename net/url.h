@@ -6,6 +6,10 @@
 #include "runtime/gc.h"
 #include "runtime/string.h"
 
+// The port of a URL whose ":port" is not a number from 1 to kSocketPortMax:
+// a request to it fails instead of reaching the port the number wrapped to.
+constexpr int kUrlNoPort = 0;
+
 class c_Url : public Object {
  public:
   String m_defaultScheme;
@@ -23,6 +27,8 @@ class c_Url : public Object {
   c_Url* m_new(const String& url, const String& defaultScheme, int defaultPort);
   void p_Set2(const String& url);
   String p_Domain() { return m_domain; }
+  // The port named after the domain, else the default; kUrlNoPort when the
+  // named one is out of range or not a plain decimal number.
   int p_Port() { return m_port; }
   // The path with "?query" and "#fragment" appended when they are non-empty.
   String p_FullPath();

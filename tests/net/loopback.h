@@ -1,6 +1,7 @@
 // Test helpers for the network layer: a scripted loopback server on its own
-// thread, a bounded event pump, a child-process runner for fatal errors and a
-// scripted socket that lets the HTTP client be fed bytes without a network.
+// thread (and one that answers many connections alike), a bounded event pump,
+// a child-process runner for fatal errors and a scripted socket that lets the
+// HTTP client be fed bytes without a network.
 #pragma once
 
 #include <arpa/inet.h>
@@ -77,6 +78,7 @@ class LoopbackServer {
     std::vector<std::string> pieces{};
     int pauseMs = 0;
     bool keepReading = false;  // read until the client closes before closing
+    bool reset = false;        // end with a reset instead of an orderly close
   };
 
   explicit LoopbackServer(Script script) : script_(std::move(script)) {
@@ -121,6 +123,10 @@ class LoopbackServer {
       if (n <= 0) break;
       request_.append(chunk, n);
     }
+    if (script_.reset) {
+      linger abort{1, 0};
+      setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
     close(fd);
   }
 
@@ -129,6 +135,47 @@ class LoopbackServer {
   int port_ = 0;
   std::thread thread_;
   std::string request_;
+};
+
+// Answers `connections` connections one after another with the same bytes,
+// each once its request header has arrived, then closes it.
+class RepeatingServer {
+ public:
+  RepeatingServer(std::string response, int connections)
+      : response_(std::move(response)), connections_(connections) {
+    listenFd_ = listenLoopback(&port_);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~RepeatingServer() {
+    if (thread_.joinable()) thread_.join();
+    close(listenFd_);
+  }
+  int port() const { return port_; }
+
+ private:
+  void serve() {
+    for (int i = 0; i < connections_; ++i) {
+      pollfd p{listenFd_, POLLIN, 0};
+      if (poll(&p, 1, kWaitMs) != 1) return;
+      int fd = accept(listenFd_, nullptr, nullptr);
+      if (fd < 0) return;
+      std::string request;
+      char chunk[4096];
+      while (request.find("\r\n\r\n") == std::string::npos && request.size() < kServerReadLimit) {
+        ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+        if (n <= 0) break;
+        request.append(chunk, n);
+      }
+      send(fd, response_.data(), response_.size(), MSG_NOSIGNAL);
+      close(fd);
+    }
+  }
+
+  std::string response_;
+  int connections_;
+  int listenFd_ = -1;
+  int port_ = 0;
+  std::thread thread_;
 };
 
 // A connected-looking socket with no network behind it: it records what the
@@ -178,11 +225,16 @@ class ScriptedSocket : public c_Socket {
     while (!bytes.empty() && receiver) bytes.erase(0, deliver(bytes));
   }
   // The peer closes: the pending receive completes with 0.
-  void closeByPeer() {
+  void closeByPeer() { endReceive(0); }
+  // The connection is reset: the pending receive fails.
+  void resetByPeer() { endReceive(kSocketCallFailed); }
+
+ private:
+  void endReceive(int count) {
     if (!receiver) return;
     c_IOnReceiveComplete* r = receiver;
     receiver = nullptr;
-    r->p_OnReceiveComplete(receiveBuffer, receiveOffset, 0, this);
+    r->p_OnReceiveComplete(receiveBuffer, receiveOffset, count, this);
   }
 };
 

@@ -252,6 +252,29 @@ TEST(AsyncSocket, PendingOperationsSurviveACollection) {
   sock->p_Close();
 }
 
+// Port numbers are never cut to 16 bits: the port plus 65536 would reach
+// the listening server.
+TEST(NativeSocket, APortOutsideTheRangeNeitherConnectsNorBinds) {
+  int port = 0;
+  int listenFd = listenLoopback(&port);
+  VXSocket* client = gc_new<VXSocket>();
+  ASSERT_TRUE(client->Open(kSocketProtoStream));
+  EXPECT_FALSE(client->Connect(kLoopback, port + kSocketPortMax + 1));
+  EXPECT_FALSE(client->Connect(kLoopback, port - kSocketPortMax - 1));
+  EXPECT_FALSE(client->Connect(kLoopback, 0));
+  pollfd pending{listenFd, POLLIN, 0};
+  EXPECT_EQ(poll(&pending, 1, 0), 0) << "no connection reached the server";
+  VXSocket* server = gc_new<VXSocket>();
+  ASSERT_TRUE(server->Open(kSocketProtoServer));
+  EXPECT_FALSE(server->Bind(kLoopback, kSocketPortMax + 1));
+  EXPECT_FALSE(server->Bind(kLoopback, -1));
+  VXSocketAddress* address = gc_new<VXSocketAddress>();
+  address->Set(kLoopback, port + kSocketPortMax + 1);
+  EXPECT_FALSE(address->m_resolved) << "nothing is sent to a wrapped port";
+  for (VXSocket* s : {client, server}) s->Close();
+  close(listenFd);
+}
+
 TEST(NativeSocket, ServerAndDatagramCallsWorkOnLoopback) {
   VXSocket* server = gc_new<VXSocket>();
   ASSERT_TRUE(server->Open(kSocketProtoServer));

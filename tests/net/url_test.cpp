@@ -73,6 +73,15 @@ TEST(Url, AColonInThePathIsNotAPort) {
   EXPECT_EQ(narrow(u->p_FullPath()), "/a:b?q");
 }
 
+TEST(Url, APortOutsideOneTo65535OrNotAPlainNumberIsRefused) {
+  EXPECT_EQ(parse("http://host:65535/")->m_port, 65535);
+  EXPECT_EQ(parse("http://host:1")->m_port, 1);
+  EXPECT_EQ(parse("http://host:00080/")->m_port, 80);
+  for (const char* url : {"http://host:102653/", "http://host:65536", "http://host:0/", "http://host:-1/",
+                          "http://host:99999999999999/", "http://host:80x/", "http://host:+80/", "http://host:/"})
+    EXPECT_EQ(parse(url)->m_port, kUrlNoPort) << url;
+}
+
 TEST(Url, ResettingForgetsThePreviousUrl) {
   c_Url* u = parse("http://a:b@one:99/p?q#f");
   u->p_Set2(String(""));
