@@ -74,9 +74,12 @@
   }
 
   // Stores the in-memory file at `path` in one transaction. 0: on its way.
+  // Kept by its full path, so it goes back to the same place whatever the
+  // program's working folder then.
   Module['tarvikStoreFile'] = function (path) {
     if (!database) return -1;
     try {
+      path = PATH.normalize(path.charAt(0) === '/' ? path : FS.cwd() + '/' + path);
       var bytes = FS.readFile(path);
       var transaction = database.transaction(kStore, 'readwrite');
       transaction.objectStore(kStore).put(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length),
