@@ -1,10 +1,12 @@
 // WAV and Ogg Vorbis decoding. The WAV walk reads every size as unsigned and
 // never allocates or reads past what the file still holds, so a damaged
 // header fails instead of asking for gigabytes. Ogg decoding goes through the
-// stb_vorbis build of stb_vorbis.cpp, in an arena this file owns. Relies on
-// storage/ for opening files.
+// stb_vorbis build of stb_vorbis.cpp, in an arena this file owns. A sound over
+// the decoded size limit fails with a line saying so. Relies on storage/ for
+// opening files and runtime/ for the output line.
 #include "audio/audio_loader.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>
 
+#include "runtime/errors.h"
 #include "storage/files.h"
 
 namespace {
@@ -61,6 +64,15 @@ bool readU16(FILE* file, uint16_t& value) {
   return true;
 }
 
+// The line a sound over the size limit leaves on standard output.
+void reportTooLarge(size_t maxBytes) {
+  vxPrint(String("Sound not loaded: its samples would take more than ") + String(static_cast<int>(maxBytes)) +
+          String(" bytes"));
+}
+
+// Never more than an int can count, whatever a caller asks for.
+size_t clampLimit(size_t maxBytes) { return maxBytes < INT_MAX ? maxBytes : INT_MAX; }
+
 bool skipBytes(FILE* file, uint32_t count) {
   unsigned char scratch[kSkipStep];
   while (count > 0) {
@@ -69,6 +81,13 @@ bool skipBytes(FILE* file, uint32_t count) {
     count -= static_cast<uint32_t>(step);
   }
   return true;
+}
+
+// Skips a chunk's body of `size` bytes and, when the size is odd, the pad
+// byte RIFF puts after it so the next chunk starts on an even offset.
+bool skipChunk(FILE* file, uint32_t size) {
+  constexpr uint32_t kOddBit = 1;
+  return skipBytes(file, size) && ((size & kOddBit) == 0 || skipBytes(file, 1));
 }
 
 // The bytes left after the current position, or -1 when the stream cannot tell.
@@ -191,7 +210,9 @@ int readInt(FILE* file) {
   return static_cast<int>(value);
 }
 
-unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
+unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz,
+                       size_t maxBytes) {
+  maxBytes = clampLimit(maxBytes);
   uint32_t id, size;
   if (!readU32(file, id) || id != kRiffId) return nullptr;
   if (!readU32(file, size)) return nullptr;
@@ -206,7 +227,8 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
       !readU16(file, blockAlign) || !readU16(file, bits)) {
     return nullptr;
   }
-  if (!skipBytes(file, fmtSize - kFmtBaseSize)) return nullptr;
+  // The base size is even, so the rest has the parity of the whole chunk.
+  if (!skipChunk(file, fmtSize - kFmtBaseSize)) return nullptr;
   int sampleBytes = bits / kBitsPerByte;
   if (channelCount == 0 || sampleBytes == 0 || rate > INT_MAX) return nullptr;
   uint32_t frameBytes = static_cast<uint32_t>(channelCount) * static_cast<uint32_t>(sampleBytes);
@@ -214,11 +236,14 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
   for (;;) {
     if (!readU32(file, id) || !readU32(file, size)) return nullptr;
     if (id != kDataId) {
-      if (!skipBytes(file, size)) return nullptr;
+      if (!skipChunk(file, size)) return nullptr;
       continue;
     }
     // A trailing partial frame is read with the chunk and left unplayed.
-    if (size > INT_MAX) return nullptr;
+    if (size > maxBytes) {
+      reportTooLarge(maxBytes);
+      return nullptr;
+    }
     unsigned char* data = readBlock(file, size);
     if (!data) return nullptr;
     *length = static_cast<int>(size / frameBytes);
@@ -229,7 +254,9 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
   }
 }
 
-unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
+unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz,
+                       size_t maxBytes) {
+  maxBytes = clampLimit(maxBytes);
   std::vector<unsigned char> identification, comments;
   if (!readFirstOggPackets(file, identification, comments) || !vorbisCommentsFit(comments)) return nullptr;
   std::unique_ptr<char[]> arena;
@@ -241,24 +268,49 @@ unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSamp
     stb_vorbis_close(vorbis);
     return nullptr;
   }
+  // The length the last page gives (0 when the stream cannot tell) refuses
+  // a long stream before any of it is decoded.
+  size_t limit = maxBytes / sizeof(short);
+  unsigned int announced = stb_vorbis_stream_length_in_samples(vorbis);
+  if (static_cast<unsigned long long>(announced) * channelCount > limit) {
+    stb_vorbis_close(vorbis);
+    reportTooLarge(maxBytes);
+    return nullptr;
+  }
+  // The buffer grows to at most one step past the limit, which is how a
+  // stream that decodes to more than it announced is caught.
   size_t step = static_cast<size_t>(channelCount) * kOggStepFrames;
   size_t capacity = step;
   size_t used = 0;
+  bool tooLarge = false;
   short* samples = static_cast<short*>(std::malloc(capacity * sizeof(short)));
   while (samples) {
     int frames = stb_vorbis_get_frame_short_interleaved(vorbis, channelCount, samples + used,
                                                         static_cast<int>(capacity - used));
     if (frames == 0) break;
     used += static_cast<size_t>(frames) * channelCount;
+    if (used > limit) {
+      tooLarge = true;
+      break;
+    }
     if (capacity - used < step) {
-      if (capacity * 2 * sizeof(short) > INT_MAX) break;
-      short* grown = static_cast<short*>(std::realloc(samples, capacity * 2 * sizeof(short)));
-      if (!grown) break;
+      size_t larger = std::min(capacity * 2, limit + step);
+      short* grown = static_cast<short*>(std::realloc(samples, larger * sizeof(short)));
+      if (!grown) {
+        std::free(samples);
+        samples = nullptr;
+        break;
+      }
       samples = grown;
-      capacity *= 2;
+      capacity = larger;
     }
   }
   stb_vorbis_close(vorbis);
+  if (tooLarge) {
+    std::free(samples);
+    reportTooLarge(maxBytes);
+    return nullptr;
+  }
   if (!samples) return nullptr;
   short* shrunk = static_cast<short*>(std::realloc(samples, used ? used * sizeof(short) : 1));
   if (shrunk) samples = shrunk;

@@ -1,6 +1,7 @@
 // Sound file decoding: real WAV and Ogg files from sox and oggenc, the unusual
-// layouts (18-byte fmt chunk, LIST before data), and damaged headers that must
-// fail cleanly without large allocations or reads past the end.
+// layouts (18-byte fmt chunk, LIST before data, odd chunks with their pad
+// byte), damaged headers that must fail cleanly without large allocations or
+// reads past the end, and sounds over the decoded size limit.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -73,6 +74,33 @@ TEST(WavLoading, An18ByteFmtChunkAndALeadingListChunkAreSkipped) {
   EXPECT_EQ(d.length, 3);
   EXPECT_EQ(d.hertz, 8000);
   EXPECT_EQ(d.data[2], 2);
+}
+
+TEST(WavLoading, AnOddSizedChunkIsFollowedByItsPadByte) {
+  std::vector<unsigned char> pcm = WavBuilder::header(1, 1, 8000, 16)
+                                       .id("LIST").u32(9).raw(9, 'x').raw(1, 0)
+                                       .id("data").u32(6).u16(1).u16(2).u16(3)
+                                       .bytes;
+  Decoded d;
+  decode(audio_test::writeBytes("odd.wav", pcm), d);
+  ASSERT_NE(d.data, nullptr);
+  EXPECT_EQ(d.length, 3);
+  EXPECT_EQ(d.data[4], 3);
+}
+
+TEST(WavLoading, ADataChunkOverTheSizeLimitFailsWithALine) {
+  std::string path = audio_test::writeBytes("limit.wav", WavBuilder::header(1, 1, 8000, 16)
+                                                           .id("data").u32(8).u16(1).u16(2).u16(3).u16(4)
+                                                           .bytes);
+  FILE* file = std::fopen(path.c_str(), "rb");
+  int length = 0, channels = 0, bytesPerSample = 0, hertz = 0;
+  testing::internal::CaptureStdout();
+  unsigned char* data = LoadWAV(file, &length, &channels, &bytesPerSample, &hertz, 6);
+  std::string output = testing::internal::GetCapturedStdout();
+  std::fclose(file);
+  EXPECT_EQ(data, nullptr);
+  std::free(data);
+  EXPECT_EQ(output, "Sound not loaded: its samples would take more than 6 bytes\n");
 }
 
 TEST(WavLoading, ADataChunkEndingInAPartialFrameGivesItsWholeFrames) {
@@ -157,6 +185,80 @@ TEST(OggLoading, ALongFileGrowsTheBufferAndKeepsEveryFrame) {
   decode(audio_test::makeWithTool("long.ogg", "oggenc -Q " + wav + " -o {}"), d);
   ASSERT_NE(d.data, nullptr);
   EXPECT_NEAR(d.length, 66150, 64);
+}
+
+// Sets the granule position (the sample count so far) of the last Ogg page
+// and mends its checksum, so the stream announces `samples` in all.
+void announceLength(std::vector<unsigned char>& ogg, uint64_t samples) {
+  constexpr size_t kGranuleAt = 6, kChecksumAt = 22, kSegmentsAt = 26, kHeaderBytes = 27;
+  constexpr uint32_t kOggCrcPolynomial = 0x04C11DB7;
+  const unsigned char capture[] = {'O', 'g', 'g', 'S'};
+  auto last = std::find_end(ogg.begin(), ogg.end(), std::begin(capture), std::end(capture));
+  ASSERT_NE(last, ogg.end());
+  size_t page = static_cast<size_t>(last - ogg.begin());
+  size_t bytes = kHeaderBytes + ogg[page + kSegmentsAt];
+  for (int i = 0; i < ogg[page + kSegmentsAt]; ++i) bytes += ogg[page + kHeaderBytes + i];
+  ASSERT_EQ(page + bytes, ogg.size());
+  for (size_t i = 0; i < 8; ++i) ogg[page + kGranuleAt + i] = static_cast<unsigned char>(samples >> (8 * i));
+  for (size_t i = 0; i < 4; ++i) ogg[page + kChecksumAt + i] = 0;
+  uint32_t crc = 0;
+  for (size_t i = 0; i < bytes; ++i) {
+    crc ^= static_cast<uint32_t>(ogg[page + i]) << 24;
+    for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ kOggCrcPolynomial : crc << 1;
+  }
+  for (size_t i = 0; i < 4; ++i) ogg[page + kChecksumAt + i] = static_cast<unsigned char>(crc >> (8 * i));
+}
+
+struct Loaded {
+  unsigned char* data = nullptr;
+  std::string output;
+  ~Loaded() { std::free(data); }
+};
+
+Loaded loadOgg(const std::vector<unsigned char>& ogg, size_t maxBytes = kAudioMaxDecodedBytes) {
+  std::string path = audio_test::writeBytes("limit.ogg", ogg);
+  FILE* file = std::fopen(path.c_str(), "rb");
+  int length = 0, channels = 0, bytesPerSample = 0, hertz = 0;
+  Loaded loaded;
+  testing::internal::CaptureStdout();
+  loaded.data = LoadOGG(file, &length, &channels, &bytesPerSample, &hertz, maxBytes);
+  loaded.output = testing::internal::GetCapturedStdout();
+  std::fclose(file);
+  return loaded;
+}
+
+// A short file whose last page claims two hours is refused from that claim
+// alone: loading it would decode the short file.
+TEST(OggLoading, AStreamAnnouncingMoreThanTheLimitIsRefusedBeforeDecoding) {
+  constexpr uint64_t kTwoHoursAt22k = 2ull * 3600 * 22050;
+  std::vector<unsigned char> ogg = audio_test::readAll(audio_test::makeWithTool(
+      "announce.src.ogg", "oggenc -Q " + audio_test::soxTone("announce.wav", 0.2, 22050, 16, 1) + " -o {}"));
+  ASSERT_FALSE(ogg.empty());
+  Loaded honest = loadOgg(ogg);
+  EXPECT_NE(honest.data, nullptr);
+  EXPECT_EQ(honest.output, "");
+  announceLength(ogg, kTwoHoursAt22k);
+  Loaded claimed = loadOgg(ogg);
+  EXPECT_EQ(claimed.data, nullptr);
+  EXPECT_EQ(claimed.output, "Sound not loaded: its samples would take more than " +
+                                std::to_string(kAudioMaxDecodedBytes) + " bytes\n");
+}
+
+// Three seconds of mono that claim a tenth of a second get past the check up
+// front; the samples themselves then pass a one-second limit and fail.
+TEST(OggLoading, AStreamDecodingToMoreThanTheLimitFailsInsteadOfBeingCut) {
+  constexpr size_t kOneSecondBytes = 22050 * 2;
+  constexpr uint64_t kTenthSecond = 2205;
+  std::vector<unsigned char> ogg = audio_test::readAll(audio_test::makeWithTool(
+      "long.ogg", "oggenc -Q " + audio_test::soxTone("long.wav", 3, 22050, 16, 1) + " -o {}"));
+  ASSERT_FALSE(ogg.empty());
+  Loaded whole = loadOgg(ogg, kOneSecondBytes);
+  EXPECT_EQ(whole.data, nullptr);
+  EXPECT_EQ(whole.output, "Sound not loaded: its samples would take more than 44100 bytes\n");
+  announceLength(ogg, kTenthSecond);
+  Loaded understated = loadOgg(ogg, kOneSecondBytes);
+  EXPECT_EQ(understated.data, nullptr);
+  EXPECT_EQ(understated.output, "Sound not loaded: its samples would take more than 44100 bytes\n");
 }
 
 TEST(OggLoading, DamagedOrForeignDataGivesNothing) {
