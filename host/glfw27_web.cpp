@@ -26,7 +26,6 @@ constexpr int kDomButtonLeft = 0, kDomButtonMiddle = 1, kDomButtonRight = 2;
 constexpr int kStdA = 0, kStdB = 1, kStdX = 2, kStdY = 3, kStdLeftBumper = 4, kStdRightBumper = 5,
               kStdLeftTrigger = 6, kStdRightTrigger = 7, kStdBack = 8, kStdStart = 9, kStdLeftThumb = 10,
               kStdRightThumb = 11, kStdUp = 12, kStdDown = 13, kStdLeft = 14, kStdRight = 15, kStdGuide = 16;
-constexpr int kStdButtons = 17;
 constexpr int kStdAxes = 4;
 // GamepadReading's button order, each from this standard button.
 constexpr int kReadingButtonSource[kGamepadButtons] = {
@@ -221,7 +220,7 @@ EM_JS(int, tarvik_screen_width, (), { return Math.round(screen.width * (window.d
 EM_JS(int, tarvik_screen_height, (), { return Math.round(screen.height * (window.devicePixelRatio || 1)); });
 EM_JS(void, tarvik_show_cursor, (int visible), {
   var canvas = document.getElementById('canvas');
-  if (canvas) canvas.style.cursor = visible ? '' : 'none';
+  if (canvas) canvas.style.cursor = visible ? "" : "none";
 });
 
 void SetCanvasSize(int width, int height) {

@@ -45,12 +45,12 @@ String asciiUpper(const String& text) {
 // The value of a Content-Length line: plain decimal digits, at most one past
 // the body limit (which is all a caller needs to refuse it); -1 when it is
 // not a number.
-int64_t parseLength(const String& text) {
+int parseLength(const String& text) {
   if (text.Length() == 0) return -1;
-  int64_t value = 0;
+  int value = 0;
   for (int i = 0; i < text.Length(); ++i) {
     if (text[i] < u'0' || text[i] > u'9') return -1;
-    value = std::min<int64_t>(value * kDecimalBase + (text[i] - u'0'), int64_t{kHttpMaxResponseBytes} + 1);
+    value = std::min(value * kDecimalBase + (text[i] - u'0'), kHttpMaxResponseBytes + 1);
   }
   return value;
 }
@@ -110,8 +110,7 @@ void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int coun
     return;
   }
   if (count == 0) {
-    p_Complete(m_status, m_received ? m_received->p_PeekString(0, static_cast<int>(m_bytesReceived), kUtf8)
-                                    : String());
+    p_Complete(m_status, m_received ? m_received->p_PeekString(0, m_bytesReceived, kUtf8) : String());
     return;
   }
   if (m_inBody) {
@@ -165,7 +164,7 @@ bool c_HttpRequest::p_HeaderLine(int lineStart, int lineEnd, int dataEnd) {
   if (asciiUpper(m_req) == kHead || m_status == kStatusNoContent || m_status == kStatusNotModified)
     m_contentLength = 0;
   m_inBody = true;
-  if (m_contentLength >= 0) gc_assign(m_received, gc_new<c_DataBuffer>()->m_new(static_cast<int>(m_contentLength)));
+  if (m_contentLength >= 0) gc_assign(m_received, gc_new<c_DataBuffer>()->m_new(m_contentLength));
   int bodyStart = lineEnd + 1;
   if (p_TakeBody(m_rdbuf->ReadPointer(bodyStart), dataEnd - bodyStart)) p_ReceiveFrom(0);
   return false;
@@ -175,24 +174,24 @@ bool c_HttpRequest::p_HeaderLine(int lineStart, int lineEnd, int dataEnd) {
 // and fails when it would pass kHttpMaxResponseBytes. Without an announced
 // length the buffer doubles as the bytes come.
 bool c_HttpRequest::p_TakeBody(const unsigned char* bytes, int count) {
-  if (m_contentLength >= 0) count = static_cast<int>(std::min<int64_t>(count, m_contentLength - m_bytesReceived));
-  int64_t total = m_bytesReceived + count;
-  if (total > kHttpMaxResponseBytes) {
+  if (m_contentLength >= 0) count = std::min(count, m_contentLength - m_bytesReceived);
+  if (count > kHttpMaxResponseBytes - m_bytesReceived) {
     p_Fail();
     return false;
   }
+  int total = m_bytesReceived + count;
   int capacity = m_received ? m_received->Length() : 0;
   if (total > capacity) {
-    int grown = static_cast<int>(std::min<int64_t>(std::max<int64_t>(total, int64_t{capacity} * 2 + kHttpReadBufferBytes),
-                                                   kHttpMaxResponseBytes));
+    // Doubling stays below the limit, so it cannot overflow an int.
+    int grown = std::min(std::max(total, capacity * 2 + kHttpReadBufferBytes), kHttpMaxResponseBytes);
     c_DataBuffer* larger = gc_new<c_DataBuffer>()->m_new(grown);
     if (m_received) std::memcpy(larger->WritePointer(), m_received->ReadPointer(), static_cast<size_t>(m_bytesReceived));
     gc_assign(m_received, larger);
   }
-  if (count > 0) std::memcpy(m_received->WritePointer(static_cast<int>(m_bytesReceived)), bytes, static_cast<size_t>(count));
+  if (count > 0) std::memcpy(m_received->WritePointer(m_bytesReceived), bytes, static_cast<size_t>(count));
   m_bytesReceived = total;
   if (m_bytesReceived == m_contentLength) {
-    p_Complete(m_status, m_received->p_PeekString(0, static_cast<int>(m_bytesReceived), kUtf8));
+    p_Complete(m_status, m_received->p_PeekString(0, m_bytesReceived, kUtf8));
     return false;
   }
   return true;

@@ -6,8 +6,7 @@
 // once through `c_IOnHttpRequestComplete`, from the async event pump.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
+#include <climits>
 
 #include "net/async_socket.h"
 #include "net/url.h"
@@ -31,6 +30,10 @@ constexpr int kHttpDefaultTimeoutMs = 30000;
 // The status of a request that failed: no answer, a broken or cut-off one, a
 // limit passed, its time-out reached, or cancelled.
 constexpr int kHttpNoStatus = -1;
+// A collected object holds no 64-bit field (the browser's objects are only
+// 4-byte aligned), so byte counts are ints: the limits keep them far from
+// overflowing.
+static_assert(kHttpMaxResponseBytes < INT_MAX - kHttpReadBufferBytes, "body counts fit an int");
 
 class c_IOnHttpRequestComplete : public virtual gc_interface {
  public:
@@ -50,10 +53,11 @@ class c_HttpRequest : public Object,
   int m_bodyLength = 0;
   int m_status = kHttpNoStatus;
   String m_response;
-  // Body bytes taken so far (never more than kHttpMaxResponseBytes + one read).
-  int64_t m_bytesReceived = 0;
-  // The announced Content-Length, or -1 when the server announced none.
-  int64_t m_contentLength = -1;
+  // Body bytes taken so far (never more than kHttpMaxResponseBytes).
+  int m_bytesReceived = 0;
+  // The announced Content-Length (at most kHttpMaxResponseBytes), or -1 when
+  // the server announced none.
+  int m_contentLength = -1;
   // True once the status line and the blank line after the header arrived.
   bool m_inBody = false;
   c_StringStack* m_lines = nullptr;
@@ -113,7 +117,9 @@ class c_HttpRequest : public Object,
   void p_Fail() { p_Complete(kHttpNoStatus, String()); }
 
   int m_timeoutMs = kHttpDefaultTimeoutMs;
-  std::chrono::steady_clock::time_point m_deadline;
+  // The steady clock at the send, in milliseconds modulo 2^32: only the
+  // difference to a later reading counts, which wraps correctly.
+  unsigned m_sentAtMs = 0;
   int m_headerBytes = 0;
   bool m_pending = false;
   bool m_cancelled = false;

@@ -6,10 +6,20 @@
 // storage/ byte buffers.
 #include "net/http.h"
 
+#include <chrono>
+
 #include "storage/data_buffer.h"
 
 namespace {
+
 constexpr int kBodyBytesPerUnit = 3;  // a UTF-8 encoding takes at most 3 bytes per unit
+
+// The steady clock in milliseconds, cut to 32 bits.
+unsigned steadyMs() {
+  auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<unsigned>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
 }  // namespace
 
 c_HttpRequest* c_HttpRequest::m_new2(const String& req, const String& url, c_IOnHttpRequestComplete* onComplete) {
@@ -50,13 +60,13 @@ void c_HttpRequest::p_Cancel() {
 
 void c_HttpRequest::p_Begin() {
   m_cancelled = false;
-  m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs);
+  m_sentAtMs = steadyMs();
   if (!m_pending) vx_asyncevent_AddAsyncEventSource(this);
   m_pending = true;
 }
 
 void c_HttpRequest::p_UpdateAsyncEvents() {
-  bool late = m_timeoutMs > 0 && std::chrono::steady_clock::now() >= m_deadline;
+  bool late = m_timeoutMs > 0 && steadyMs() - m_sentAtMs >= static_cast<unsigned>(m_timeoutMs);
   if (m_cancelled || late) p_Fail();
 }
 

@@ -41,7 +41,9 @@ constexpr size_t kGcBlockMax = size_t(1) << 30;
 // `cycle` by a sweep through the slabs, so nothing ever walks a chain of cold
 // dead blocks to find them. Every other object is on exactly one of the lists
 // at all times and is destroyed from the free list, oldest first.
-struct gc_header {
+// Eight-byte aligned on every platform (pointers are four bytes in the
+// browser), so an object with 64-bit fields after it is aligned too.
+struct alignas(8) gc_header {
   gc_header* succ;
   gc_header* pred;
   int flags;

@@ -165,7 +165,7 @@ TEST(HttpRequest, CharactersSplitBetweenReceivesDecodeWhole) {
   deliverInPieces(bytewise.sock, greeting, 1);
   bytewise.sock->closeByPeer();
   EXPECT_EQ(bytewise.done->text, greeting);
-  EXPECT_EQ(bytewise.request->m_bytesReceived, static_cast<int64_t>(greeting.size()));
+  EXPECT_EQ(bytewise.request->m_bytesReceived, static_cast<int>(greeting.size()));
 
   constexpr int kAccents = 50000;
   constexpr size_t kOddPiece = 1001;  // cuts every other piece inside a character
