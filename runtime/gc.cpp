@@ -7,6 +7,8 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdlib>
 #include <vector>
@@ -26,6 +28,7 @@ gc_header gc_marked_list{&gc_marked_list, &gc_marked_list, kGcStaticFlags, 0};
 gc_header gc_free_list{&gc_free_list, &gc_free_list, kGcStaticFlags, 0};
 int gc_markbit = 0;
 unsigned gc_cycle = 0;
+int gc_cycle_bytes = kGcCycleBytes;
 int gc_new_bytes = 0;
 std::atomic<int> gc_ext_new_bytes{0};
 std::atomic<long long> gc_string_alloced_bytes{0}, gc_string_freed_bytes{0};
@@ -344,7 +347,7 @@ void gc_collect() {
   // How far the cycle has come: collected bytes made, bytes loaded outside,
   // and string memory grown since its low point in this cycle.
   long long progress = gc_new_bytes + gc_ext_new_bytes.load() + (strings - stringBytesLow);
-  if (progress > kGcCycleBytes) {
+  if (progress > gc_cycle_bytes) {
     gc_ext_new_bytes.fetch_sub(gc_ext_new_bytes.load());
     stringBytesLow = strings;
     drainQueue(INT64_MAX);
@@ -356,6 +359,11 @@ void gc_collect() {
     }
     makeEmpty(&gc_unmarked_list);
     spliceAll(&gc_marked_list, &gc_unmarked_list);
+    // Objects made in the cycle and stored were kept by the barrier, dead or
+    // not: only the survivors of the heap the cycle started with count as
+    // live, or each cycle's garbage would lengthen the next.
+    long long liveCycle = static_cast<long long>(gc_marked_bytes - gc_new_bytes) * kGcCycleLiveRatio;
+    gc_cycle_bytes = static_cast<int>(std::clamp<long long>(liveCycle, kGcCycleBytes, INT_MAX));
     gc_alloced_bytes = gc_marked_bytes;
     gc_marked_bytes = 0;
     plainAllocedBytes = plainMarkedBytes;
@@ -368,8 +376,9 @@ void gc_collect() {
     gc_new_bytes = 0;
     return;
   }
-  long long target = gc_new_bytes +
-      (static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * progress) / (1LL << kGcPaceShift);
+  // The heap found at the cycle's start is traced in step with the cycle's
+  // progress, and everything made since in full.
+  long long target = gc_new_bytes + (static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * progress) / gc_cycle_bytes;
   drainQueue(target);
 }
 

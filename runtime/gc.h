@@ -20,8 +20,10 @@
 class String;
 
 // Collector tuning, named once.
-constexpr int kGcCycleBytes = 0x800000;   // allocation that forces a cycle end (8 MiB)
-constexpr int kGcPaceShift = 23;          // the pacing divisor 2^23
+constexpr int kGcCycleBytes = 0x800000;   // the shortest cycle: allocation that ends it (8 MiB)
+// A heap with more live bytes than that runs cycles of its live bytes times
+// this, so tracing costs a fixed share of allocation whatever the heap's size.
+constexpr int kGcCycleLiveRatio = 1;
 constexpr int kGcSmallBlockMax = 56;      // blocks up to this size are recycled
 constexpr int kGcCacheChains = 8;         // chains indexed by size / 8
 constexpr int kGcStaticFlags = 3;         // never equals a mark bit: never touched
@@ -155,6 +157,7 @@ struct gc_static_block {
 extern gc_header gc_queued_list, gc_unmarked_list, gc_marked_list, gc_free_list;
 extern int gc_markbit;
 extern unsigned gc_cycle;  // counts cycle ends
+extern int gc_cycle_bytes; // what ends the current cycle: kGcCycleBytes or more
 extern int gc_new_bytes;
 extern std::atomic<int> gc_ext_new_bytes;
 extern std::atomic<long long> gc_string_alloced_bytes, gc_string_freed_bytes;

@@ -82,13 +82,13 @@ Array<T*>& rootArrayOf() {
 
 // Runs steps until a cycle ends (the byte counters reset on a cycle end).
 void finishCycle() {
-  gc_ext_alloc(kGcCycleBytes + 1);
+  gc_ext_alloc(gc_cycle_bytes + 1);
   gc_collect();
 }
 
 // One step at the pace of a cycle's last allocation: traces everything queued.
 void traceAllQueued() {
-  gc_new_bytes = kGcCycleBytes;
+  gc_new_bytes = gc_cycle_bytes;
   gc_collect();
 }
 
@@ -114,7 +114,10 @@ class Collector : public ::testing::Test {
     finishCycle();
     // Destroy what earlier tests left dead, so each test starts on a clean free list:
     // one allocation pays for at least its own size.
-    if (gc_free_bytes > 0) gc_assign(ballast, Array<char>(gc_free_bytes));
+    if (gc_free_bytes > 0) {
+      gc_assign(ballast, Array<char>(gc_free_bytes));
+      finishCycle();  // the ballast's own bytes must not count towards the test's cycle
+    }
     ASSERT_EQ(gc_free_bytes, 0);
     destroyed = 0;
     deaths.clear();
@@ -188,9 +191,10 @@ TEST_F(Collector, EachStepTracesOnlyUpToItsPacingTarget) {
     gc_assign(root, n);
   }
   finishCycle();  // the chain survives; its root is queued for the new cycle
+  ASSERT_EQ(gc_cycle_bytes, kGcCycleBytes) << "a small heap runs the shortest cycle";
   gc_new_bytes = 4096;
   long long target = gc_new_bytes +
-      static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * gc_new_bytes / (1LL << kGcPaceShift);
+      static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * gc_new_bytes / kGcCycleBytes;
   gc_collect();
   EXPECT_GE(gc_marked_bytes, target);
   EXPECT_LT(gc_marked_bytes, target + root->gc_size()) << "a step stops once its target is reached";
@@ -266,6 +270,36 @@ TEST_F(Collector, StringMemoryHeldByDeadArraysEndsTheCycle) {
   EXPECT_EQ(gc_cycle, cycle + 2) << "split pieces";
 }
 
+// A heap with more live bytes than the shortest cycle runs longer cycles, in
+// proportion; once those bytes die the cycles are as short as before.
+TEST_F(Collector, ABigLiveHeapLengthensTheCycleInProportion) {
+  constexpr int kBigBytes = 3 * kGcCycleBytes;
+  gc_assign(ballast, Array<char>(kBigBytes));
+  finishCycle();
+  finishCycle();
+  ASSERT_GE(gc_alloced_bytes, kBigBytes);
+  EXPECT_EQ(gc_cycle_bytes, gc_alloced_bytes * kGcCycleLiveRatio);
+  int bit = gc_markbit;
+  gc_ext_alloc(kGcCycleBytes + 1);
+  gc_collect();
+  EXPECT_EQ(gc_markbit, bit) << "the shortest cycle's bytes no longer end it";
+  gc_new_bytes = gc_cycle_bytes / 2;
+  long long target = gc_new_bytes +
+      static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * (gc_new_bytes + gc_ext_new_bytes.load()) / gc_cycle_bytes;
+  gc_collect();
+  EXPECT_GE(gc_marked_bytes, std::min<long long>(target, gc_alloced_bytes)) << "the pace follows the longer cycle";
+  gc_ext_alloc(gc_cycle_bytes);
+  gc_collect();
+  EXPECT_NE(gc_markbit, bit);
+  gc_assign(ballast, Array<char>());
+  finishCycle();
+  finishCycle();
+  EXPECT_EQ(gc_cycle_bytes, kGcCycleBytes);
+  // Small allocations pay for the dead oldest first, the big array among them:
+  // later tests must not inherit it as ballast.
+  while (gc_free_bytes >= kBigBytes) gc_new<PlainNode>();
+}
+
 TEST_F(Collector, FewAllocationsDoNotEndACycle) {
   int bit = gc_markbit;
   for (int i = 0; i < 100; ++i) gc_new<Node>();
@@ -294,8 +328,7 @@ template <class F>
 void expectOutOfMemory(F make) {
   EXPECT_EXIT(
       {
-        std::freopen("/dev/null", "r", stdin);
-        dup2(STDERR_FILENO, STDOUT_FILENO);
+        if (!std::freopen("/dev/null", "r", stdin) || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) std::abort();
         make();
       },
       ::testing::ExitedWithCode(255), "Out of memory");
@@ -353,6 +386,11 @@ TYPED_TEST(BothKinds, LongChurnKeepsReachableObjectsAndBoundsTheHeap) {
     else gc_assign(rootArray[slot], n);
     if (step % 50 == 0) gc_collect();
     peak = std::max(peak, gc_alloced_bytes + gc_free_bytes - before);
+    // Every new node was stored, so the barrier kept it through its cycle:
+    // that garbage (a cycle's worth) must not count as live and lengthen the
+    // next cycle; the live set itself grows by far less.
+    ASSERT_LE(gc_cycle_bytes, std::max(kGcCycleBytes, (before + kGcCycleBytes / 2) * kGcCycleLiveRatio))
+        << "step " << step;
   }
   finishCycle();
   finishCycle();

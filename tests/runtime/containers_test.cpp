@@ -53,7 +53,7 @@ c_NumberedStack<Item*>* heldStack = nullptr;
 TEST(Stack, GrowthAfterTheStackWasTracedKeepsItsItems) {
   gc_add_root(heldStack);
   gc_assign(heldStack, gc_new<c_NumberedStack<Item*>>());
-  gc_ext_alloc(kGcCycleBytes + 1);
+  gc_ext_alloc(gc_cycle_bytes + 1);
   gc_collect();                      // cycle end queues the root
   gc_new_bytes = kGcCycleBytes / 2;  // enough pace to trace everything queued
   gc_collect();
@@ -62,7 +62,7 @@ TEST(Stack, GrowthAfterTheStackWasTracedKeepsItsItems) {
     it->id = i;
     heldStack->p_Push4(it);
   }
-  gc_ext_alloc(kGcCycleBytes + 1);
+  gc_ext_alloc(gc_cycle_bytes + 1);
   gc_collect();
   ASSERT_TRUE(gc_is_live_object(heldStack->m_data.rep)) << "storage made after the stack was traced is traced";
   for (int i = 0; i < 25; ++i) {

@@ -82,7 +82,7 @@ class ShadowGraph {
 
   // A collector step as the host takes one, sometimes one that ends the cycle.
   void Step() {
-    if (rng_() % kCycleEndOneIn == 0) gc_ext_alloc(kGcCycleBytes + 1);
+    if (rng_() % kCycleEndOneIn == 0) gc_ext_alloc(gc_cycle_bytes + 1);
     gc_collect();
   }
 

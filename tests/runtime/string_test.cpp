@@ -51,7 +51,7 @@ bool collectUntil(Done done) {
   constexpr int kRounds = 64;
   constexpr int kChurnInts = 4096;
   for (int i = 0; i < kRounds && !done(); ++i) {
-    gc_ext_alloc(kGcCycleBytes + 1);
+    gc_ext_alloc(gc_cycle_bytes + 1);
     gc_collect();
     Array<int> churn(kChurnInts);
   }
