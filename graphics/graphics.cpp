@@ -219,34 +219,46 @@ int vx_graphics_DrawPoly(Array<float> verts) {
   return vx_graphics_renderDevice->DrawPoly(verts);
 }
 
+// The frame to draw, or null when there is none: an image that failed to
+// load is null, and a frame number past the image's frames names nothing.
+// Either draws nothing, as a missing asset should.
+static c_Frame* FrameOf(c_Image* image, int frame) {
+  if (!image || frame < 0 || frame >= image->frameList.Length()) return nullptr;
+  return image->frameList[frame];
+}
+
 int vx_graphics_DrawPoly2(Array<float> verts, c_Image* image, int frame) {
-  c_Frame* f = image->frameList[frame];
+  c_Frame* f = FrameOf(image, frame);
+  if (!f) return 0;
   vx_graphics_context->p_Validate();
   return vx_graphics_renderDevice->DrawPoly2(verts, image->surface, f->offsetX, f->offsetY);
 }
 
 // Draws one frame with its top-left corner at (left, top) under the device's
 // current matrix: whole-surface images take the cheaper quad.
-static int DrawFrame(c_Image* image, float left, float top, int frame) {
-  c_Frame* f = image->frameList[frame];
+static int DrawFrame(c_Image* image, c_Frame* f, float left, float top) {
   if (image->flags & kImageWholeSurface) return vx_graphics_renderDevice->DrawSurface(image->surface, left, top);
   return vx_graphics_renderDevice->DrawSurface2(image->surface, left, top, f->offsetX, f->offsetY, image->frameWidth,
                                                 image->frameHeight);
 }
 
 int vx_graphics_DrawImage(c_Image* image, float x, float y, int frame) {
+  c_Frame* f = FrameOf(image, frame);
+  if (!f) return 0;
   vx_graphics_context->p_Validate();
-  return DrawFrame(image, x - image->handleX, y - image->handleY, frame);
+  return DrawFrame(image, f, x - image->handleX, y - image->handleY);
 }
 
 int vx_graphics_DrawImage2(c_Image* image, float x, float y, float rotation, float scaleX, float scaleY, int frame) {
+  c_Frame* f = FrameOf(image, frame);
+  if (!f) return 0;
   vx_graphics_PushMatrix();
   vx_graphics_Transform(1, 0, 0, 1, x, y);
   vx_graphics_Rotate(rotation);
   vx_graphics_Transform(scaleX, 0, 0, scaleY, 0, 0);
   vx_graphics_Transform(1, 0, 0, 1, -image->handleX, -image->handleY);
   vx_graphics_context->p_Validate();
-  int result = DrawFrame(image, 0, 0, frame);
+  int result = DrawFrame(image, f, 0, 0);
   vx_graphics_PopMatrix();
   return result;
 }

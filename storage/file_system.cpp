@@ -105,7 +105,9 @@ String tvExecutableFolder() {
 // folder is refused here so it loads as null, as a missing file does.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   if (filePath.Length() == 0) return nullptr;
-  FILE* file = std::fopen(filePath.ToUtf8().c_str(), mode.ToUtf8().c_str());
+  std::string path = filePath.ToUtf8(), how = mode.ToUtf8();
+  FILE* file = std::fopen(path.c_str(), how.c_str());
+  if (!file && errno == ENOENT && how[0] == 'r') tvReportMissingFile(path);
   struct stat info;
   if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
     std::fclose(file);

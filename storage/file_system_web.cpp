@@ -6,6 +6,7 @@
 #include <emscripten.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -63,7 +64,9 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   struct stat info;
   bool present = ::stat(path.c_str(), &info) == 0;
   if (!present && path.rfind(kDataFolder, 0) == 0) tarvik_fetch_data_file(path.c_str());
-  FILE* file = std::fopen(path.c_str(), mode.ToUtf8().c_str());
+  std::string how = mode.ToUtf8();
+  FILE* file = std::fopen(path.c_str(), how.c_str());
+  if (!file && errno == ENOENT && how[0] == 'r') tvReportMissingFile(path);
   if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
     std::fclose(file);
     return nullptr;

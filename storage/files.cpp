@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,12 @@ String appPath;       // the executable's folder, set on the first mapped path
 String internalPath;  // appPath + "/internal", set on the first internal path
 
 }  // namespace
+
+void tvReportMissingFile(const std::string& path) {
+  static std::set<std::string> reported;
+  if (!reported.insert(path).second) return;
+  vxPrint(String(("File not found: " + path).c_str()));
+}
 
 String tvFolderOfExecutable(const String& exePath) {
   String path = exePath.Replace(String("\\"), String("/"));

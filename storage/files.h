@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "runtime/string.h"
 
@@ -31,7 +32,12 @@ String tvMapTarvikPath(const String& path, const String& appPath, String& intern
 String tvDesktopFilePath(const String& path);
 
 // Opens an already mapped path; the empty path and a folder open nothing.
+// A file to read that is not there is named on standard output, once.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode);
+
+// Names a file the program asked for and did not find, once per path, so a
+// missing asset (which draws or plays nothing) is easy to tell.
+void tvReportMissingFile(const std::string& path);
 
 // Reads the rest of `file` in 4096-byte chunks into one malloc'd block, closes
 // the file, reports the size to the collector as external bytes and stores it

@@ -142,7 +142,11 @@ TEST(Image, LoadImageCutsTheFileIntoFramesAndMissingFilesGiveNull) {
   c_Image* grid = vx_graphics_LoadImage2(String(path.c_str()), 2, 1, 8, 0);
   ASSERT_NE(grid, nullptr);
   EXPECT_EQ(grid->frameList[7]->offsetY, 1);
-  EXPECT_EQ(vx_graphics_LoadImage(String((TempDir() + "/none.png").c_str()), 1, 0), nullptr);
+  std::string missing = TempDir() + "/none.png";
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(vx_graphics_LoadImage(String(missing.c_str()), 1, 0), nullptr);
+  EXPECT_EQ(vx_graphics_LoadImage(String(missing.c_str()), 1, 0), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "File not found: " + missing + "\n") << "named once";
   c_Image* created = vx_graphics_CreateImage(16, 8, 3, 0);
   ASSERT_NE(created, nullptr);
   EXPECT_EQ(created->surface->Width(), 48);
@@ -253,6 +257,27 @@ TEST(GraphicsContext, DrawImage2WithoutTurnOrScaleMatchesDrawImage) {
   vx_graphics_DrawImage2(whole, 60, 30, 0, 1, 1, 0);
   EndContextFrame(device);
   EXPECT_EQ(ReadBlock(device, 30, 20, 40, 20), plain);
+}
+
+// An image that failed to load, a frame past the last or before the first,
+// and a glyph the font does not hold all draw nothing instead of crashing.
+TEST(GraphicsContext, ANullImageOrAFrameOutsideTheImageDrawsNothing) {
+  NewTestDevice();
+  c_Image* image = vx_graphics_LoadImage(String(GradientPng("frames.png", 12, 8).c_str()), 2, 0);
+  ASSERT_NE(image, nullptr);
+  gxtkGraphics* device = BeginContextFrame();
+  std::vector<int> empty = ReadBlock(device, 0, 0, 40, 40);
+  Array<float> fan(8);
+  for (int frame : {-1, 2, 1 << 20}) {
+    vx_graphics_DrawImage(image, 10, 10, frame);
+    vx_graphics_DrawImage2(image, 10, 10, 30, 2, 2, frame);
+    vx_graphics_DrawPoly2(fan, image, frame);
+  }
+  vx_graphics_DrawImage(nullptr, 10, 10, 0);
+  vx_graphics_DrawImage2(nullptr, 10, 10, 0, 1, 1, 0);
+  vx_graphics_DrawPoly2(fan, nullptr, 0);
+  EndContextFrame(device);
+  EXPECT_EQ(ReadBlock(device, 0, 0, 40, 40), empty);
 }
 
 TEST(GraphicsContext, DrawImage2TurnsAndScalesAboutTheHandle) {
