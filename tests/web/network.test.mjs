@@ -9,14 +9,19 @@ import http from 'node:http';
 import net from 'node:net';
 import { launchBrowser, openPage, startServer, waitUntil } from './harness.mjs';
 
-// The most a page keeps of one answer (kHttpMaxResponseBytes, net/http_web.cpp).
+// The most a page keeps of one answer (kHttpMaxResponseBytes, net/http.h).
 const PAGE_ANSWER_LIMIT = 16 * 1024 * 1024;
 const GREETING = 'h\u00e9llo w\u00f6rld \u2713';   // 13 units, 17 bytes in UTF-8
 const ANY_ORIGIN = { 'Access-Control-Allow-Origin': '*' };
 
-// Answers the pages: a greeting, an echo of what a POST brought, and an answer
-// one byte over what a page keeps. Request targets begin with two slashes, as
-// the desktop client writes them.
+// Requests to //silent, which are never answered: how many arrived, and how
+// many of those the page then closed.
+let silentArrived = 0;
+let silentClosed = 0;
+
+// Answers the pages: a greeting, an echo of what a POST brought, an answer one
+// byte over what a page keeps, and never for //silent. Request targets begin
+// with two slashes, as the desktop client writes them.
 function startApi() {
   const server = http.createServer((request, response) => {
     if (request.method === 'OPTIONS') {
@@ -26,6 +31,9 @@ function startApi() {
     } else if (request.url === '//greeting') {
       response.writeHead(200, { ...ANY_ORIGIN, 'Content-Type': 'text/plain; charset=utf-8' });
       response.end(GREETING);
+    } else if (request.url === '//silent') {
+      ++silentArrived;
+      response.on('close', () => ++silentClosed);
     } else if (request.url === '//large') {
       response.writeHead(200, ANY_ORIGIN);
       response.end(Buffer.alloc(PAGE_ANSWER_LIMIT + 1, 'x'));
@@ -95,6 +103,13 @@ test('an answer larger than a page keeps completes with status -1 and no text', 
 
 test('a refused connection completes with status -1 and no text', async () => {
   assert.match(await outcome(probe, 'refused'), /^refused pumped -1\s*$/);
+});
+
+test('a request past its time-out and a cancelled one complete with -1 and abort their fetch', async () => {
+  assert.match(await outcome(probe, 'timeout'), /^timeout pumped -1\s*$/);
+  assert.match(await outcome(probe, 'cancel'), /^cancel pumped -1\s*$/);
+  await waitUntil(() => silentClosed === silentArrived,
+                  `the server sees every fetch that reached it end (${silentClosed} of ${silentArrived})`);
 });
 
 test('a socket in a page fails to connect, through the pump, reaching no server; the page runs on', async () => {
