@@ -2,18 +2,23 @@
 // on a clock that advances one update period per update, or played live and
 // recorded as a timeline. The shipped skarnel stays free of options; this
 // program holds them. Relies on the host's replay source (host/replay.h).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <new>
 #include <string>
 
 #include "host/game.h"
 #include "host/replay.h"
 
 namespace {
+constexpr const char* kProgram = "skarnel-replay";
 constexpr int kStatusTimelineEnded = 2;  // the timeline ran out before the game ended itself
+constexpr int kStatusFrameMissing = 3;   // a frame asked for was never written
 constexpr int kStatusUsage = 64;
 constexpr int kStatusBadTimeline = 65;
 
@@ -33,37 +38,90 @@ constexpr const char* kUsage =
     "  --help            show this text\n"
     "\n"
     "Exit status: the game's own (F4 or the close button: 0); 2 when the\n"
-    "timeline ran out first; 64 for bad options; 65 for a bad timeline.\n";
+    "timeline ran out first; 3 when a frame asked for was not written;\n"
+    "64 for bad options; 65 for a bad timeline.\n";
 
-int Usage(const char* complaint) {
-  if (complaint) std::fprintf(stderr, "skarnel-replay: %s\n", complaint);
+int Usage(const std::string& complaint) {
+  std::fprintf(stderr, "%s: %s\n", kProgram, complaint.c_str());
   std::fputs(kUsage, stderr);
   return kStatusUsage;
 }
 
+// An update count for --frame: 0 up to the last update a timeline may name.
 bool ParseCount(const char* text, long* out) {
   char* end = nullptr;
+  errno = 0;
   long v = std::strtol(text, &end, 10);
-  if (!*text || *end || v < 0) return false;
+  if (!*text || *end || errno == ERANGE || v < 0 || v > kTimelineMaxUpdate) return false;
   *out = v;
   return true;
 }
 
+// Frames are written into an existing folder the program may write to; said
+// before the window opens rather than after the run.
+bool FolderWritable(const std::string& folder) {
+  struct stat info;
+  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// Reads the timeline at `path` whole: a regular file of at most
+// kTimelineMaxBytes (a folder, a device or a pipe is refused, since only a
+// file can be read to its end and sized beforehand). False with a reason.
+bool ReadTimeline(const char* path, std::string* text, std::string* why) {
+  FILE* file = std::fopen(path, "rb");
+  if (!file) return *why = std::strerror(errno), false;
+  struct stat info;
+  bool ok = fstat(fileno(file), &info) == 0;
+  if (!ok) *why = std::strerror(errno);
+  else if (!S_ISREG(info.st_mode)) ok = false, *why = "not a regular file";
+  else if (info.st_size > kTimelineMaxBytes) ok = false, *why = "larger than a timeline may be";
+  if (ok) {
+    // One byte more than the limit shows a file that grew after fstat.
+    text->resize(static_cast<size_t>(kTimelineMaxBytes) + 1);
+    text->resize(std::fread(text->data(), 1, text->size(), file));
+    if (std::ferror(file)) ok = false, *why = std::strerror(errno);
+  }
+  std::fclose(file);
+  return ok;
+}
+
 VXReplay* replay = nullptr;
 FILE* record = nullptr;
+bool runFinished = false;
 
-// After the frame loop: a replay whose timeline ran out reports so.
+// Says which frames asked for were not written and why; true if any.
+bool ReportMissingFrames() {
+  std::vector<long> missing = replay->MissingFrames();
+  for (long n : missing) {
+    if (replay->FrameWriteFailed(n))
+      std::fprintf(stderr, "%s: could not write %s\n", kProgram, replay->FramePath(n).c_str());
+    else
+      std::fprintf(stderr, "%s: the replay ended before frame %ld\n", kProgram, n);
+  }
+  return !missing.empty();
+}
+
+// After the frame loop: a replay whose timeline ran out reports so, and a
+// frame not written fails the run.
 int FinishRun(int status) {
+  runFinished = true;
   if (status == 0 && replay->TimelineDone()) {
-    for (long n : replay->MissingFrames())
-      std::fprintf(stderr, "skarnel-replay: the replay ended before frame %ld\n", n);
-    std::printf("replay: the timeline ended after %ld updates and %ld frames\n", replay->Updates(),
+    std::printf("%s: the timeline ended after %ld updates and %ld frames\n", kProgram, replay->Updates(),
                 replay->Frames());
     status = kStatusTimelineEnded;
   }
+  if (ReportMissingFrames()) status = kStatusFrameMissing;
   replay->Uninstall();
   if (record) std::fclose(record);
   return status;
+}
+
+// The game ends itself through exit() (F4 does), so FinishRun is skipped:
+// at exit a frame not written still fails the run.
+void FinishAtExit() {
+  if (runFinished || !replay || !ReportMissingFrames()) return;
+  std::fflush(nullptr);
+  std::_Exit(kStatusFrameMissing);
 }
 }  // namespace
 
@@ -71,6 +129,7 @@ int main(int argc, char** argv) {
   ReplayOptions options;
   const char* timelinePath = nullptr;
   const char* recordPath = nullptr;
+  bool folderGiven = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
@@ -81,43 +140,53 @@ int main(int argc, char** argv) {
       options.fast = true;
     } else if (arg == "--frame" && hasValue) {
       long n = 0;
-      if (!ParseCount(argv[++i], &n)) return Usage("--frame takes an update count (0 or more)");
+      if (!ParseCount(argv[++i], &n))
+        return Usage("--frame takes an update count, 0 to " + std::to_string(kTimelineMaxUpdate));
       options.frames.insert(n);
     } else if (arg == "--frame-folder" && hasValue) {
       options.frameFolder = argv[++i];
+      folderGiven = true;
     } else if (arg == "--record" && hasValue) {
       recordPath = argv[++i];
     } else if (!arg.empty() && arg[0] != '-' && !timelinePath) {
       timelinePath = argv[i];
     } else {
-      return Usage(("unexpected argument " + arg).c_str());
+      return Usage("unexpected argument " + arg);
     }
   }
   if ((timelinePath != nullptr) == (recordPath != nullptr)) return Usage("give a timeline or --record FILE");
   if (recordPath && options.fast) return Usage("a recording is played at the game's own pace: no --fast");
+  if ((folderGiven || !options.frames.empty()) && !FolderWritable(options.frameFolder))
+    return Usage("cannot write frames into " + options.frameFolder + ": not a folder this program may write to");
 
   if (recordPath) {
     record = std::fopen(recordPath, "w");
-    if (!record) return Usage((std::string("cannot write ") + recordPath).c_str());
+    if (!record) return Usage(std::string("cannot write ") + recordPath);
     std::fprintf(record, "# Skarnel input timeline, recorded live: update event arguments\n");
     std::fflush(record);
     replay = new VXReplay(record, options);
   } else {
-    std::ifstream in(timelinePath, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "skarnel-replay: cannot read %s\n", timelinePath);
-      return kStatusBadTimeline;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
     std::vector<TimelineEvent> events;
     std::string error;
-    if (!tvParseTimeline(text.str(), &events, &error)) {
-      std::fprintf(stderr, "skarnel-replay: %s: %s\n", timelinePath, error.c_str());
+    try {
+      std::string text;
+      if (!ReadTimeline(timelinePath, &text, &error)) {
+        std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, timelinePath, error.c_str());
+        return kStatusBadTimeline;
+      }
+      if (!tvParseTimeline(text, &events, &error)) {
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, timelinePath, error.c_str());
+        return kStatusBadTimeline;
+      }
+    } catch (const std::bad_alloc&) {
+      // The standard library's containers throw when memory runs out; a
+      // timeline too large for this machine is a bad timeline, not a crash.
+      std::fprintf(stderr, "%s: %s: not enough memory to hold the timeline\n", kProgram, timelinePath);
       return kStatusBadTimeline;
     }
     replay = new VXReplay(std::move(events), options);
   }
+  std::atexit(FinishAtExit);
   replay->Install();
   return VXTarvikGame::Main(1, argv, FinishRun);
 }

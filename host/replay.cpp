@@ -347,10 +347,13 @@ void VXReplay::Updated() { ++updates; }
 
 void VXReplay::Rendered() {
   ++frames;
-  if (!options.frames.count(updates) || framesWritten.count(updates)) return;
-  framesWritten.insert(updates);
-  std::string path = options.frameFolder + "/frame-" + std::to_string(updates) + ".png";
-  if (!tvWriteFramePng(path)) std::fprintf(stderr, "replay: could not write %s\n", path.c_str());
+  if (!options.frames.count(updates) || framesWritten.count(updates) || framesFailed.count(updates)) return;
+  // The program reports a failed write once the run is over, with the others.
+  (tvWriteFramePng(FramePath(updates)) ? framesWritten : framesFailed).insert(updates);
+}
+
+std::string VXReplay::FramePath(long n) const {
+  return options.frameFolder + "/frame-" + std::to_string(n) + ".png";
 }
 
 void VXReplay::KeyEventSent(int event, int data) {

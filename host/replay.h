@@ -41,8 +41,12 @@ class VXReplay : public glfw27::EventSource, public glfw27::JoystickSource, publ
   long Frames() const { return frames; }
   // True once the timeline has run out (a replay ends there).
   bool TimelineDone() const;
-  // The frames asked for that were never drawn.
+  // The frames asked for that were never written, drawn or not.
   std::vector<long> MissingFrames() const;
+  // True when frame `n` was drawn but its picture could not be written.
+  bool FrameWriteFailed(long n) const { return framesFailed.count(n) != 0; }
+  // Where the picture of the frame after `n` updates goes.
+  std::string FramePath(long n) const;
 
   // The clock and the window events.
   double Time() override;
@@ -98,4 +102,5 @@ class VXReplay : public glfw27::EventSource, public glfw27::JoystickSource, publ
   // The update count + 1 at which each live pad was last read; 0: never.
   long padSampledAfter[kTimelinePads] = {};
   std::set<long> framesWritten;
+  std::set<long> framesFailed;
 };

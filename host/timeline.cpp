@@ -3,12 +3,13 @@
 // the range the host can deliver, so a bad file is refused before a replay.
 #include "host/timeline.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -35,6 +36,7 @@ constexpr long kMaxCharacter = 0x10FFFF + 65536;  // special keys send character
 constexpr long kMaxCoordinate = 1 << 16;
 constexpr long kMaxWindowSide = 1 << 14;
 constexpr int kMaxArgs = 3;
+constexpr int kMebibyteShift = 20;
 
 const KindInfo* InfoOf(TimelineKind kind) {
   for (const KindInfo& k : kKinds)
@@ -105,6 +107,19 @@ bool ParseArg(char shape, const std::string& word, int slot, TimelineEvent* e, s
   return true;
 }
 
+// The words of a line, split at white space as a stream would split them.
+std::vector<std::string> Words(std::string_view line) {
+  std::vector<std::string> words;
+  std::string_view::size_type i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    std::string_view::size_type first = i;
+    while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    if (i > first) words.emplace_back(line.substr(first, i - first));
+  }
+  return words;
+}
+
 std::string Float(float v) {
   char text[32];
   std::snprintf(text, sizeof text, "%.9g", v);
@@ -114,24 +129,34 @@ std::string Float(float v) {
 }  // namespace
 
 bool tvParseTimeline(const std::string& text, std::vector<TimelineEvent>* events, std::string* error) {
-  std::istringstream lines(text);
-  std::string line;
+  if (static_cast<long>(text.size()) > kTimelineMaxBytes) {
+    *error = "a timeline holds at most " + std::to_string(kTimelineMaxBytes >> kMebibyteShift) + " MiB";
+    return false;
+  }
   long lineNumber = 0;
   long lastUpdate = 0;
-  while (std::getline(lines, line)) {
+  // Lines are read in place: a copy of a large text would double its cost.
+  for (std::string::size_type start = 0; start < text.size();) {
+    std::string::size_type stop = text.find('\n', start);
+    if (stop == std::string::npos) stop = text.size();
+    std::string_view line(text.data() + start, stop - start);
+    start = stop + 1;
     ++lineNumber;
-    std::string::size_type hash = line.find('#');
-    if (hash != std::string::npos) line.resize(hash);
-    std::istringstream words(line);
-    std::vector<std::string> w;
-    for (std::string word; words >> word;) w.push_back(word);
-    if (w.empty()) continue;
     auto fail = [&](const std::string& why) {
       *error = "line " + std::to_string(lineNumber) + ": " + why;
       return false;
     };
+    // A NUL would end a word early for the number readers and hide the rest.
+    if (line.find('\0') != std::string_view::npos) return fail("a NUL byte is not text");
+    std::string_view::size_type hash = line.find('#');
+    if (hash != std::string_view::npos) line = line.substr(0, hash);
+    std::vector<std::string> w = Words(line);
+    if (w.empty()) continue;
     TimelineEvent e;
-    if (!ParseLong(w[0], 0, std::numeric_limits<long>::max(), &e.update)) return fail("an update number (0 or more) comes first");
+    if (!ParseLong(w[0], 0, std::numeric_limits<long>::max(), &e.update))
+      return fail("an update number (0 or more) comes first");
+    if (e.update > kTimelineMaxUpdate)
+      return fail("update numbers stop at " + std::to_string(kTimelineMaxUpdate) + ", a day of play");
     if (e.update < lastUpdate) return fail("updates must not go back");
     if (w.size() < 2) return fail("an event follows the update number");
     const KindInfo* info = nullptr;
@@ -139,10 +164,14 @@ bool tvParseTimeline(const std::string& text, std::vector<TimelineEvent>* events
       if (w[1] == k.name) info = &k;
     if (!info) return fail("unknown event '" + w[1] + "'");
     e.kind = info->kind;
-    std::string shapes = info->args;
-    if (w.size() - 2 != shapes.size())
-      return fail(std::string(info->name) + " takes " + std::to_string(shapes.size()) +
-                  (shapes.size() == 1 ? " argument" : " arguments"));
+    std::string_view shapes = info->args;
+    if (w.size() - 2 != shapes.size()) {
+      std::string why = info->name;
+      why += " takes ";
+      why += std::to_string(shapes.size());
+      why += shapes.size() == 1 ? " argument" : " arguments";
+      return fail(why);
+    }
     int slot = 0;
     for (size_t i = 0; i < shapes.size(); ++i) {
       std::string why;
@@ -157,14 +186,17 @@ bool tvParseTimeline(const std::string& text, std::vector<TimelineEvent>* events
 
 std::string tvFormatTimelineEvent(const TimelineEvent& e) {
   const KindInfo* info = InfoOf(e.kind);
-  std::string out = std::to_string(e.update) + " " + info->name;
+  std::string out = std::to_string(e.update);
+  out += ' ';
+  out += info->name;
   const int ints[kMaxArgs] = {e.a, e.b, e.c};
   int slot = 0;
   for (const char* s = info->args; *s; ++s) {
-    if (*s == 'x') out += " " + Float(e.x);
-    else if (*s == 'y') out += " " + Float(e.y);
-    else if (*s == 'v') out += " " + Float(e.value);
-    else out += " " + std::to_string(ints[slot++]);
+    out += ' ';
+    if (*s == 'x') out += Float(e.x);
+    else if (*s == 'y') out += Float(e.y);
+    else if (*s == 'v') out += Float(e.value);
+    else out += std::to_string(ints[slot++]);
   }
   return out;
 }

@@ -31,8 +31,17 @@ constexpr int kTimelinePads = 16;
 constexpr int kTimelinePadInputs = 32;
 constexpr int kTimelineMouseButtons = 3;
 
-// Parses a whole timeline. On a bad line fills `error` with its number and
-// what is wrong, and returns false; `events` then holds the lines before it.
+// The last update a timeline may name: a day of play at 60 updates a second.
+// A larger number would keep a replay waiting for ever.
+constexpr long kTimelineMaxUpdate = 24L * 60 * 60 * 60;
+// The largest timeline text read: hours of constant pointer motion, recorded,
+// fit with room to spare, and the events parsed from it stay within a few
+// hundred megabytes.
+constexpr long kTimelineMaxBytes = 32L << 20;
+
+// Parses a whole timeline. On a bad line (or a text over kTimelineMaxBytes)
+// fills `error` with its number and what is wrong, and returns false;
+// `events` then holds the lines before it.
 bool tvParseTimeline(const std::string& text, std::vector<TimelineEvent>* events, std::string* error);
 
 // The line for one event, without its newline; parsing it gives the event back.

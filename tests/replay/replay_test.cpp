@@ -1,9 +1,12 @@
 // The real game replayed from input timelines with skarnel-replay in a real
 // window: the same timeline gives the same frames and state file; a round,
 // the lists, the option box, damaged state files, random keys, full screen
-// and the close request each end as the timeline says. Every replay runs in
-// a scratch folder of its own. Needs DISPLAY.
+// and the close request each end as the timeline says; bad timelines and
+// options are refused before a window opens, and a frame asked for and not
+// written fails the run. Every replay runs in a scratch folder of its own.
+// Needs DISPLAY.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "graphics/image_data.h"
+#include "host/timeline.h"
 
 namespace fs = std::filesystem;
 
@@ -28,6 +32,8 @@ const std::string kReplay = TARVIK_BINARY_DIR "/skarnel-replay";
 const std::string kTimelines = TARVIK_SOURCE_DIR "/tests/replay/timelines/";
 
 constexpr int kStatusTimelineEnded = 2;
+constexpr int kStatusFrameMissing = 3;
+constexpr int kStatusUsage = 64;
 constexpr int kStatusBadTimeline = 65;
 constexpr int kKeyF4 = 115, kKeyF11 = 122;
 constexpr int kRgb = 3;
@@ -113,18 +119,31 @@ class ReplayTest : public ::testing::Test {
   int Replay(const std::string& name, const std::string& timeline, const std::vector<long>& frames = {}) {
     fs::path dir = Folder(name);
     WriteFile(dir / "timeline.txt", timeline);
-    std::vector<std::string> args = {kReplay, "--fast"};
+    std::vector<std::string> args = {"--fast"};
     for (long n : frames) {
       args.push_back("--frame");
       args.push_back(std::to_string(n));
     }
     args.push_back("timeline.txt");
+    return Run(name, args);
+  }
+
+  // Runs skarnel-replay with `args` in folder `name`, its output in out.txt,
+  // its address space limited to `memoryLimit` bytes when that is not 0; the
+  // exit status, or minus the signal that ended it.
+  int Run(const std::string& name, std::vector<std::string> args, rlim_t memoryLimit = 0) {
+    fs::path dir = Folder(name);
+    args.insert(args.begin(), kReplay);
     pid_t pid = fork();
     if (pid == 0) {
       if (chdir(dir.c_str()) != 0) _exit(127);
       int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
       dup2(out, 1);
       dup2(out, 2);
+      if (memoryLimit) {
+        rlimit limit = {memoryLimit, memoryLimit};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
+      }
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -299,8 +318,9 @@ TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGame) {
     WriteFile(Folder(name) / ".tarvikstate", text);
     ASSERT_EQ(Replay(name, quit, {90}), 0) << name << ": " << Output(name);
     EXPECT_NE(Output(name).find("Highscores Loaded"), std::string::npos) << name;
-    if (std::string(name) != "checksum")
+    if (std::string(name) != "checksum") {
       EXPECT_EQ(Differing(FrameAt(name, 90), FrameAt("fresh", 90), 0), 0) << name << ": the title differs";
+    }
   }
   EXPECT_NE(Output("checksum").find("Settings Checksum Invalid"), std::string::npos);
 }
@@ -376,4 +396,62 @@ TEST_F(ReplayTest, ABadTimelineIsRefusedBeforeAnyWindowOpens) {
   EXPECT_EQ(Replay("run", "10 key-down 88\n5 key-up 88\n"), kStatusBadTimeline);
   EXPECT_NE(Output("run").find("line 2: updates must not go back"), std::string::npos);
   EXPECT_FALSE(fs::exists(scratch / "run" / ".tarvikstate"));
+}
+
+TEST_F(ReplayTest, OnlyARegularFileIsReadAsATimeline) {
+  Folder("run/folder");
+  EXPECT_EQ(Run("run", {"--fast", "folder"}), kStatusBadTimeline);
+  EXPECT_NE(Output("run").find("skarnel-replay: cannot read folder: not a regular file"), std::string::npos)
+      << Output("run");
+  EXPECT_EQ(Run("run", {"--fast", "/dev/zero"}), kStatusBadTimeline);
+  EXPECT_NE(Output("run").find("/dev/zero: not a regular file"), std::string::npos) << Output("run");
+  EXPECT_FALSE(fs::exists(scratch / "run" / ".tarvikstate")) << "a window opened";
+}
+
+TEST_F(ReplayTest, ATimelineOverTheSizeLimitIsRefused) {
+  std::string text(static_cast<size_t>(kTimelineMaxBytes) + 1, '\n');
+  EXPECT_EQ(Replay("run", text), kStatusBadTimeline);
+  EXPECT_NE(Output("run").find("larger than a timeline may be"), std::string::npos) << Output("run");
+}
+
+TEST_F(ReplayTest, ATimelineTooLargeForTheMemoryAllowedIsABadTimelineNotACrash) {
+  // The largest timeline of the shortest lines: millions of events, more
+  // than the address space allowed here holds.
+  constexpr rlim_t kMemoryLimit = 192L << 20;
+  const std::string line = "0 close\n";
+  std::string text;
+  text.reserve(kTimelineMaxBytes);
+  while (static_cast<long>(text.size() + line.size()) <= kTimelineMaxBytes) text += line;
+  WriteFile(Folder("run") / "timeline.txt", text);
+  text = std::string();
+  EXPECT_EQ(Run("run", {"--fast", "timeline.txt"}, kMemoryLimit), kStatusBadTimeline) << Output("run");
+  EXPECT_NE(Output("run").find("not enough memory to hold the timeline"), std::string::npos) << Output("run");
+}
+
+TEST_F(ReplayTest, BadFrameOptionsAreRefusedBeforeAnyWindowOpens) {
+  WriteFile(Folder("run") / "timeline.txt", "100 end\n");
+  WriteFile(scratch / "run" / "a-file", "");
+  const std::vector<std::vector<std::string>> cases = {
+      {"--frame", "99999999999999999999999", "timeline.txt"},
+      {"--frame", "5184001", "timeline.txt"},
+      {"--frame", "10", "--frame-folder", "missing", "timeline.txt"},
+      {"--frame-folder", "missing", "timeline.txt"},
+      {"--frame", "10", "--frame-folder", "a-file", "timeline.txt"},
+  };
+  for (const std::vector<std::string>& args : cases) {
+    EXPECT_EQ(Run("run", args), kStatusUsage) << args[1] << " " << args[2];
+    EXPECT_EQ(Output("run").rfind("skarnel-replay: ", 0), 0u) << Output("run");
+  }
+  EXPECT_FALSE(fs::exists(scratch / "run" / ".tarvikstate")) << "a window opened";
+}
+
+TEST_F(ReplayTest, AFrameTheGameNeverReachedFailsTheRunHoweverItEnded) {
+  // F4 ends the game from inside it before update 500; the timeline of the
+  // second run runs out before it.
+  EXPECT_EQ(Replay("quit", Tap(100, kKeyF4), {90, 500}), kStatusFrameMissing) << Output("quit");
+  EXPECT_TRUE(fs::exists(scratch / "quit" / "frame-90.png"));
+  EXPECT_NE(Output("quit").find("skarnel-replay: the replay ended before frame 500"), std::string::npos)
+      << Output("quit");
+  EXPECT_EQ(Replay("ran-out", "100 end\n", {500}), kStatusFrameMissing) << Output("ran-out");
+  EXPECT_NE(Output("ran-out").find("the replay ended before frame 500"), std::string::npos) << Output("ran-out");
 }

@@ -1,5 +1,6 @@
 // The timeline text: every event kind survives writing and reading back, and
-// each kind of bad line is refused with its line number.
+// each kind of bad line is refused with its line number, as is a text too
+// large to hold.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -66,4 +67,28 @@ TEST(Timeline, BadLinesAreRefusedWithTheirNumber) {
   EXPECT_EQ(ParseError("1 resize 0 480\n"), "line 1: window sides must be 1..16384");
   EXPECT_EQ(ParseError("1 key-down 8x\n"), "line 1: key code must be 0..511");
   EXPECT_EQ(ParseError("99999999999999999999 end\n"), "line 1: an update number (0 or more) comes first");
+}
+
+TEST(Timeline, UpdateNumbersStopAtADayOfPlay) {
+  std::vector<TimelineEvent> events;
+  std::string error;
+  ASSERT_TRUE(tvParseTimeline("10 key-down 32\n5184000 end\n", &events, &error)) << error;
+  EXPECT_EQ(events.back().update, kTimelineMaxUpdate);
+  EXPECT_EQ(ParseError("10 key-down 32\n5184001 end\n"), "line 2: update numbers stop at 5184000, a day of play");
+  EXPECT_EQ(ParseError("10 key-down 32\n9223372036854775807 end\n"),
+            "line 2: update numbers stop at 5184000, a day of play");
+}
+
+TEST(Timeline, ANulByteInALineIsRefusedNotTakenForTheEndOfAWord) {
+  using namespace std::string_literals;
+  EXPECT_EQ(ParseError("1 end\n10 key-down 32\0garbage\n"s), "line 2: a NUL byte is not text");
+  EXPECT_EQ(ParseError("10 key-down 32 # \0\n"s), "line 1: a NUL byte is not text");
+}
+
+TEST(Timeline, ATextOverTheSizeLimitIsRefusedWhole) {
+  std::string line = "0 close\n";
+  std::string text;
+  text.reserve(kTimelineMaxBytes + line.size());
+  while (static_cast<long>(text.size()) <= kTimelineMaxBytes) text += line;
+  EXPECT_EQ(ParseError(text), "a timeline holds at most 32 MiB");
 }
