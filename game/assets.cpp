@@ -6,7 +6,6 @@
 #include "game/common.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "graphics/graphics.h"
 #include "host/app.h"
@@ -192,7 +191,7 @@ void c_MyApp::p_WaitStart(int spinner) {
     for (int k = 0; k < kRingDots; ++k) {
       float a = (static_cast<float>(m_spinAngle) + offset + kRingDotAngle * static_cast<float>(k)) * kDegToRad;
       p_Alpha(static_cast<float>(k) / 10.0f);
-      p_Oval(cx + distance * r * std::sin(a), cy - distance * r * std::cos(a), radius, radius);
+      p_Oval(cx + distance * r * Sin(a), cy - distance * r * Cos(a), radius, radius);
     }
   };
   if (spinner == 1) {

@@ -1,14 +1,14 @@
 // Small helpers and values that many game files share: the current virtual
-// screen size, clamping, trigonometry in the game's degrees, full colour, the
-// input kinds, the sound setting's values and the star count of a new field. Relies on the game
-// module's screen globals declared in game/app.h.
+// screen size, clamping, full colour, the input kinds, the sound setting's
+// values and the star count of a new field, with the game's trigonometry from
+// game/trig.h. Relies on the game module's screen globals declared in game/app.h.
 #pragma once
 
 #include <cmath>
 
 #include "game/app.h"
+#include "game/trig.h"
 
-constexpr float kDegToRad = 0.0174532924f;  // pi / 180 in single precision
 constexpr float kFullTurn = 360;            // degrees
 constexpr float kWhite = 255.0f;            // a colour component at full strength
 
@@ -31,7 +31,3 @@ inline float H() { return vx_Velmar_jscrh; }
 
 inline float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
-// Sine and cosine of an angle in degrees.
-inline float SinDeg(float degrees) { return std::sin(degrees * kDegToRad); }
-inline float CosDeg(float degrees) { return std::cos(degrees * kDegToRad); }

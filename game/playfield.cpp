@@ -9,7 +9,6 @@
 #include "host/app.h"
 
 namespace {
-constexpr float kRadToDeg = 57.2957795f;
 constexpr float kWallInset = 8;
 constexpr float kShipStartX = 32;
 constexpr float kShipStartFacing = 90;
@@ -353,7 +352,7 @@ void c_MyApp::p_StepShip() {
     y = h - kWallInset;
     vy = -std::fabs(vy);
   }
-  float heading = std::atan2(vx, -vy) * kRadToDeg;
+  float heading = Atan2(vx, -vy) * kRadToDeg;
   float speed = std::sqrt(vx * vx + vy * vy) * kShipDrag;
   if (m_play[kPlayHitTimer] > 0) {
     m_play[kPlayShipFacing] += m_play[kPlayTumbleSpin];

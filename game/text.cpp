@@ -4,9 +4,6 @@
 // display list. Relies on game/app.h and the host clock.
 #include "game/app.h"
 #include "game/common.h"
-
-#include <cmath>
-
 #include "host/app.h"
 
 namespace {
@@ -94,7 +91,7 @@ void c_MyApp::p_Text(float x, float y, String text, float alignX, float alignY, 
   float width = static_cast<float>(p_TextWidth(s));
 
   float theta = -m_drawRot * kDegToRad;
-  float ux = std::cos(theta), uy = std::sin(theta);
+  float ux = Cos(theta), uy = Sin(theta);
   float vx = -uy, vy = ux;
   float h = static_cast<float>(lineHeight) * sy;
   float along = width * alignX * 0.5f, down = h * (alignY - 1) * 0.5f;
