@@ -1,9 +1,10 @@
 // The graphics context and the `vx_graphics_*` functions: the per-frame state
 // reset, colour, blend and scissor forwarding, the matrix with its push/pop
-// stack (sent to the device lazily, before the next primitive), and drawing.
-// Relies on the render device and on the collector's root registration.
+// stack (sent to the device lazily, before the next primitive), and drawing,
+// text included (one font frame per character). Relies on the render device and on the collector's root registration.
 #include "graphics/graphics.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/errors.h"
@@ -261,4 +262,55 @@ int vx_graphics_DrawImage2(c_Image* image, float x, float y, float rotation, flo
   int result = DrawFrame(image, f, 0, 0);
   vx_graphics_PopMatrix();
   return result;
+}
+
+// --- Text ---------------------------------------------------------------------
+
+namespace {
+constexpr Char kLineFeed = u'\n';
+
+// Where the line starting at `start` ends: at its line feed or the text's end.
+int LineEnd(const String& text, int start) {
+  while (start < text.Length() && text[start] != kLineFeed) ++start;
+  return start;
+}
+}  // namespace
+
+float vx_graphics_TextWidth(String text) {
+  c_Image* font = vx_graphics_context->currentFont;
+  if (!font) return 0;
+  int widest = 0;
+  for (int start = 0;; start = LineEnd(text, start) + 1) {
+    int end = LineEnd(text, start);
+    widest = std::max(widest, end - start);
+    if (end == text.Length()) break;
+  }
+  return static_cast<float>(widest * font->p_Width());
+}
+
+float vx_graphics_TextHeight(String text) {
+  c_Image* font = vx_graphics_context->currentFont;
+  if (!font) return 0;
+  int lines = 1;
+  for (int i = 0; i < text.Length(); ++i) lines += text[i] == kLineFeed;
+  return static_cast<float>(lines * font->p_Height());
+}
+
+int vx_graphics_DrawText(String text, float x, float y) { return vx_graphics_DrawText2(text, x, y, 0, 0); }
+
+// Alignment moves text by whole pixels, so text drawn at whole coordinates
+// stays sharp however it is aligned.
+int vx_graphics_DrawText2(String text, float x, float y, float xAlign, float yAlign) {
+  c_Image* font = vx_graphics_context->currentFont;
+  if (!font) return 0;
+  int first = vx_graphics_context->fontFirstChar;
+  int cell = font->p_Width();
+  float top = y - std::floor(vx_graphics_TextHeight(text) * yAlign);
+  for (int start = 0;; start = LineEnd(text, start) + 1, top += font->p_Height()) {
+    int end = LineEnd(text, start);
+    float left = x - std::floor(static_cast<float>((end - start) * cell) * xAlign);
+    for (int i = start; i < end; ++i) vx_graphics_DrawImage(font, left + (i - start) * cell, top, text[i] - first);
+    if (end == text.Length()) break;
+  }
+  return 0;
 }

@@ -118,3 +118,17 @@ c_Image* vx_graphics_LoadImage2(String path, int frameWidth, int frameHeight, in
 c_Image* vx_graphics_CreateImage(int width, int height, int frameCount, int flags);
 int vx_graphics_SetFont(c_Image* font, int firstChar);
 c_Image* vx_graphics_GetFont();
+
+// Text in the current font, one frame per character from the font's first
+// character on; a line feed starts the next line one glyph lower. A character
+// the font does not hold draws nothing but keeps its cell, so columns of a
+// fixed-width font stay aligned. Without a font nothing is drawn.
+// DrawText puts the top-left corner at (x, y). DrawText2 aligns: xAlign 0
+// puts each line's left edge at x, 0.5 its centre and 1 its right edge;
+// yAlign 0, 0.5 and 1 put the top, middle or bottom of the block at y.
+int vx_graphics_DrawText(String text, float x, float y);
+int vx_graphics_DrawText2(String text, float x, float y, float xAlign, float yAlign);
+// The size DrawText gives `text` in the current font: its longest line's
+// width and its height in lines, in pixels (0 without a font).
+float vx_graphics_TextWidth(String text);
+float vx_graphics_TextHeight(String text);

@@ -291,3 +291,67 @@ TEST(GraphicsContext, DrawImage2TurnsAndScalesAboutTheHandle) {
   EXPECT_NE(ReadPixel(device, 101, 85) & 0xffffff, 0u) << "the image's x axis now points up, twice as long";
   EXPECT_EQ(ReadPixel(device, 110, 101) & 0xffffff, 0u);
 }
+
+// Text draws each character the font holds exactly where a DrawImage of its
+// frame would; a line feed, a character below the font (a tab), one past it
+// (é) and one far past it (a snowman) draw nothing and never crash.
+TEST(Text, DrawTextPutsEachKnownGlyphWhereDrawImageWouldAndSkipsTheRest) {
+  NewTestDevice();
+  vx_graphics_SetFont(nullptr, 0);
+  c_Image* font = vx_graphics_GetFont();
+  ASSERT_NE(font, nullptr) << "the build's data/kelvo_font.png did not load";
+  const int w = font->p_Width(), h = font->p_Height();
+  const int first = vx_graphics_context->fontFirstChar;
+  const Char units[] = u"Hi\u00e9!\nx\t\u2603y";
+  String mixed(units, static_cast<int>(std::size(units)) - 1);
+  gxtkGraphics* device = BeginContextFrame();
+  std::vector<int> empty = ReadBlock(device, 0, 0, 200, 100);
+  vx_graphics_DrawText(mixed, 20, 30);
+  EndContextFrame(device);
+  std::vector<int> text = ReadBlock(device, 0, 0, 200, 100);
+  EXPECT_NE(text, empty) << "the known glyphs were drawn";
+  device = BeginContextFrame();
+  vx_graphics_DrawImage(font, 20, 30, 'H' - first);
+  vx_graphics_DrawImage(font, 20 + w, 30, 'i' - first);
+  vx_graphics_DrawImage(font, 20 + 3 * w, 30, '!' - first);
+  vx_graphics_DrawImage(font, 20, 30 + h, 'x' - first);
+  vx_graphics_DrawImage(font, 20 + 3 * w, 30 + h, 'y' - first);
+  EndContextFrame(device);
+  EXPECT_EQ(ReadBlock(device, 0, 0, 200, 100), text);
+  EXPECT_FLOAT_EQ(vx_graphics_TextWidth(mixed), 4.0f * w);
+  EXPECT_FLOAT_EQ(vx_graphics_TextHeight(mixed), 2.0f * h);
+}
+
+// Centred text centres each line on its own; aligned to the bottom right,
+// the last line ends at the point.
+TEST(Text, DrawText2AlignsEachLineAndTheBlockByWholePixels) {
+  NewTestDevice();
+  vx_graphics_SetFont(nullptr, 0);
+  c_Image* font = vx_graphics_GetFont();
+  ASSERT_NE(font, nullptr);
+  const int w = font->p_Width(), h = font->p_Height();
+  gxtkGraphics* device = BeginContextFrame();
+  vx_graphics_DrawText2(String("abc\nXY"), 100, 60, 0.5f, 0.5f);
+  vx_graphics_DrawText2(String("go\nend"), 300, 120, 1, 1);
+  EndContextFrame(device);
+  std::vector<int> aligned = ReadBlock(device, 0, 0, 320, 140);
+  device = BeginContextFrame();
+  vx_graphics_DrawText(String("abc"), 100 - (3 * w) / 2, 60 - h);
+  vx_graphics_DrawText(String("XY"), 100 - w, 60);
+  vx_graphics_DrawText(String("go"), 300 - 2 * w, 120 - 2 * h);
+  vx_graphics_DrawText(String("end"), 300 - 3 * w, 120 - h);
+  EndContextFrame(device);
+  EXPECT_EQ(ReadBlock(device, 0, 0, 320, 140), aligned);
+}
+
+TEST(Text, WithoutAFontNothingIsDrawnAndTextHasNoSize) {
+  NewTestDevice();
+  gc_assign(vx_graphics_context->currentFont, static_cast<c_Image*>(nullptr));
+  gxtkGraphics* device = BeginContextFrame();
+  std::vector<int> empty = ReadBlock(device, 0, 0, 60, 40);
+  vx_graphics_DrawText(String("none"), 10, 10);
+  EndContextFrame(device);
+  EXPECT_EQ(ReadBlock(device, 0, 0, 60, 40), empty);
+  EXPECT_FLOAT_EQ(vx_graphics_TextWidth(String("none")), 0);
+  vx_graphics_SetFont(nullptr, 0);
+}
