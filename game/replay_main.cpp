@@ -38,8 +38,9 @@ constexpr const char* kUsage =
     "  --help            show this text\n"
     "\n"
     "Exit status: the game's own (F4 or the close button: 0); 2 when the\n"
-    "timeline ran out first; 3 when a frame asked for was not written;\n"
-    "64 for bad options; 65 for a bad timeline.\n";
+    "timeline ran out first; 3 when a frame asked for was not written (in a\n"
+    "recording: could not be written); 64 for bad options; 65 for a bad\n"
+    "timeline.\n";
 
 int Usage(const std::string& complaint) {
   std::fprintf(stderr, "%s: %s\n", kProgram, complaint.c_str());
@@ -89,16 +90,21 @@ VXReplay* replay = nullptr;
 FILE* record = nullptr;
 bool runFinished = false;
 
-// Says which frames asked for were not written and why; true if any.
+// Says which frames asked for were not written and why; true if that fails
+// the run. A live session lasts as long as the player plays, so the frames it
+// never reached are only noted; one that could not be written always fails.
 bool ReportMissingFrames() {
-  std::vector<long> missing = replay->MissingFrames();
-  for (long n : missing) {
-    if (replay->FrameWriteFailed(n))
+  bool failed = false;
+  for (long n : replay->MissingFrames()) {
+    if (replay->FrameWriteFailed(n)) {
       std::fprintf(stderr, "%s: could not write %s\n", kProgram, replay->FramePath(n).c_str());
-    else
-      std::fprintf(stderr, "%s: the replay ended before frame %ld\n", kProgram, n);
+      failed = true;
+    } else {
+      std::fprintf(stderr, "%s: the %s ended before frame %ld\n", kProgram, record ? "session" : "replay", n);
+      failed = failed || !record;
+    }
   }
-  return !missing.empty();
+  return failed;
 }
 
 // After the frame loop: a replay whose timeline ran out reports so, and a
