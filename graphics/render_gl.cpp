@@ -1,7 +1,8 @@
 // The drawing layer on desktop OpenGL: fixed-function state, client vertex
 // arrays read straight from the device's batch, glMultiDrawArrays for polygon
-// fans, and the drawable size from the current GLX context. Relies on an
-// OpenGL 1.4 compatibility context (Mesa under X here).
+// fans, and the drawable size from the current GLX context. Texturing and the
+// bound texture are changed only when a batch needs them changed. Relies on
+// an OpenGL 1.4 compatibility context (Mesa under X here).
 #include "graphics/render_gl.h"
 
 #define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays, core since OpenGL 1.4
@@ -21,6 +22,26 @@ constexpr int kRgbaAlignment = 4;
 constexpr int kViewportFields = 4;
 constexpr int kViewportWidth = 2, kViewportHeight = 3;
 constexpr int kRgbChannels = 3;
+
+// What this layer last set, so a flush changes only the state that differs
+// from the batch before it. A frame starts from known state: the context may
+// be a new window's.
+constexpr GLuint kUnknownTexture = ~0u;
+bool texturing = false;
+GLuint boundTexture = kUnknownTexture;
+
+void SetTexturing(bool on) {
+  if (on == texturing) return;
+  if (on) glEnable(GL_TEXTURE_2D);
+  else glDisable(GL_TEXTURE_2D);
+  texturing = on;
+}
+
+void BindTexture(GLuint name) {
+  if (name == boundTexture) return;
+  glBindTexture(GL_TEXTURE_2D, name);
+  boundTexture = name;
+}
 
 // The smallest power of two not below `n`.
 int NextPowerOfTwo(int n) {
@@ -64,6 +85,8 @@ void gxtkGlBeginFrame(int width, int height, const gxtkVertex* vertices) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_TEXTURE_2D);
+  texturing = false;
+  boundTexture = kUnknownTexture;
 }
 
 void gxtkGlSetBlend(int mode) {
@@ -87,7 +110,7 @@ void gxtkGlClear(float red, float green, float blue) {
 }
 
 void gxtkGlDraw(int kind, int count, bool textured, const uint16_t* quadIndices) {
-  if (textured) glEnable(GL_TEXTURE_2D);
+  SetTexturing(textured);
   switch (kind) {
     case kKindPoints:
       glDrawArrays(GL_POINTS, 0, count);
@@ -114,7 +137,6 @@ void gxtkGlDraw(int kind, int count, bool textured, const uint16_t* quadIndices)
       break;
     }
   }
-  if (textured) glDisable(GL_TEXTURE_2D);
 }
 
 int gxtkGlTextureFormat(int depth) {
@@ -130,7 +152,7 @@ int gxtkGlCreateTexture(int format, int width, int height, const unsigned char* 
                         float* scaleV) {
   GLuint name = 0;
   glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
+  BindTexture(name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -154,15 +176,17 @@ int gxtkGlCreateTexture(int format, int width, int height, const unsigned char* 
   return static_cast<int>(name);
 }
 
-void gxtkGlBindTexture(int name) { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name)); }
+void gxtkGlBindTexture(int name) { BindTexture(static_cast<GLuint>(name)); }
 
 void gxtkGlDeleteTexture(int name) {
   GLuint texture = static_cast<GLuint>(name);
   glDeleteTextures(1, &texture);
+  // Deleting the bound texture binds none; a later texture may take its name.
+  if (texture == boundTexture) boundTexture = kUnknownTexture;
 }
 
 void gxtkGlUpdateTexture(int name, int x, int y, int width, int height, const unsigned char* pixels, int stride) {
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name));
+  BindTexture(static_cast<GLuint>(name));
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   for (int row = 0; row < height; ++row) {
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y + row, width, 1, GL_RGBA, GL_UNSIGNED_BYTE,

@@ -1,5 +1,5 @@
 // Render device behaviour in a real OpenGL context: batching and draw-call
-// counts, colour premultiplication, blending, scissoring, surfaces and their
+// counts, each batch's texture or none, colour premultiplication, blending, scissoring, surfaces and their
 // textures across window re-creation, and pixel read/write, all checked by
 // reading the drawn pixels back.
 #include <GL/gl.h>
@@ -73,6 +73,33 @@ TEST(RenderDevice, RectangleAfterImageFlushesButFourPointPolygonContinuesRectang
   EXPECT_EQ(ReadPixel(device, 3, 3), 0xff00ff00u);
   EXPECT_EQ(ReadPixel(device, 11, 11), 0xffffffffu);
   EXPECT_EQ(ReadPixel(device, 21, 21), 0xffffffffu);
+}
+
+TEST(RenderDevice, EachBatchDrawsWithItsOwnTextureOrNoneAsBatchesFollowEachOther) {
+  gxtkGraphics* device = BeginFrame();
+  gxtkSurface* halves = device->LoadSurface(String(HalfRedHalfGreenPng().c_str()));
+  ASSERT_NE(halves, nullptr);
+  device->DrawSurface(halves, 0, 0);
+  device->DrawRect(8, 0, 4, 4);
+  // Loading an image mid-frame binds its texture while the next batch of the
+  // first image is yet to be drawn.
+  std::vector<unsigned char> bluePixels;
+  for (int i = 0; i < 16; ++i) bluePixels.insert(bluePixels.end(), {0, 0, 255, 255});
+  gxtkSurface* blue = device->LoadSurface(String(WritePng("blue.png", 4, 4, 4, bluePixels).c_str()));
+  ASSERT_NE(blue, nullptr);
+  device->DrawSurface(halves, 16, 0);
+  device->DrawSurface(blue, 24, 0);
+  device->DrawSurface(halves, 32, 0);
+  device->DrawRect(40, 0, 4, 4);
+  device->EndRender();
+  EXPECT_EQ(ReadPixel(device, 0, 0), 0xffff0000u);
+  EXPECT_EQ(ReadPixel(device, 3, 0), 0xff00ff00u);
+  EXPECT_EQ(ReadPixel(device, 8, 0), 0xffffffffu) << "a rectangle after an image is not textured";
+  EXPECT_EQ(ReadPixel(device, 16, 0), 0xffff0000u) << "the image loaded meanwhile took the first one's place";
+  EXPECT_EQ(ReadPixel(device, 19, 0), 0xff00ff00u);
+  EXPECT_EQ(ReadPixel(device, 24, 0), 0xff0000ffu);
+  EXPECT_EQ(ReadPixel(device, 32, 0), 0xffff0000u);
+  EXPECT_EQ(ReadPixel(device, 40, 0), 0xffffffffu);
 }
 
 TEST(RenderDevice, OvalSegmentCountFollowsItsSize) {
