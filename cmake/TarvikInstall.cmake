@@ -1,9 +1,10 @@
 # Installs Tarvik for projects elsewhere (component `tarvik`, the Debian
 # package libtarvik-dev): the public headers under include/tarvik/ in their
-# subsystem folders, the two static libraries, the CMake package Tarvik
-# (Tarvik::tarvik, Tarvik::runtime), the default font with a few sample
-# assets, the guide and the examples. Relies on the two library targets, the
-# generated data/ and skarnel_gzip from SkarnelInstall.cmake.
+# subsystem folders with include/tarvik/tarvik.h over them all, the two
+# static libraries, the CMake package Tarvik (Tarvik::tarvik,
+# Tarvik::runtime), the default font with a few sample assets, the guide
+# with what its links lead to, and the examples. Relies on the two library
+# targets, the generated data/ and skarnel_gzip from SkarnelInstall.cmake.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -18,15 +19,23 @@ set(TARVIK_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/libtarvik-dev)
 # and a tune.
 set(TARVIK_DATA_FILES kelvo_font.png gfx.png sfx/001.wav sfx/satellites.ogg)
 
+# The GLFW 2.7 layer is the desktop host's own: its key codes are not the
+# framework's (input/keys.h names those), so neither it nor the replayer built
+# on its interfaces is installed.
 foreach(folder runtime host graphics input audio storage net)
   install(DIRECTORY ${folder}/ DESTINATION ${TARVIK_INSTALL_INCLUDEDIR}/${folder}
-    COMPONENT tarvik FILES_MATCHING PATTERN "*.h")
+    COMPONENT tarvik FILES_MATCHING PATTERN "*.h"
+    PATTERN "glfw27.h" EXCLUDE PATTERN "replay.h" EXCLUDE)
 endforeach()
+# The one header a program includes, <tarvik/tarvik.h>: it finds the
+# subsystem folders beside it, so both include/ and include/tarvik/ are on
+# the package's include path.
+install(FILES tarvik/tarvik.h DESTINATION ${TARVIK_INSTALL_INCLUDEDIR} COMPONENT tarvik)
 
 set_target_properties(tarvik_runtime PROPERTIES EXPORT_NAME runtime)
 install(TARGETS tarvik_runtime tarvik EXPORT TarvikTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT tarvik
-  INCLUDES DESTINATION ${TARVIK_INSTALL_INCLUDEDIR})
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} ${TARVIK_INSTALL_INCLUDEDIR})
 install(EXPORT TarvikTargets NAMESPACE Tarvik:: DESTINATION ${TARVIK_INSTALL_CMAKEDIR} COMPONENT tarvik)
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/TarvikConfig.cmake.in
@@ -45,7 +54,16 @@ endforeach()
 
 # The guide, and the examples as a project to copy and build; the package's
 # copyright and changelog where Debian looks for them.
-install(FILES docs/framework.md DESTINATION ${TARVIK_INSTALL_DOCDIR} COMPONENT tarvik)
+# In the repository the guide's links climb out of docs/ (../examples/,
+# ../CONVENTIONS.md); installed, what they lead to lies beside the guide, so
+# the installed copy's links lose their ../.
+set(guide ${CMAKE_SOURCE_DIR}/docs/framework.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${guide})
+file(READ ${guide} guide_text)
+string(REPLACE "](../" "](" guide_text "${guide_text}")
+file(WRITE ${SKARNEL_STAGE}/framework.md.new "${guide_text}")
+configure_file(${SKARNEL_STAGE}/framework.md.new ${SKARNEL_STAGE}/framework.md COPYONLY)
+install(FILES ${SKARNEL_STAGE}/framework.md CONVENTIONS.md DESTINATION ${TARVIK_INSTALL_DOCDIR} COMPONENT tarvik)
 install(DIRECTORY examples DESTINATION ${TARVIK_INSTALL_DOCDIR} COMPONENT tarvik)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/libtarvik-dev.changelog.in ${SKARNEL_STAGE}/libtarvik-dev.changelog @ONLY)
 skarnel_gzip(${SKARNEL_STAGE}/libtarvik-dev.changelog ${SKARNEL_STAGE}/libtarvik-dev.changelog.gz)

@@ -4,14 +4,10 @@
 // fixed-step movement, sounds, channels and music.
 #include <cmath>
 
-#include "audio/audio.h"
-#include "host/app.h"
-#include "input/input_device.h"
-#include "text.h"
+#include <tarvik/tarvik.h>
 
 namespace {
 constexpr int kUpdateRate = 60;
-constexpr int kKeyEscape = 27;
 constexpr int kBallCount = 12;
 constexpr int kFrameSize = 36;     // gfx.png is a grid of 36 x 36 frames
 constexpr int kFrameCount = 49;
@@ -107,7 +103,7 @@ class Bounce : public c_App {
     if (m_sprites)
       for (c_Ball* ball : m_balls) vx_graphics_DrawImage2(m_sprites, ball->x, ball->y, ball->angle, 2, 2, ball->frame);
     vx_graphics_SetColor(120, 255, 200);
-    DrawText(String("bounces: ") + String(m_bounces), 10, 10);
+    vx_graphics_DrawText(String("bounces: ") + String(m_bounces), 10, 10);
   }
 
   void mark() override {

@@ -2,18 +2,16 @@
 // image, draws it turning in the middle with a line of text under it, and
 // quits on Escape (the window's close button quits too, by default).
 // Shows: c_App and its callbacks, vxInit/vxMain/main, images and text.
-#include "host/app.h"
-#include "input/input_device.h"
-#include "text.h"
+#include <tarvik/tarvik.h>
 
 namespace {
 constexpr int kUpdateRate = 60;
-constexpr int kKeyEscape = 27;
 constexpr int kFrameSize = 36;     // gfx.png is a grid of 36 x 36 frames
 constexpr int kFrameCount = 49;
 constexpr int kShipFrame = 7;
 constexpr float kScale = 4;
 constexpr float kDegreesPerUpdate = 1;
+constexpr float kCentre = 0.5f;  // DrawText2 alignment: the line centred on x
 }  // namespace
 
 class Hello : public c_App {
@@ -43,7 +41,7 @@ class Hello : public c_App {
     // A missing image loads as null: draw it only when it is there.
     if (m_sprite) vx_graphics_DrawImage2(m_sprite, 320, 200, m_angle, kScale, kScale, kShipFrame);
     vx_graphics_SetColor(255, 220, 120);
-    DrawText(String("Hello from Tarvik - Escape quits"), 170, 330);
+    vx_graphics_DrawText2(String("Hello from Tarvik - Escape quits"), 320, 330, kCentre, 0);
   }
 
   // The application object is a root: it tells the collector what it holds.

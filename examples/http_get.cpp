@@ -5,15 +5,10 @@
 // threads (in a browser, the page's fetch) finished.
 #include <string>
 
-#include "host/app.h"
-#include "input/input_device.h"
-#include "net/async_event.h"
-#include "net/http.h"
-#include "text.h"
+#include <tarvik/tarvik.h>
 
 namespace {
 constexpr int kUpdateRate = 60;
-constexpr int kKeyEscape = 27;
 constexpr int kLinesShown = 16;
 constexpr int kColumnsShown = 76;
 constexpr float kLine = 20;
@@ -55,10 +50,10 @@ class HttpGet : public c_App, public virtual c_IOnHttpRequestComplete {
   void p_OnRender() override {
     vx_graphics_Cls(0, 40, 30);
     vx_graphics_SetColor(120, 255, 160);
-    DrawText(m_status, 10, 10);
+    vx_graphics_DrawText(m_status, 10, 10);
     vx_graphics_SetColor(220, 220, 220);
     for (int i = 0; i < m_lines.Length() && i < kLinesShown; ++i)
-      DrawText(m_lines[i].Slice(0, kColumnsShown).Replace(String("\r"), String()), 10, 50 + i * kLine);
+      vx_graphics_DrawText(m_lines[i].Slice(0, kColumnsShown).Replace(String("\r"), String()), 10, 50 + i * kLine);
   }
 
   void mark() override {

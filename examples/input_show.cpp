@@ -2,16 +2,13 @@
 // the characters typed, the mouse and the first joystick's sticks and
 // buttons - and quits on Escape. Shows: key codes, hits against held keys,
 // the character queue and joysticks.
-#include "host/app.h"
-#include "input/input_device.h"
-#include "text.h"
+#include <tarvik/tarvik.h>
 
 namespace {
 constexpr int kUpdateRate = 60;
-constexpr int kKeyEscape = 27;
-constexpr int kKeyBackspace = 8;
-constexpr int kFirstKeyboardCode = 8;  // codes below are mouse buttons
-constexpr int kLastKeyboardCode = 222;
+constexpr int kFirstKeyboardCode = kKeyBackspace;  // codes below are mouse buttons
+constexpr int kLastKeyboardCode = kKeyQuote;
+constexpr int kCharBackspace = 8;  // the character Backspace types, apart from its key code
 constexpr int kJoystick = 0;
 constexpr int kJoyButtons = 16;
 constexpr int kTypedShown = 40;
@@ -42,7 +39,7 @@ class InputShow : public c_App {
     }
     // Characters come from the text the keyboard types, separate from keys.
     while (int c = vx_input_GetChar()) {
-      if (c == kKeyBackspace) m_typed = m_typed.Slice(0, m_typed.Length() - 1);
+      if (c == kCharBackspace) m_typed = m_typed.Slice(0, m_typed.Length() - 1);
       else if (c >= ' ' && c < 0xFFFF) m_typed += String::FromChar(c);
     }
     if (m_typed.Length() > kTypedShown) m_typed = m_typed.Slice(m_typed.Length() - kTypedShown);
@@ -54,13 +51,13 @@ class InputShow : public c_App {
   void p_OnRender() override {
     vx_graphics_Cls(30, 30, 30);
     vx_graphics_SetColor(255, 255, 255);
-    DrawText(String("keys held: ") + m_held, 10, 10);
-    DrawText(String("key presses: ") + String(m_hits), 10, 10 + kLine);
-    DrawText(String("typed: ") + m_typed + String("_"), 10, 10 + 2 * kLine);
-    DrawText(String("mouse: ") + String(static_cast<int>(vx_input_MouseX())) + String(", ") +
+    vx_graphics_DrawText(String("keys held: ") + m_held, 10, 10);
+    vx_graphics_DrawText(String("key presses: ") + String(m_hits), 10, 10 + kLine);
+    vx_graphics_DrawText(String("typed: ") + m_typed + String("_"), 10, 10 + 2 * kLine);
+    vx_graphics_DrawText(String("mouse: ") + String(static_cast<int>(vx_input_MouseX())) + String(", ") +
                  String(static_cast<int>(vx_input_MouseY())),
              10, 10 + 3 * kLine);
-    DrawText(String("joystick 0 buttons: ") + m_buttons, 10, 10 + 4 * kLine);
+    vx_graphics_DrawText(String("joystick 0 buttons: ") + m_buttons, 10, 10 + 4 * kLine);
     // The two sticks: a box each with a dot where the stick points (y up).
     for (int stick = 0; stick < 2; ++stick) {
       float cx = 200 + stick * 240, cy = 340;

@@ -2,15 +2,10 @@
 // point count that Space raises - in the state file, one text the framework
 // writes whole, and shows it. Escape quits. Shows: vx_app_LoadState and
 // vx_app_SaveState, reading a record back defensively, string parsing.
-#include "host/app.h"
-#include "input/input_device.h"
-#include "storage/module.h"
-#include "text.h"
+#include <tarvik/tarvik.h>
 
 namespace {
 constexpr int kUpdateRate = 60;
-constexpr int kKeyEscape = 27;
-constexpr int kKeySpace = 32;
 }  // namespace
 
 class StateRecord : public c_App {
@@ -46,11 +41,11 @@ class StateRecord : public c_App {
   void p_OnRender() override {
     vx_graphics_Cls(40, 20, 40);
     vx_graphics_SetColor(255, 255, 255);
-    DrawText(String("runs: ") + String(m_runs), 20, 20);
-    DrawText(String("points: ") + String(m_points) + String("  (Space adds one)"), 20, 50);
-    DrawText(m_saved, 20, 80);
+    vx_graphics_DrawText(String("runs: ") + String(m_runs), 20, 20);
+    vx_graphics_DrawText(String("points: ") + String(m_points) + String("  (Space adds one)"), 20, 50);
+    vx_graphics_DrawText(m_saved, 20, 80);
     vx_graphics_SetColor(160, 160, 200);
-    DrawText(String("file held: ") + (m_loaded.Length() ? m_loaded : String("(nothing yet)")), 20, 110);
+    vx_graphics_DrawText(String("file held: ") + (m_loaded.Length() ? m_loaded : String("(nothing yet)")), 20, 110);
     vx_graphics_SetColor(255, 120, 120);
     vx_graphics_DrawRect(20, 140, static_cast<float>(m_points % 60) * 10, 20);
   }

@@ -5,9 +5,13 @@
 1. The tarvik component installs into a scratch prefix, which then moves to
    another folder: the package must work wherever it lands, and no installed
    file but the static libraries (whose debug information, in debug builds,
-   names their sources) may name the source or the build tree.
-2. A program linked with Tarvik::runtime alone builds and runs; examples/
-   configures and builds out of tree against the moved prefix.
+   names their sources) may name the source or the build tree. Every installed
+   header compiles together with the rest; tarvik.h and the key names are
+   there, the host's GLFW 2.7 layer is not.
+2. A program linked with Tarvik::runtime alone builds and runs; the
+   smallest program of the installed guide, cut from the page, builds,
+   shows its text and ends on Escape; examples/ configures and builds out of
+   tree against the moved prefix.
 3. Every example opens a window that shows more than one colour, and ends
    with status 0 on Escape or on a close request (WM_DELETE_WINDOW); hello's
    window carries the title it chose.
@@ -44,6 +48,7 @@ atexit.register(shutil.rmtree, WORK, True)
 DEADLINE_SECONDS = 30    # every wait for an effect is bounded by this
 POLL_SECONDS = 0.2
 OTHER_PIXELS = 500       # pixels besides the most common colour that count as "shows something"
+TEXT_PIXELS = 100        # what one short line of the default font lights, and a blank window does not
 SERVER_BODY = b"Greetings from the loopback server\nsecond line\n"
 
 running = []
@@ -92,10 +97,25 @@ def install_and_move():
             for tree in (SOURCE, BUILD, staged):
                 if tree.encode() in data:
                     fail(f"{os.path.relpath(path, prefix)} names {tree}")
-    for header in ("host/app.h", "runtime/gc.h", "net/http.h"):
+    for header in ("tarvik.h", "host/app.h", "input/keys.h", "runtime/gc.h", "net/http.h"):
         if not os.path.exists(os.path.join(prefix, "include/tarvik", header)):
             fail(f"include/tarvik/{header} was not installed")
+    if os.path.exists(os.path.join(prefix, "include/tarvik/host/glfw27.h")):
+        fail("the host's GLFW 2.7 layer was installed: its key codes are not the framework's")
+    compile_every_header(prefix)
     return prefix
+
+
+def compile_every_header(prefix):
+    """One file including every installed header compiles: none of them needs a header left out."""
+    include = os.path.join(prefix, "include")
+    headers = sorted(os.path.relpath(os.path.join(folder, name), include)
+                     for folder, _, names in os.walk(os.path.join(include, "tarvik")) for name in names
+                     if name.endswith(".h"))
+    source = os.path.join(WORK, "every_header.cpp")
+    with open(source, "w") as f:
+        f.writelines(f"#include <{header}>\n" for header in headers)
+    run("c++", "-std=c++20", "-fsyntax-only", "-I" + include, "-I" + os.path.join(include, "tarvik"), source)
 
 
 def build_examples(prefix):
@@ -142,6 +162,27 @@ def build_runtime_only(prefix):
         fail(f"the runtime-only program printed {printed!r}")
 
 
+def build_guide_program(prefix):
+    """The smallest program of the installed guide, its two files cut from the page as they stand."""
+    guide = open(os.path.join(prefix, "share/doc/libtarvik-dev/framework.md")).read()
+    section = guide.split("### The smallest program", 1)[-1]
+    blocks = {}
+    for language in ("cpp", "cmake"):
+        start = section.find("```" + language + "\n")
+        if start < 0:
+            fail(f"the guide's smallest program has no {language} block")
+        body = section[start + len(language) + 4:]
+        blocks[language] = body[:body.find("```")]
+    source = os.path.join(WORK, "guide_program")
+    os.makedirs(source)
+    open(os.path.join(source, "main.cpp"), "w").write(blocks["cpp"])
+    open(os.path.join(source, "CMakeLists.txt"), "w").write(blocks["cmake"])
+    out = os.path.join(source, "build")
+    run("cmake", "-S", source, "-B", out, "-DCMAKE_PREFIX_PATH=" + prefix)
+    run("cmake", "--build", out)
+    return os.path.join(out, "mygame")
+
+
 class Example:
     """One example running in a scratch folder of its own (its state file lands there)."""
 
@@ -181,8 +222,8 @@ class Example:
         counts = sorted(int(line.split(":")[0]) for line in histogram.split("\n") if ":" in line)
         return sum(counts[:-1])
 
-    def wait_shows_something(self):
-        wait_until(lambda: self.other_pixels() >= OTHER_PIXELS, f"{self.name}'s window shows a single colour")
+    def wait_shows_something(self, at_least=OTHER_PIXELS):
+        wait_until(lambda: self.other_pixels() >= at_least, f"{self.name}'s window shows a single colour")
 
     def wait_output(self, text):
         wait_until(lambda: text in self.output(), f"{self.name} never printed {text!r}: {self.output()}")
@@ -270,6 +311,10 @@ print("install into a prefix that then moves", flush=True)
 prefix = install_and_move()
 print("a program on the object runtime alone", flush=True)
 build_runtime_only(prefix)
+print("the guide's smallest program", flush=True)
+guide_program = Example(build_guide_program(prefix), os.path.join(WORK, "run", "guide_program"))
+guide_program.wait_shows_something(TEXT_PIXELS)
+guide_program.end("Escape")
 print("build the examples against it", flush=True)
 examples = build_examples(prefix)
 scratch = os.path.join(WORK, "run")
