@@ -1,22 +1,27 @@
 // The busiest play field the game meets: a Hard round with every object slot
-// in use (rocks with bullets among them), 500 stars and 500 particles whose
-// popups overflow the display list. Shared by the update and playback
-// benchmarks; relies on game/app.h and a scripted host clock.
+// in use (rocks with bullets among them), the stars a round has and its whole
+// particle table full of what shot rocks leave (a popup of their points and
+// their sparks), so the display list holds what real play can ask of it. Shared by the update and playback benchmarks;
+// relies on game/app.h and a scripted host clock.
 #pragma once
 
 #include <algorithm>
 
 #include "game/app.h"
+#include "game/common.h"
 #include "host/app.h"
 #include "host/game.h"
 #include "input/input_device.h"
 
 namespace busy_round {
 
-constexpr int kMaxCount = 499;             // highest star and particle index the resets accept
 constexpr int kRockColumns = 13;
 constexpr int kBulletsOnRocks = 6;
-constexpr int kPopupValue = 1000;          // four glyphs per popup
+// What one rock shot in play leaves (game/playfield.cpp): its points, shown
+// as a one-glyph popup, and its white sparks, nine each way.
+constexpr int kRockPoints = 5;
+constexpr int kSparksPerShot = 18;
+constexpr int kColourWhite = 9;
 constexpr int kClockStepMs = 16;
 
 class ScriptedHost : public VXGame {
@@ -42,8 +47,8 @@ struct Scene {
     app->m_imageInfo[kSlotFont * kImageInfoStride + kInfoFrameWidth] = kFontAdvance;
     app->m_imageInfo[kSlotFont * kImageInfoStride + kInfoFrameHeight] = kFontLineHeight;
     app->p_LoadGame();
-    app->p_ResetStars(kMaxCount);
-    app->p_ResetParticles(kMaxCount);
+    app->p_ResetStars(kStartStars);
+    app->p_ResetParticles(kStartParticleCount);
     for (int i = 0; i < kObjectSlotsInPlay; ++i) {
       float x = 60 + 40 * (i % kRockColumns), y = 40 + 50 * (i / kRockColumns);
       app->p_SpawnRock(x, y, static_cast<float>(i * 37 % 360), 3 + i % 3);
@@ -54,7 +59,12 @@ struct Scene {
       app->m_objects[o + kObjX] = app->m_objects[b * kObjectStride + kObjX];
       app->m_objects[o + kObjY] = app->m_objects[b * kObjectStride + kObjY];
     }
-    for (int p = 0; p <= kMaxCount; ++p) app->p_Gimme(kPopupValue + p, 320, 240);
+    for (int shot = 0; app->p_FreeParticle() >= 0; ++shot) {
+      float x = 60 + 40 * (shot % kRockColumns), y = 40 + 50 * (shot / kRockColumns);
+      app->p_Gimme(kRockPoints, x, y);
+      for (int s = 0; s < kSparksPerShot; ++s)
+        app->p_ThrowParticle(x, y, kPartKindSpark, kColourWhite, kAbsentF, kAbsentF);
+    }
     objects = Copy(app->m_objects);
     stars = Copy(app->m_stars);
     particles = Copy(app->m_particles);
