@@ -134,4 +134,7 @@ void vxInit() {
   vxInitGameModule();
 }
 
-void vxMain() { gc_new<c_MyApp>()->m_new(); }
+void vxMain() {
+  vx_app_SetAppName(String("Skarnel"));
+  gc_new<c_MyApp>()->m_new();
+}

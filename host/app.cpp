@@ -156,6 +156,16 @@ void vx_app_SetUpdateRate(int rate) {
 }
 
 void vx_app_SetWindowTitle(const String& title) { vx_app__game->SetWindowTitle(title); }
+// Reaches the host directly: vxMain names the program before the
+// application object, which connects the module to the host, exists.
+void vx_app_SetAppName(const String& name) {
+  if (VXGame::_game) VXGame::_game->SetAppName(name);
+}
+
+void vx_app_SetDeviceWindow(int width, int height, int flags) {
+  vx_app__game->SetDeviceWindow(width, height, flags);
+  vx_app_ValidateDeviceWindow(true);
+}
 
 int vx_app_Millisecs() { return vx_app__game->Millisecs(); }
 int vx_app_DeviceWidth() { return vx_app__devWidth; }

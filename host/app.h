@@ -110,6 +110,14 @@ void vxMain();
 void vx_app_SetUpdateRate(int rate);
 // Names the application's window, the open one and every one opened later.
 void vx_app_SetWindowTitle(const String& title);
+// Names the program: the class its windows present to the desktop (which
+// groups windows by it) and, until it sets a title, their title. Without it
+// the name is the executable's. Call it in vxMain to name the first window.
+void vx_app_SetAppName(const String& name);
+// Opens the window again, width x height pixels, full screen at that size
+// when `flags` holds kWindowFullscreen, and reads the size it got.
+constexpr int kWindowFullscreen = 1;
+void vx_app_SetDeviceWindow(int width, int height, int flags);
 int vx_app_Millisecs();
 int vx_app_DeviceWidth();
 int vx_app_DeviceHeight();

@@ -59,6 +59,7 @@ String VXGame::LoadString(String path) { return tvLoadMappedText(PathToFilePath(
 bool VXGame::PollJoystick(int, Array<float>, Array<float>, Array<float>, Array<bool>) { return false; }
 void VXGame::OpenUrl(String) {}
 void VXGame::SetWindowTitle(String) {}
+void VXGame::SetAppName(String) {}
 void VXGame::SetMouseVisible(bool) {}
 int VXGame::GetDeviceWidth() { return 0; }
 int VXGame::GetDeviceHeight() { return 0; }
@@ -157,7 +158,11 @@ void VXGame::DiscardGraphics() {
 
 // --- VXGlfwGame: clock and schedule ------------------------------------------
 
-VXGlfwGame::VXGlfwGame() { _glfwGame = this; }
+// Every program is known by its own name until it gives another.
+VXGlfwGame::VXGlfwGame() : appName(tvProgramName()), windowTitle(appName) {
+  _glfwGame = this;
+  glfwSetWindowClass(appName.ToUtf8().c_str());
+}
 
 void VXGlfwGame::SetUpdateRate(int rate) {
   VXGame::SetUpdateRate(rate);

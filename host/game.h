@@ -89,6 +89,7 @@ class VXGame {
                             Array<bool> buttonDown);
   virtual void OpenUrl(String url);
   virtual void SetWindowTitle(String title);
+  virtual void SetAppName(String name);
   virtual void SetMouseVisible(bool visible);
   virtual int GetDeviceWidth();
   virtual int GetDeviceHeight();
@@ -136,6 +137,7 @@ class VXGlfwGame : public VXGame {
                     Array<bool> buttonDown) override;
   void OpenUrl(String url) override;
   void SetWindowTitle(String title) override;
+  void SetAppName(String name) override;
   void SetMouseVisible(bool visible) override;
   int GetDeviceWidth() override;
   int GetDeviceHeight() override;
@@ -182,9 +184,11 @@ class VXGlfwGame : public VXGame {
   double updatePeriod = 0;
   double nextUpdateTime = 0;
   int swapInterval = 1;
-  // Every window this host opens carries it; the game's own name unless the
-  // application names its window.
-  String windowTitle = String("Skarnel");
+  // The program's name, which its windows present as their class, and the
+  // title every window opens with: the name, until the program sets a title.
+  String appName;
+  String windowTitle;
+  bool titleSet = false;
 
  private:
   // The steps of one frame-loop turn.

@@ -66,8 +66,9 @@ struct State {
   GLFWmousebuttonfun mousebuttonfun = nullptr;
   GLFWmouseposfun mouseposfun = nullptr;
   GLFWwindowclosefun closefun = nullptr;
-  // Kept across windows: every window opens with the last title set.
+  // Kept across windows: every window opens with the last title and class set.
   std::string title = kDefaultTitle;
+  std::string windowClass = kDefaultTitle;
   int keyFrom3[GLFW_KEY_LAST + 1];
   int keyTo3[v27::kKeyLast + 1];
 };
@@ -261,6 +262,8 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
   glfwWindowHint(GLFW_STENCIL_BITS, stencilbits);
   glfwWindowHint(GLFW_RESIZABLE, state.hintNoResize ? GLFW_FALSE : GLFW_TRUE);
   if (state.hintRefreshRate > 0) glfwWindowHint(GLFW_REFRESH_RATE, state.hintRefreshRate);
+  glfwWindowHintString(GLFW_X11_CLASS_NAME, state.windowClass.c_str());
+  glfwWindowHintString(GLFW_X11_INSTANCE_NAME, state.windowClass.c_str());
   // Hints last for one window, as 2.7 had them.
   state.hintRefreshRate = 0;
   state.hintNoResize = false;
@@ -293,6 +296,8 @@ void glfwSetWindowTitle(const char* title) {
   state.title = title;
   if (state.window) ::glfwSetWindowTitle(state.window, title);
 }
+
+void glfwSetWindowClass(const char* name) { state.windowClass = name; }
 
 void glfwGetWindowSize(int* width, int* height) {
   *width = 0;

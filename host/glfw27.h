@@ -105,6 +105,9 @@ int glfwOpenWindow(int width, int height, int redbits, int greenbits, int bluebi
 void glfwOpenWindowHint(int target, int hint);
 void glfwCloseWindow();
 void glfwSetWindowTitle(const char* title);
+// Not in 2.7: the class every window opened from now on presents to the
+// desktop (WM_CLASS on X11), by which the desktop groups its windows.
+void glfwSetWindowClass(const char* name);
 void glfwGetWindowSize(int* width, int* height);
 void glfwSetWindowSize(int width, int height);
 void glfwSetWindowPos(int x, int y);

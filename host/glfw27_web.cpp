@@ -421,6 +421,9 @@ void glfwSetWindowTitle(const char* title) {
   if (state.opened) emscripten_set_window_title(title);
 }
 
+// A page's tab is the browser's: it has no class of its own to present.
+void glfwSetWindowClass(const char*) {}
+
 void glfwGetWindowSize(int* width, int* height) {
   *width = state.opened ? state.width : 0;
   *height = state.opened ? state.height : 0;

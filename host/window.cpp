@@ -127,6 +127,16 @@ void VXGlfwGame::SetMouseVisible(bool visible) {
 
 void VXGlfwGame::SetWindowTitle(String title) {
   windowTitle = title;
+  titleSet = true;
+  glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
+}
+
+// The class takes effect for windows opened from now on; the title at once.
+void VXGlfwGame::SetAppName(String name) {
+  appName = name;
+  glfwSetWindowClass(appName.ToUtf8().c_str());
+  if (titleSet) return;
+  windowTitle = name;
   glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
 }
 

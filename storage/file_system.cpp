@@ -94,6 +94,14 @@ bool writeAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
+String tvProgramName() {
+  char buf[kExePathMax];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
+  std::string path(buf, n > 0 ? static_cast<size_t>(n) : 0);
+  size_t slash = path.rfind('/');
+  return String(path.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
+}
+
 String tvExecutableFolder() {
   char buf[kExePathMax];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);

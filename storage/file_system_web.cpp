@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "storage/files.h"
@@ -54,6 +55,18 @@ EM_JS(int, tarvik_store_state_file, (const char* cpath), {
   var path = UTF8ToString(cpath);
   return Module['tarvikStoreFile'] ? Module['tarvikStoreFile'](path) : -1;
 });
+
+EM_JS(char*, tarvik_page_name, (), {
+  var name = decodeURIComponent(location.pathname.split('/').pop()).replace(/\.html?$/, '');
+  return stringToNewUTF8(name);
+});
+
+String tvProgramName() {
+  char* name = tarvik_page_name();
+  String result(name);
+  std::free(name);
+  return result;
+}
 
 // The page's folder is the root of the in-memory file system.
 String tvExecutableFolder() { return String(); }

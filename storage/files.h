@@ -22,6 +22,10 @@ String tvFolderOfExecutable(const String& exePath);
 // The folder that holds the running executable (from /proc/self/exe).
 String tvExecutableFolder();
 
+// The running program's own name: its executable's file name (in the
+// browser, its page's name without ".html").
+String tvProgramName();
+
 // Maps a tarvik:// path against the given application folder; other paths
 // pass unchanged, unknown tarvik: places give the empty string.
 // `internalPath` is filled on the first tarvik://internal/ path.

@@ -4,6 +4,7 @@
 // windowed, F full screen) or quits on keys, so a test can drive the real
 // host with real X events.
 #include <cstdio>
+#include <string>
 
 #include "host/app.h"
 #include "input/input_device.h"
@@ -15,7 +16,6 @@ constexpr int kKeyR = 82;
 constexpr int kKeyH = 72;
 constexpr int kKeyF = 70;
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
-constexpr int kFullscreenFlag = 1;
 
 void Say(const char* format, int a = 0, int b = 0, int c = 0) {
   std::printf(format, a, b, c);
@@ -38,12 +38,12 @@ class WindowApp : public c_App {
     while (int c = vx_input_GetChar()) Say("char %d", c);
     if (vx_input_KeyHit(kKeyF4)) vx_app_EndApp();
     if (vx_input_KeyHit(kKeyR)) {
-      vx_app__game->SetDeviceWindow(kWindowWidth, kWindowHeight, 0);
+      vx_app_SetDeviceWindow(kWindowWidth, kWindowHeight, 0);
       Say("recreated %d", vx_input_KeyDown(kKeyH));
     }
     if (vx_input_KeyHit(kKeyF)) {
       VXDisplayMode* desktop = vx_app__game->GetDesktopMode();
-      vx_app__game->SetDeviceWindow(desktop->width, desktop->height, kFullscreenFlag);
+      vx_app_SetDeviceWindow(desktop->width, desktop->height, kWindowFullscreen);
       Say("fullscreen %d %d", vx_app__game->GetDeviceWidth(), vx_app__game->GetDeviceHeight());
     }
   }
@@ -52,7 +52,17 @@ class WindowApp : public c_App {
 };
 }  // namespace
 
-void vxInit() { vxInitFramework(); }
-void vxMain() { gc_new<WindowApp>()->m_new(); }
+// Named "Skarnel" unless started with --unnamed, which leaves the name the
+// framework gives a program that names nothing.
+static bool named = true;
 
-int main(int argc, char** argv) { return VXTarvikGame::Main(argc, argv); }
+void vxInit() { vxInitFramework(); }
+void vxMain() {
+  if (named) vx_app_SetAppName(String("Skarnel"));
+  gc_new<WindowApp>()->m_new();
+}
+
+int main(int argc, char** argv) {
+  named = !(argc > 1 && std::string(argv[1]) == "--unnamed");
+  return VXTarvikGame::Main(argc, argv);
+}

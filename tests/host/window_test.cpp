@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,7 +36,7 @@ constexpr int kLineTimeoutMs = 30000;
 // The test application in a child process, its standard output read by line.
 class AppProcess {
  public:
-  AppProcess() {
+  explicit AppProcess(const char* argument = nullptr) {
     int fds[2];
     if (pipe(fds) != 0) std::abort();
     pid_ = fork();
@@ -43,7 +44,7 @@ class AppProcess {
       dup2(fds[1], STDOUT_FILENO);
       close(fds[0]);
       close(fds[1]);
-      execl(WINDOW_APP_PATH, WINDOW_APP_PATH, static_cast<char*>(nullptr));
+      execl(WINDOW_APP_PATH, WINDOW_APP_PATH, argument, static_cast<char*>(nullptr));
       _exit(127);
     }
     close(fds[1]);
@@ -194,6 +195,11 @@ TEST_F(WindowTest, WindowIs640By480TitledSkarnelAndCentred) {
   ASSERT_TRUE(XFetchName(display, window, &name));
   EXPECT_STREQ(name, "Skarnel");
   XFree(name);
+  XClassHint hint;
+  ASSERT_TRUE(XGetClassHint(display, window, &hint));
+  EXPECT_STREQ(hint.res_class, "Skarnel") << "the class a named program gives its windows";
+  XFree(hint.res_class);
+  XFree(hint.res_name);
 }
 
 TEST_F(WindowTest, KeyPressedAndReleasedBetweenUpdatesReadsOneHitAndUp) {
@@ -253,6 +259,21 @@ TEST_F(WindowTest, RecreatedWindowsWindowedAndFullScreenAreTitledSkarnel) {
   XGetWindowAttributes(display, DefaultRootWindow(display), &root);
   EXPECT_EQ(line, "fullscreen " + std::to_string(root.width) + " " + std::to_string(root.height));
   EXPECT_EQ(TitleOfTheAppWindow(), "Skarnel");
+}
+
+// A program that names nothing presents itself by its executable's name, as
+// its title and its window class, never as the game.
+TEST_F(WindowTest, AProgramThatNamesNothingIsKnownByItsExecutablesName) {
+  app = std::make_unique<AppProcess>("--unnamed");
+  ASSERT_NE(app->WaitFor("ready"), "");
+  std::string executable = std::filesystem::path(WINDOW_APP_PATH).filename().string();
+  EXPECT_EQ(TitleOfTheAppWindow(), executable);
+  XClassHint hint;
+  ASSERT_TRUE(XGetClassHint(display, window, &hint));
+  EXPECT_STREQ(hint.res_class, executable.c_str());
+  EXPECT_STREQ(hint.res_name, executable.c_str());
+  XFree(hint.res_class);
+  XFree(hint.res_name);
 }
 
 // No window manager runs under Xvfb, so nothing but the host gives a new
