@@ -57,7 +57,7 @@ EM_JS(int, tarvik_store_state_file, (const char* cpath), {
 });
 
 EM_JS(char*, tarvik_page_name, (), {
-  var name = decodeURIComponent(location.pathname.split('/').pop()).replace(/\.html?$/, '');
+  var name = decodeURIComponent(location.pathname.split("/").pop()).replace(/[.]html?$/, "");
   return stringToNewUTF8(name);
 });
 
