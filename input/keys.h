@@ -64,9 +64,9 @@ constexpr int kKeyBackslash = 220;
 constexpr int kKeyCloseBracket = 221;
 constexpr int kKeyQuote = 222;
 
-// Joystick button `button` (0..31) of pad `pad` (0..3), the code the same
-// press reads as through vx_input_KeyDown; vx_input_JoyDown(button, pad) reads
-// it too.
+// The code of button `button` (0..31) of joystick pad `pad` (0..3), for
+// vx_input_KeyDown and vx_input_KeyHit; vx_input_JoyDown(button, pad) reads
+// the same state.
 constexpr int vx_input_JoyKey(int button, int pad) { return kKeyJoyFirst + kJoyButtonsPerPad * pad + button; }
 
 // Finger `finger` (0..127) of a touch screen; finger 0 is also the left
