@@ -486,6 +486,7 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   // Steps of one update, in order.
   void p_ReadBackKey();
   void p_FunctionKeys();
+  void p_KeepEndedRound();
   void p_MusicFollowsPause();
   void p_MeterUpdateRate();
   void p_MapPointer();

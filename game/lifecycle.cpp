@@ -212,12 +212,24 @@ void c_MyApp::p_ReadBackKey() {
     m_iCadeState[kVirtualButtonBack] = vx_input_KeyHit(kKeyCodeBack);
 }
 
-// F1 overlay, F2 score line, F11 full screen; F4 and window close quit at once.
+// F1 overlay, F2 score line, F11 full screen; F4 and window close quit at once,
+// keeping a round that has ended but whose overlay still runs.
 void c_MyApp::p_FunctionKeys() {
   if (vx_input_KeyHit(kKeyF1) > 0) vx_Velmar_DebugMode = 1 - vx_Velmar_DebugMode;
   if (vx_input_KeyHit(kKeyF2) > 0) m_hideHud = 1 - m_hideHud;
   if (vx_input_KeyHit(kKeyF11) > 0) p_FullscreenFlip();
-  if (vx_input_KeyHit(kKeyF4) > 0 || vx_input_KeyHit(kKeyCodeClose) > 0) vxError(String());
+  if (vx_input_KeyHit(kKeyF4) > 0 || vx_input_KeyHit(kKeyCodeClose) > 0) {
+    p_KeepEndedRound();
+    vxError(String());
+  }
+}
+
+// The game-over overlay has already told the player the score and its place:
+// quitting during it records and saves the round as its end would have.
+void c_MyApp::p_KeepEndedRound() {
+  if (m_mode != kModePlaying || m_gameOver < 1) return;
+  p_RecordScore();
+  p_Save();
 }
 
 void c_MyApp::p_MusicFollowsPause() {

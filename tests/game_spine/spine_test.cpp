@@ -12,6 +12,7 @@
 #include "graphics/graphics.h"
 #include "host/app.h"
 #include "input/input_device.h"
+#include "storage/module.h"
 #include "tests/scratch_folder.h"
 
 namespace {
@@ -504,6 +505,22 @@ TEST_F(Spine, F4AndTheCloseKeyQuitWithStatusZero) {
     input->p_KeyEvent(c_VXGameEvent::KeyDown, kKeyCodeClose);
     Update();
   }, ::testing::ExitedWithCode(0), "");
+}
+
+// A round over whose overlay still runs is recorded and saved before F4 or
+// the close key ends the game, as the overlay's own end would have done.
+TEST_F(Spine, QuittingDuringTheGameOverOverlayKeepsTheRound) {
+  constexpr int kScore = 4321;
+  StartAndLoad();
+  app->m_mode = kModePlaying;
+  app->m_gameOver = 1;
+  app->m_score = kScore;
+  EXPECT_EXIT({
+    Tap(kKeyF4);
+    Update();
+  }, ::testing::ExitedWithCode(0), "");
+  String saved = vx_app_LoadState();
+  EXPECT_NE(saved.ToUtf8().find("|" + std::to_string(kScore) + "|"), std::string::npos) << saved.ToUtf8();
 }
 
 // --- Playback ------------------------------------------------------------------

@@ -309,6 +309,13 @@ TEST_F(WindowTest, CloseRequestEndsTheProcessWithStatusZero) {
   EXPECT_EQ(app->WaitExit(), 0);
 }
 
+// Asked to end (SIGTERM, or SIGHUP at logout), the program gets its close
+// key and ends as its close button ends it: status 0, not killed by the signal.
+TEST_F(WindowTest, ARequestToEndEndsTheProgramAsItsCloseButtonDoes) {
+  kill(app->Pid(), SIGTERM);
+  EXPECT_EQ(app->WaitExit(), 0);
+}
+
 TEST_F(WindowTest, F4EndsTheProcessWithStatusZero) {
   Keys("key F4");
   EXPECT_EQ(app->WaitExit(), 0);
