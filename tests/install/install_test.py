@@ -7,12 +7,15 @@ tree      installs into a scratch prefix: the game finds its data through the
           exists at every hicolor size, legible at 16 px.
 package   builds the Debian package, lists it with dpkg-deb (the launcher in
           /usr/games, where Debian keeps games) and checks it with lintian (no
-          errors) and its shared-library dependencies.
+          errors, no missing hardening) and its shared-library dependencies;
+          both packages and the metadata carry the zlib licence.
 launcher  starts the installed launcher under X from an unrelated folder with
           a scratch HOME: a focus loss saves the state file in the state
           folder and nowhere else, F4 ends the game with status 0; the same
-          with XDG_STATE_HOME unset; an unusable state location is refused
-          with a clear message and a non-zero status before any window opens.
+          with XDG_STATE_HOME unset; an unusable state location (a file, a
+          symbolic link that leads nowhere, a folder it may not write) is
+          refused with a clear message and a non-zero status before any
+          window opens.
 
 Usage: install_test.py tree|package|launcher BUILD_DIR
 """
@@ -164,9 +167,22 @@ def package():
     depends = run("dpkg-deb", "-f", deb, "Depends").stdout
     for library in ("libglfw3", "libopenal1", "libc6"):
         check(library in depends, f"the package does not depend on {library}: {depends}")
-    result = run("lintian", "--fail-on", "error", "--tag-display-limit", "0", deb)
+    result = run("lintian", "--fail-on", "error", "--display-info", "--tag-display-limit", "0", deb)
     print(result.stdout, result.stderr)
     check(result.returncode == 0, "lintian reports errors")
+    check("hardening-no-" not in result.stdout, "the game is not built with Debian's hardening flags")
+
+    framework = glob.glob(os.path.join(out, "libtarvik-dev_*.deb"))
+    check(len(framework) == 1, "cpack made no libtarvik-dev package")
+    for package_file, name in [(deb, "skarnel")] + [(f, "libtarvik-dev") for f in framework]:
+        unpacked = os.path.join(WORK, "unpacked-" + name)
+        run("dpkg-deb", "-x", package_file, unpacked)
+        with open(os.path.join(unpacked, "usr", "share", "doc", name, "copyright")) as f:
+            copyright = f.read()
+        check("License: Zlib" in copyright and "Copyright: 2026 The Skarnel authors" in copyright,
+              name + "'s copyright file does not give the zlib licence of the Skarnel authors")
+    with open(os.path.join(WORK, "unpacked-skarnel", "usr", "share", "metainfo", APP_ID + ".metainfo.xml")) as f:
+        check("<project_license>Zlib</project_license>" in f.read(), "the metadata does not name the zlib licence")
     finish()
 
 
@@ -242,10 +258,11 @@ def play_and_save(launcher, env, state_dir, focus):
     check(game.returncode == 0, f"F4 ended the game with status {game.returncode}: " + log_tail())
 
 
-def refused(launcher, env, what):
+def refused(launcher, env, what, says="state folder"):
     result = subprocess.run([launcher], cwd=WORK, env=env, capture_output=True, text=True, timeout=WAIT_SECONDS)
     check(result.returncode != 0, what + ": the launcher did not fail")
-    check("state folder" in result.stderr, what + ": no clear message, stderr was: " + result.stderr)
+    check("state folder" in result.stderr and says in result.stderr,
+          what + ": no clear message, stderr was: " + result.stderr)
     print(what + ":", result.stderr.strip(), flush=True)
 
 
@@ -276,6 +293,15 @@ def launcher():
     refused(runner, dict(base, HOME=WORK, XDG_STATE_HOME=blocker), "XDG_STATE_HOME is a file")
     refused(runner, dict(base, HOME=blocker), "HOME is a file and XDG_STATE_HOME unset")
     refused(runner, {k: v for k, v in base.items() if k != "HOME"}, "neither HOME nor XDG_STATE_HOME")
+    nowhere = os.path.join(WORK, "nowhere")
+    dangling = os.path.join(WORK, "dangling")
+    os.symlink(nowhere, dangling)
+    refused(runner, dict(base, HOME=WORK, XDG_STATE_HOME=dangling), "XDG_STATE_HOME a link that leads nowhere",
+            dangling + " is a symbolic link to " + nowhere + ", which does not exist")
+    state_home = tempfile.mkdtemp(dir=WORK, prefix="state-")
+    os.symlink(nowhere, os.path.join(state_home, "skarnel"))
+    refused(runner, dict(base, HOME=WORK, XDG_STATE_HOME=state_home), "the state folder a link that leads nowhere",
+            "skarnel is a symbolic link to " + nowhere)
     if os.geteuid() != 0:  # permissions bind everyone but root
         locked = tempfile.mkdtemp(dir=WORK, prefix="locked-")
         os.chmod(locked, 0o500)
