@@ -229,6 +229,8 @@ constexpr int kScoresPerList = 10;         // each difficulty's best and recent 
 constexpr int kRecentScoresOffset = 30;    // the recent lists follow the three best lists
 constexpr int kHighScoresClearedAtStart = 31;
 constexpr int kBadgeQueueSlots = 15;
+// Badge notices the game itself raises; they have no icon.
+constexpr int kNoticeNotSaved = -2;
 constexpr int kBadgeFlags = 256;
 constexpr int kBadgeFlagsClearedAtStart = 128;
 constexpr int kTouchSlots = 10;
@@ -653,6 +655,7 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
 
   // ===== Saved settings, high scores and badges =====
   int p_Save();
+  void p_AnnounceNotSaved();
   void p_Load();
   // Enters m_score into the difficulty's best and recent lists, then saves.
   void p_RecordScore();

@@ -72,8 +72,21 @@ int c_MyApp::p_Save() {
 
   String record = pieces->p_Join(String());
   if (vx_Velmar_DebugMode == 1) vxPrint(record);
-  vx_app_SaveState(record);
-  return 0;
+  int result = vx_app_SaveState(record);
+  if (result != 0) p_AnnounceNotSaved();
+  return result;
+}
+
+// A save that failed (a full disk, a folder that cannot be written) is
+// announced the way badges are: the session's scores are not kept, though
+// the record from before stays whole.
+void c_MyApp::p_AnnounceNotSaved() {
+  for (int r = 0; r < kBadgeQueueSlots; ++r) {
+    if (m_badgeTimers[r] != 0) continue;
+    m_badgeQueue[r] = kNoticeNotSaved;
+    m_badgeTimers[r] = 1;
+    return;
+  }
 }
 
 void c_MyApp::p_Load() {
@@ -153,6 +166,7 @@ void c_MyApp::p_Load() {
 }
 
 String c_MyApp::p_BadgeID(int n) {
+  if (n == kNoticeNotSaved) return String("Not saved!|Settings and scores could not be saved.");
   if (n == 0) return String("Test Badge|This is a Test Badge which has no purpose.");
   return String("Odd Badge|This badge hasn't been defined!");
 }

@@ -4,6 +4,7 @@
 // render device that records what it is asked to draw.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -521,6 +522,19 @@ TEST_F(Spine, QuittingDuringTheGameOverOverlayKeepsTheRound) {
   }, ::testing::ExitedWithCode(0), "");
   String saved = vx_app_LoadState();
   EXPECT_NE(saved.ToUtf8().find("|" + std::to_string(kScore) + "|"), std::string::npos) << saved.ToUtf8();
+}
+
+// A save that fails says so on screen, as a badge notice without an icon.
+TEST_F(Spine, AFailedSaveIsAnnouncedLikeABadge) {
+  StartAndLoad();
+  std::filesystem::remove(".tarvikstate");
+  std::filesystem::create_directory(".tarvikstate");
+  EXPECT_NE(app->p_Save(), 0);
+  int shown = 0;
+  for (int r = 0; r < kBadgeQueueSlots; ++r)
+    shown += app->m_badgeTimers[r] > 0 && app->m_badgeQueue[r] == kNoticeNotSaved;
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(app->p_BadgeName(kNoticeNotSaved).ToUtf8(), "Not saved!");
 }
 
 // --- Playback ------------------------------------------------------------------
