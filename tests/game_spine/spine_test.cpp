@@ -521,7 +521,10 @@ TEST_F(Spine, QuittingDuringTheGameOverOverlayKeepsTheRound) {
     Update();
   }, ::testing::ExitedWithCode(0), "");
   String saved = vx_app_LoadState();
-  EXPECT_NE(saved.ToUtf8().find("|" + std::to_string(kScore) + "|"), std::string::npos) << saved.ToUtf8();
+  std::string item = "|";
+  item += std::to_string(kScore);
+  item += "|";
+  EXPECT_NE(saved.ToUtf8().find(item), std::string::npos) << saved.ToUtf8();
 }
 
 // A save that fails says so on screen, as a badge notice without an icon.

@@ -93,7 +93,9 @@ TEST(FileAccess, WholeFileLoadsAcrossChunkBoundariesAndCountExternalBytes) {
   for (int size : {0, 1, 4095, 4096, 4097, 8192, 12345}) {
     std::vector<unsigned char> data(size);
     for (int i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 31 + 7);
-    std::string name = (dir / ("f" + std::to_string(size))).string();
+    std::string file = "f";
+    file += std::to_string(size);
+    std::string name = (dir / file).string();
     FILE* f = std::fopen(name.c_str(), "wb");
     if (size) std::fwrite(data.data(), 1, data.size(), f);
     std::fclose(f);
