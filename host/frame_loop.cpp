@@ -37,18 +37,6 @@ void VXGlfwGame::Run() {
   }
 }
 
-void VXGlfwGame::RenderFrame() {
-  RenderGame();
-  if (observer && started) observer->Rendered();
-  glfwSwapBuffers();
-}
-
-void VXGlfwGame::SleepUntilDue() {
-  if (nextUpdateTime == 0) return;
-  double delay = nextUpdateTime - glfwGetTime();
-  if (delay > 0) glfwSleep(delay);
-}
-
 // Blocks while suspended: nothing is due until focus comes back.
 void VXGlfwGame::ProcessEvents() {
   if (suspended) glfwWaitEvents();

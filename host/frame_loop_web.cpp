@@ -70,19 +70,6 @@ void VXGlfwGame::BrowserTurn(void* arg) {
   } while (emscripten_get_now() - start < kFrameBudgetMillis && !game->suspended);
 }
 
-void VXGlfwGame::RenderFrame() {
-  RenderGame();
-  if (observer && started) observer->Rendered();
-  glfwSwapBuffers();
-}
-
-// Steps a replay's clock; the browser's own clock ignores it.
-void VXGlfwGame::SleepUntilDue() {
-  if (nextUpdateTime == 0) return;
-  double delay = nextUpdateTime - glfwGetTime();
-  if (delay > 0) glfwSleep(delay);
-}
-
 // Events reach the page between frames; a replay hands over its due ones here.
 void VXGlfwGame::ProcessEvents() {
   if (suspended) glfwWaitEvents();

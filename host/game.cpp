@@ -176,6 +176,21 @@ int VXGlfwGame::Millisecs() { return static_cast<int>(glfwGetTime() * kMillisPer
 // once for the whole process.
 String VXGlfwGame::PathToFilePath(String path) { return tvDesktopFilePath(path); }
 
+// --- VXGlfwGame: steps of the frame loop both platforms share ---------------
+
+void VXGlfwGame::RenderFrame() {
+  RenderGame();
+  if (observer && started) observer->Rendered();
+  glfwSwapBuffers();
+}
+
+// Steps a replay's clock too; in the browser the page's own clock ignores it.
+void VXGlfwGame::SleepUntilDue() {
+  if (nextUpdateTime == 0) return;
+  double delay = nextUpdateTime - glfwGetTime();
+  if (delay > 0) glfwSleep(delay);
+}
+
 // --- VXGlfwGame: focus and the update schedule -------------------------------
 
 // Suspends or resumes on a focus change; each change restarts the schedule.
