@@ -6,6 +6,7 @@
 #include "audio/audio.h"
 #include "graphics/graphics.h"
 #include "input/input_device.h"
+#include "storage/files.h"
 
 c_App* vx_app__app = nullptr;
 c_GameDelegate* vx_app__delegate = nullptr;
@@ -161,6 +162,8 @@ void vx_app_SetWindowTitle(const String& title) { vx_app__game->SetWindowTitle(t
 void vx_app_SetAppName(const String& name) {
   if (VXGame::_game) VXGame::_game->SetAppName(name);
 }
+
+bool vx_app_UseStateFolder(const String& name) { return tvUseStateFolder(name); }
 
 void vx_app_SetDeviceWindow(int width, int height, int flags) {
   vx_app__game->SetDeviceWindow(width, height, flags);

@@ -114,6 +114,11 @@ void vx_app_SetWindowTitle(const String& title);
 // groups windows by it) and, until it sets a title, their title. Without it
 // the name is the executable's. Call it in vxMain to name the first window.
 void vx_app_SetAppName(const String& name);
+// Keeps the state file in the per-user state folder for `name`
+// ($XDG_STATE_HOME/name or ~/.local/state/name, made private when missing)
+// instead of the working directory; false, with a line on standard output,
+// when that folder cannot be made. Call it before the first load.
+bool vx_app_UseStateFolder(const String& name);
 // Opens the window again, width x height pixels, full screen at that size
 // when `flags` holds kWindowFullscreen, and reads the size it got.
 constexpr int kWindowFullscreen = 1;

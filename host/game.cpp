@@ -48,9 +48,9 @@ void VXGame::GetDate(Array<int> date) {
   for (int i = 0; i < n; ++i) date[i] = fields[i];
 }
 
-int VXGame::SaveState(String state) { return tvWriteStateFile(PathToFilePath(kStateFilePath), state); }
+int VXGame::SaveState(String state) { return tvWriteStateFile(PathToFilePath(tvStateFilePath()), state); }
 String VXGame::LoadState() {
-  FILE* file = tvOpenStateFile(PathToFilePath(kStateFilePath));
+  FILE* file = tvOpenStateFile(PathToFilePath(tvStateFilePath()));
   return file ? tvReadStateText(file) : String();
 }
 

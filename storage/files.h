@@ -9,8 +9,20 @@
 
 #include "runtime/string.h"
 
-// The state file, relative to the working directory.
+// The state file, relative to the working directory unless the program
+// chose the per-user state folder.
 extern const char* const kStateFilePath;
+// Where the state file is now: kStateFilePath, or the file of that name in
+// the folder tvUseStateFolder chose.
+String tvStateFilePath();
+
+// From now on the state file lives in the per-user state folder for `name`:
+// $XDG_STATE_HOME/name when that is an absolute path (a relative one is
+// ignored), else ~/.local/state/name, made private (0700) when missing.
+// False, with a line on standard output, when it cannot be made; the state
+// file then stays where it was. The empty name goes back to the working
+// directory. In the browser every page already keeps its own.
+bool tvUseStateFolder(const String& name);
 // The largest state file that is read. A real record is a few KiB; a bigger
 // file is not one, and decoding it would stall the start for seconds.
 extern const long long kStateFileCap;

@@ -213,6 +213,45 @@ TEST_F(StateFile, ALinkOrAPipePlantedBesideTheStateFileIsNeverOpened) {
   EXPECT_EQ(vx_app_LoadState().ToUtf8(), "record two");
 }
 
+// The per-user state folder: an absolute XDG_STATE_HOME first, else
+// ~/.local/state, made private when missing; a relative XDG_STATE_HOME is
+// ignored; a file in the way is refused with a line and nothing moves.
+TEST_F(StateFile, TheStateFolderIsMadePrivateAndHoldsTheRecord) {
+  std::filesystem::path home = dir_ / "home";
+  std::filesystem::create_directories(home);
+  const char* previousHome = std::getenv("HOME");
+  std::string keptHome = previousHome ? previousHome : "";
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_STATE_HOME", "relative/state", 1);
+  ASSERT_TRUE(tvUseStateFolder(String("mygame")));
+  EXPECT_EQ(tvSaveState(String("kept")), 0);
+  std::filesystem::path folder = home / ".local/state/mygame";
+  EXPECT_TRUE(std::filesystem::exists(folder / ".tarvikstate"));
+  struct stat info;
+  ASSERT_EQ(stat(folder.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "kept");
+
+  std::filesystem::path xdg = dir_ / "xdg";
+  setenv("XDG_STATE_HOME", xdg.c_str(), 1);
+  ASSERT_TRUE(tvUseStateFolder(String("mygame")));
+  EXPECT_EQ(tvSaveState(String("there")), 0);
+  EXPECT_TRUE(std::filesystem::exists(xdg / "mygame/.tarvikstate"));
+
+  std::ofstream(dir_ / "xdg/blocked") << "a file, not a folder";
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(tvUseStateFolder(String("blocked")));
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("State folder not used"), std::string::npos) << out;
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "there") << "a refused folder leaves the state file where it was";
+
+  ASSERT_TRUE(tvUseStateFolder(String()));
+  unsetenv("XDG_STATE_HOME");
+  setenv("HOME", keptHome.c_str(), 1);
+  EXPECT_EQ(tvSaveState(String("working folder")), 0);
+  EXPECT_TRUE(std::filesystem::exists(".tarvikstate"));
+}
+
 // A state file that is a link (say, into a synchronised folder) is saved
 // where it points, and stays a link.
 TEST_F(StateFile, AStateFileThatIsALinkIsSavedWhereItPoints) {
