@@ -9,12 +9,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "storage/files.h"
 
 namespace {
 const char* const kDataFolder = "/data/";
+constexpr int kPageNameBytes = 256;
 }  // namespace
 
 // Fetches `path` (under /data/) from the same place beside the page into the
@@ -56,16 +58,16 @@ EM_JS(int, tarvik_store_state_file, (const char* cpath), {
   return Module['tarvikStoreFile'] ? Module['tarvikStoreFile'](path) : -1;
 });
 
-EM_JS(char*, tarvik_page_name, (), {
+// The page's file name without ".html", written into `out`.
+EM_JS(void, tarvik_page_name, (char* out, int size), {
   var name = decodeURIComponent(location.pathname.split("/").pop()).replace(/[.]html?$/, "");
-  return stringToNewUTF8(name);
+  stringToUTF8(name, out, size);
 });
 
 String tvProgramName() {
-  char* name = tarvik_page_name();
-  String result(name);
-  std::free(name);
-  return result;
+  char name[kPageNameBytes] = {};
+  tarvik_page_name(name, sizeof name);
+  return String::FromUtf8(name, static_cast<int>(std::strlen(name)));
 }
 
 // The page's folder is the root of the in-memory file system.
