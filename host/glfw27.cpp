@@ -33,13 +33,11 @@ constexpr int kKeyKp0 = GLFW_KEY_KP_0, kKeyKpDivide = GLFW_KEY_KP_DIVIDE,
               kKeyKpNumLock = GLFW_KEY_KP_NUM_LOCK, kKeyCapsLock = GLFW_KEY_CAPS_LOCK,
               kKeyScrollLock = GLFW_KEY_SCROLL_LOCK, kKeyPause = GLFW_KEY_PAUSE,
               kKeyLSuper = GLFW_KEY_LSUPER, kKeyRSuper = GLFW_KEY_RSUPER, kKeyMenu = GLFW_KEY_MENU;
-constexpr int kWindow = GLFW_WINDOW, kFullscreen = GLFW_FULLSCREEN;
+constexpr int kFullscreen = GLFW_FULLSCREEN;
 constexpr int kOpened = GLFW_OPENED, kActive = GLFW_ACTIVE, kIconified = GLFW_ICONIFIED;
 constexpr int kHintRefreshRate = GLFW_REFRESH_RATE, kHintNoResize = GLFW_WINDOW_NO_RESIZE;
 constexpr int kMouseCursor = GLFW_MOUSE_CURSOR, kKeyRepeat = GLFW_KEY_REPEAT,
               kAutoPollEvents = GLFW_AUTO_POLL_EVENTS;
-constexpr int kPresent = GLFW_PRESENT, kAxes = GLFW_AXES, kButtons = GLFW_BUTTONS;
-constexpr int kJoystickLast = GLFW_JOYSTICK_LAST;
 }  // namespace v27
 
 #include <GLFW/glfw3.h>
