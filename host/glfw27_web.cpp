@@ -51,7 +51,6 @@ struct State {
   GLFWcharfun charfun = nullptr;
   GLFWmousebuttonfun mousebuttonfun = nullptr;
   GLFWmouseposfun mouseposfun = nullptr;
-  GLFWwindowclosefun closefun = nullptr;
   std::string title = "Tarvik";
   unsigned char held[GLFW_KEY_LAST + 1] = {};
 };
@@ -443,7 +442,8 @@ void glfwSwapBuffers() {
 
 void glfwSwapInterval(int) {}
 
-void glfwSetWindowCloseCallback(GLFWwindowclosefun cbfun) { state.closefun = cbfun; }
+// A page has no close button of its own to report: closing the tab ends it.
+void glfwSetWindowCloseCallback(GLFWwindowclosefun) {}
 
 // The screen is the one mode the page can have.
 int glfwGetVideoModes(GLFWvidmode* list, int maxcount) {
