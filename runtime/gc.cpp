@@ -5,8 +5,6 @@
 // events, so there is no stack scanning: roots are registered globals.
 #include "runtime/gc.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "runtime/errors.h"
+#include "runtime/slab_memory.h"
 #include "runtime/string.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -95,9 +94,8 @@ inline bool isDeadPlain(const gc_header* h) {
 gc_header* carveSmallBlock(int size) {
   std::vector<Slab>& all = slabs();
   if (all.empty() || all.back().begin + kSlabBytes - all.back().end < size + kBlockGap) {
-    char* slab = static_cast<char*>(std::aligned_alloc(kSlabBytes, kSlabBytes));
+    char* slab = gc_slab_alloc(kSlabBytes);
     if (!slab) return nullptr;
-    madvise(slab, kSlabBytes, MADV_HUGEPAGE);
     poison(slab, kSlabBytes);
     all.push_back({slab, slab});
   }
