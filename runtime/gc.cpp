@@ -36,11 +36,11 @@ gc_header* gc_cache[kGcCacheChains];
 
 namespace {
 
-// Small blocks are carved from slabs the size of one huge page: dead and live
-// objects are touched in random order, and one TLB entry per slab instead of
-// one per 4 KiB page spares most of those touches a page-table walk. Under
-// AddressSanitizer every block is followed by a poisoned gap, and recycled
-// blocks are poisoned behind their header, so overruns and stale uses are caught.
+// Small blocks are carved from 2 MiB slabs, which the sweep reads in address
+// order and which are never given back (a recycled block stays a block of its
+// size for the program's life). Under AddressSanitizer every block is followed
+// by a poisoned gap, and recycled blocks are poisoned behind their header, so
+// overruns and stale uses are caught.
 constexpr size_t kSlabBytes = 2 << 20;
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kBlockGap = 16;
