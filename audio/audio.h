@@ -1,8 +1,11 @@
-// The audio device: `gxtkAudio` with 33 OpenAL channels (32 plays music),
+// The audio device: `gxtkAudio` with 33 channels (32 plays music),
 // `gxtkSample` buffers with their deferred deletion, the framework's `c_Sound`
-// and the `vx_audio_*` module functions the game calls.
-// Relies on runtime/ objects and strings; OpenAL stays inside audio/.
+// and the `vx_audio_*` module functions the game calls. The output is OpenAL
+// (audio_device.cpp) or our own mixer (audio_device_windows.cpp).
+// Relies on runtime/ objects and strings; the output's API stays inside audio/.
 #pragma once
+
+#include <vector>
 
 #include "runtime/gc.h"
 #include "runtime/string.h"
@@ -17,7 +20,7 @@ constexpr int kChannelPaused = 2;
 
 class gxtkSample : public Object {
  public:
-  unsigned buffer = 0;  // OpenAL buffer name; 0 when empty or discarded
+  unsigned buffer = 0;  // the output's buffer name; 0 when empty or discarded
 
   gxtkSample() = default;
   explicit gxtkSample(unsigned buf) : buffer(buf) {}
@@ -29,13 +32,14 @@ class gxtkSample : public Object {
 };
 
 struct gxtkChannel {
-  unsigned source = 0;
+  unsigned source = 0;  // the output's source (voice) name; 0 while it has none
   gxtkSample* sample = nullptr;
   int flags = 0;
   int state = kChannelStopped;
 
-  // This channel's source, created on first use or taken over from an idle
-  // effects channel when OpenAL has no more; 0 when there is none to be had.
+  // This channel's source, created on first use (under OpenAL taken over from
+  // an idle effects channel when there are no more); 0 when there is none to
+  // be had, as on a device that did not open.
   unsigned AL_Source();
 };
 
@@ -43,8 +47,8 @@ class gxtkAudio : public Object {
  public:
   static gxtkAudio* audio;  // the most recently constructed device
 
-  void* device = nullptr;   // ALCdevice*
-  void* context = nullptr;  // ALCcontext*
+  void* device = nullptr;   // the opened output: ALCdevice*, or HWAVEOUT
+  void* context = nullptr;  // its state: ALCcontext*, or the mixer and its feeding thread
   gxtkChannel channels[kAudioChannels];
 
   gxtkAudio();
@@ -84,6 +88,13 @@ class c_Sound : public Object {
 };
 
 extern gxtkAudio* vx_audio_device;
+
+// Shared by the device files: the buffer names of discarded samples waiting
+// until no source holds them, and a sound decoded through the game's host
+// (straight from the file when there is no game).
+std::vector<unsigned>& vx_audio__DiscardedBuffers();
+unsigned char* vx_audio__LoadData(const String& path, int* length, int* channels, int* bytesPerSample,
+                                  int* hertz);
 
 void vx_audio_SetAudioDevice(gxtkAudio* device);
 c_Sound* vx_audio_LoadSound(const String& path);

@@ -1,7 +1,8 @@
 // The OpenAL audio device: opening the device and context (reporting, never
 // stopping, when that fails), lazy per-channel sources with take-over of idle
-// ones, the channel state machine, sample buffers and their deferred deletion.
-// Relies on openal-soft, audio_loader.h for decoding and the collector for marking.
+// ones, the channel state machine, sample buffers and the deletion of discarded
+// ones. Relies on openal-soft, the shared half of the device in audio_module.cpp
+// and the collector for marking.
 #include <AL/al.h>
 #include <AL/alc.h>
 
@@ -9,23 +10,13 @@
 #include <vector>
 
 #include "audio/audio.h"
-#include "audio/audio_loader.h"
-#include "host/game.h"
 #include "runtime/errors.h"
-
-gxtkAudio* gxtkAudio::audio = nullptr;
 
 namespace {
 
 constexpr int kEffectChannels = 32;  // channels 0..31; the takers of idle sources
 
 const char* const kFallbackDevices[] = {"Generic Hardware", "Generic Software"};
-
-// Buffers whose samples were discarded, deleted once no source holds them.
-std::vector<ALuint>& discardedBuffers() {
-  static std::vector<ALuint> list;
-  return list;
-}
 
 // The OpenAL state of a source; a missing source or context reads as stopped.
 ALint sourceState(ALuint source) {
@@ -43,16 +34,6 @@ ALenum formatFor(int bytesPerSample, int channels) {
 }
 
 }  // namespace
-
-gxtkSample::~gxtkSample() { Discard(); }
-
-void gxtkSample::SetBuffer(unsigned buf) { buffer = buf; }
-
-void gxtkSample::Discard() {
-  if (!buffer) return;
-  discardedBuffers().push_back(buffer);
-  buffer = 0;
-}
 
 unsigned gxtkChannel::AL_Source() {
   if (source) return source;
@@ -121,18 +102,9 @@ void gxtkAudio::Resume() {
     if (ch.state == kChannelPlaying && sourceState(ch.source) == AL_PAUSED) alSourcePlay(ch.source);
 }
 
-gxtkSample* gxtkAudio::LoadSample(const String& path) {
-  FlushDiscarded();
-  gxtkSample* sample = gc_new<gxtkSample>();
-  if (!LoadSample__UNSAFE__(sample, path)) return nullptr;
-  return sample;
-}
-
 bool gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, const String& path) {
   int length = 0, channelCount = 0, bytesPerSample = 0, hertz = 0;
-  unsigned char* data = VXGame::_game
-                            ? VXGame::_game->LoadAudioData(path, &length, &channelCount, &bytesPerSample, &hertz)
-                            : tvLoadAudioData(path, &length, &channelCount, &bytesPerSample, &hertz);
+  unsigned char* data = vx_audio__LoadData(path, &length, &channelCount, &bytesPerSample, &hertz);
   if (!data) return false;
   ALuint buffer = 0;
   alGenBuffers(1, &buffer);
@@ -210,22 +182,8 @@ void gxtkAudio::SetRate(int channel, float rate) {
   if (ALuint source = channels[channel].AL_Source()) alSourcef(source, AL_PITCH, rate);
 }
 
-int gxtkAudio::PlayMusic(const String& path, int flags) {
-  StopMusic();
-  gxtkSample* sample = LoadSample(path);
-  if (!sample) return -1;
-  PlaySample(sample, kMusicChannel, flags);
-  return 0;
-}
-
-void gxtkAudio::StopMusic() { StopChannel(kMusicChannel); }
-void gxtkAudio::PauseMusic() { PauseChannel(kMusicChannel); }
-void gxtkAudio::ResumeMusic() { ResumeChannel(kMusicChannel); }
-int gxtkAudio::MusicState() { return ChannelState(kMusicChannel); }
-void gxtkAudio::SetMusicVolume(float volume) { SetVolume(kMusicChannel, volume); }
-
 void gxtkAudio::FlushDiscarded() {
-  std::vector<ALuint>& list = discardedBuffers();
+  std::vector<unsigned>& list = vx_audio__DiscardedBuffers();
   if (list.empty()) return;
   if (audio) {
     // Stopped sources still hold their last buffer, including channels the
@@ -237,7 +195,7 @@ void gxtkAudio::FlushDiscarded() {
       }
     }
   }
-  std::vector<ALuint> kept;
+  std::vector<unsigned> kept;
   for (ALuint buffer : list) {
     alGetError();
     alDeleteBuffers(1, &buffer);
@@ -246,4 +204,3 @@ void gxtkAudio::FlushDiscarded() {
   list.swap(kept);
 }
 
-int gxtkAudio::DiscardedCount() { return static_cast<int>(discardedBuffers().size()); }

@@ -1,0 +1,225 @@
+// The software mixer, driven frame by frame: levels and panning, rate with
+// interpolation, loops, one-shots, pause, saturation, independent voices and
+// buffers that outlive their deletion while a voice plays them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "audio/audio.h"
+#include "audio/mixer.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+constexpr float kHalfPi = kPi / 2;
+
+// A malloc'd copy of `values` for the mixer to adopt.
+template <typename T>
+unsigned char* block(const std::vector<T>& values) {
+  auto* data = static_cast<unsigned char*>(std::malloc(values.size() * sizeof(T) + 1));
+  std::memcpy(data, values.data(), values.size() * sizeof(T));
+  return data;
+}
+
+unsigned monoBuffer(Mixer& mixer, const std::vector<int16_t>& values, int hertz = Mixer::kOutputHertz) {
+  return mixer.AdoptBuffer(block(values), static_cast<int>(values.size()), 1, 2, hertz);
+}
+
+// A stereo buffer whose left channel climbs by `step` a frame and whose right falls as fast.
+unsigned stereoRamp(Mixer& mixer, int frames, int step, int hertz = Mixer::kOutputHertz) {
+  std::vector<int16_t> values;
+  for (int i = 0; i < frames; ++i) {
+    values.push_back(static_cast<int16_t>(i * step));
+    values.push_back(static_cast<int16_t>(-i * step));
+  }
+  return mixer.AdoptBuffer(block(values), frames, 2, 2, hertz);
+}
+
+// The next `frames` frames of the mix; left samples at even indices, right at odd.
+std::vector<int16_t> mix(Mixer& mixer, int frames) {
+  std::vector<int16_t> out(static_cast<size_t>(frames) * 2, -1);
+  mixer.Mix(out.data(), frames);
+  return out;
+}
+
+}  // namespace
+
+TEST(Mixer, AMonoSampleSoundsWherePanPlacesItAndStereoOnesPlayAsTheyAre) {
+  Mixer mixer(kAudioChannels);
+  unsigned mono16 = monoBuffer(mixer, std::vector<int16_t>(64, 16000));
+  unsigned mono8 = mixer.AdoptBuffer(block(std::vector<uint8_t>(64, 192)), 64, 1, 1, 22050);
+  mixer.SetVolume(0, 0.5f);
+  struct Place {
+    float pan;
+    int left, right;
+  } places[] = {{0, 5657, 5657}, {-kHalfPi, 8000, 0}, {kHalfPi, 0, 8000}, {kPi, 5657, 5657}};
+  for (const Place& p : places) {
+    mixer.SetPan(0, p.pan);
+    mixer.Play(0, mono16, true);
+    std::vector<int16_t> out = mix(mixer, 32);
+    for (int n = 0; n < 32; ++n) {
+      EXPECT_NEAR(out[2 * n], p.left, 1) << "pan " << p.pan << " frame " << n;
+      EXPECT_NEAR(out[2 * n + 1], p.right, 1) << "pan " << p.pan << " frame " << n;
+    }
+  }
+  // 8-bit samples are unsigned around 128: 192 is +16384 in 16-bit terms.
+  mixer.SetPan(0, -kHalfPi);
+  mixer.Play(0, mono8, true);
+  std::vector<int16_t> out = mix(mixer, 8);
+  EXPECT_EQ(out[0], 8192);
+  EXPECT_EQ(out[1], 0);
+
+  std::vector<int16_t> pair;
+  for (int i = 0; i < 16; ++i) pair.insert(pair.end(), {10000, -6000});
+  unsigned stereo = mixer.AdoptBuffer(block(pair), 16, 2, 2, Mixer::kOutputHertz);
+  mixer.SetPan(0, kHalfPi);
+  mixer.Play(0, stereo, true);
+  out = mix(mixer, 8);
+  EXPECT_EQ(out[6], 5000);
+  EXPECT_EQ(out[7], -3000);
+  EXPECT_EQ(mixer.AdoptBuffer(block(pair), 16, 3, 2, Mixer::kOutputHertz), 0u) << "three channels are refused";
+}
+
+// A straight ramp interpolates to exactly the ramp, so any position error or
+// missed interpolation shows as a wrong value.
+TEST(Mixer, RateAndTheSamplesOwnFrequencySetTheSpeedThroughTheBuffer) {
+  Mixer mixer(kAudioChannels);
+  // 29,400 Hz at rate 2 steps 4/3 of a frame per output frame.
+  unsigned ramp = stereoRamp(mixer, 401, 30, 29400);
+  mixer.SetRate(3, 2);
+  mixer.Play(3, ramp, false);
+  std::vector<int16_t> out = mix(mixer, 200);
+  for (int n = 0; n < 200; ++n) {
+    ASSERT_EQ(out[2 * n], 40 * n) << "frame " << n;
+    ASSERT_EQ(out[2 * n + 1], -40 * n) << "frame " << n;
+  }
+  // The rest of the 401 frames (101 more output frames) then the end.
+  out = mix(mixer, 120);
+  EXPECT_EQ(out[2 * 100], 40 * 300);
+  EXPECT_EQ(out[2 * 101], 0);
+  EXPECT_EQ(mixer.StateOf(3), Mixer::State::kStopped);
+
+  // A rate set while playing takes effect from the next frame.
+  mixer.SetRate(3, 1);
+  mixer.Play(3, ramp, false);
+  mix(mixer, 10);
+  mixer.SetRate(3, 0.5f);
+  out = mix(mixer, 4);
+  // Ten frames at 2/3 of a frame each, then a third of a frame each.
+  EXPECT_EQ(out[0], 200);
+  EXPECT_EQ(out[6], 230);
+}
+
+TEST(Mixer, ALoopWrapsWithoutASeamAndAOneShotEndsStopped) {
+  Mixer mixer(kAudioChannels);
+  unsigned ramp = stereoRamp(mixer, 10, 100);
+  mixer.Play(0, ramp, true);
+  // In blocks of 7 frames, across four wraps.
+  std::vector<int16_t> out;
+  for (int b = 0; b < 6; ++b) {
+    std::vector<int16_t> part = mix(mixer, 7);
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  for (int n = 0; n < 42; ++n) ASSERT_EQ(out[2 * n], 100 * (n % 10)) << "frame " << n;
+  EXPECT_EQ(mixer.StateOf(0), Mixer::State::kPlaying);
+  // Between the last frame and the first, a loop draws the line to the first.
+  mixer.SetRate(0, 0.5f);
+  mixer.Play(0, ramp, true);
+  out = mix(mixer, 20);
+  EXPECT_EQ(out[2 * 19], 450);  // halfway from 900 back to 0
+
+  mixer.SetRate(0, 1);
+  mixer.Play(0, ramp, false);
+  out = mix(mixer, 16);
+  EXPECT_EQ(out[2 * 9], 900);
+  for (int n = 10; n < 16; ++n) EXPECT_EQ(out[2 * n], 0) << "frame " << n;
+  EXPECT_EQ(mixer.StateOf(0), Mixer::State::kStopped);
+  // Ending on the last frame of a call reads stopped at once.
+  mixer.Play(0, ramp, false);
+  mix(mixer, 10);
+  EXPECT_EQ(mixer.StateOf(0), Mixer::State::kStopped);
+}
+
+TEST(Mixer, PauseKeepsThePlaceAndResumeGoesOnFromIt) {
+  Mixer mixer(kAudioChannels);
+  unsigned ramp = stereoRamp(mixer, 100, 10);
+  mixer.Play(1, ramp, false);
+  mix(mixer, 5);
+  mixer.Pause(1);
+  EXPECT_EQ(mixer.StateOf(1), Mixer::State::kPaused);
+  std::vector<int16_t> out = mix(mixer, 20);
+  for (int16_t s : out) ASSERT_EQ(s, 0);
+  mixer.Resume(1);
+  EXPECT_EQ(mixer.StateOf(1), Mixer::State::kPlaying);
+  out = mix(mixer, 3);
+  EXPECT_EQ(out[0], 50);
+  EXPECT_EQ(out[4], 70);
+  mixer.Stop(1);
+  mixer.Resume(1);
+  EXPECT_EQ(mixer.StateOf(1), Mixer::State::kStopped) << "only a paused voice resumes";
+  EXPECT_EQ(mix(mixer, 1)[0], 0);
+}
+
+TEST(Mixer, LoudVoicesSaturateInsteadOfWrapping) {
+  Mixer mixer(kAudioChannels);
+  std::vector<int16_t> loud;
+  for (int i = 0; i < 8; ++i) loud.insert(loud.end(), {30000, -30000});
+  unsigned buffer = mixer.AdoptBuffer(block(loud), 8, 2, 2, Mixer::kOutputHertz);
+  mixer.Play(0, buffer, true);
+  mixer.Play(1, buffer, true);
+  std::vector<int16_t> out = mix(mixer, 8);
+  for (int n = 0; n < 8; ++n) {
+    EXPECT_EQ(out[2 * n], 32767);
+    EXPECT_EQ(out[2 * n + 1], -32768);
+  }
+}
+
+TEST(Mixer, TheMusicVoicePlaysOnWhateverTheEffectsDo) {
+  Mixer mixer(kAudioChannels);
+  unsigned tune = monoBuffer(mixer, std::vector<int16_t>(50, 1000));
+  unsigned effect = monoBuffer(mixer, std::vector<int16_t>(50, 100));
+  mixer.SetPan(kMusicChannel, -kHalfPi);
+  mixer.SetPan(0, kHalfPi);
+  mixer.Play(kMusicChannel, tune, true);
+  mixer.Play(0, effect, true);
+  std::vector<int16_t> out = mix(mixer, 4);
+  EXPECT_EQ(out[0], 1000);
+  EXPECT_EQ(out[1], 100);
+  mixer.Pause(0);
+  mixer.Stop(5);
+  out = mix(mixer, 4);
+  EXPECT_EQ(out[0], 1000);
+  EXPECT_EQ(out[1], 0);
+  mixer.Resume(0);
+  mixer.SetVolume(kMusicChannel, 0);
+  out = mix(mixer, 4);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(out[1], 100);
+  mixer.Stop(kMusicChannel);
+  EXPECT_EQ(mixer.StateOf(kMusicChannel), Mixer::State::kStopped);
+  EXPECT_EQ(mixer.StateOf(0), Mixer::State::kPlaying);
+}
+
+TEST(Mixer, ABufferDeletedWhilePlayingPlaysToItsEndAndIsFreedAfter) {
+  Mixer mixer(kAudioChannels);
+  unsigned ramp = stereoRamp(mixer, 30, 10);
+  mixer.Play(2, ramp, false);
+  mix(mixer, 10);
+  EXPECT_FALSE(mixer.DeleteBuffer(ramp));
+  mixer.Pause(2);
+  EXPECT_FALSE(mixer.DeleteBuffer(ramp)) << "a paused voice still holds its buffer";
+  mixer.Resume(2);
+  std::vector<int16_t> out = mix(mixer, 25);
+  EXPECT_EQ(out[0], 100);
+  EXPECT_EQ(out[2 * 19], 290);
+  EXPECT_EQ(out[2 * 20], 0);
+  EXPECT_EQ(mixer.StateOf(2), Mixer::State::kStopped);
+  EXPECT_TRUE(mixer.DeleteBuffer(ramp));
+  EXPECT_EQ(mixer.BufferCount(), 0);
+  // Playing a deleted name plays nothing.
+  mixer.Play(2, ramp, true);
+  EXPECT_EQ(mixer.StateOf(2), Mixer::State::kStopped);
+  EXPECT_EQ(mix(mixer, 1)[0], 0);
+}
