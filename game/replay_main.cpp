@@ -1,10 +1,8 @@
 // skarnel-replay: the real game in a real window, driven by an input timeline
 // on a clock that advances one update period per update, or played live and
 // recorded as a timeline. The shipped skarnel stays free of options; this
-// program holds them. Relies on the host's replay source (host/replay.h).
-#include <sys/stat.h>
-#include <unistd.h>
-
+// program holds them. Relies on the host's replay source (host/replay.h) and
+// on game/replay_files*.cpp for the file checks that differ by platform.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "game/replay_files.h"
 #include "host/game.h"
 #include "host/replay.h"
 
@@ -56,34 +55,6 @@ bool ParseCount(const char* text, long* out) {
   if (!*text || *end || errno == ERANGE || v < 0 || v > kTimelineMaxUpdate) return false;
   *out = v;
   return true;
-}
-
-// Frames are written into an existing folder the program may write to; said
-// before the window opens rather than after the run.
-bool FolderWritable(const std::string& folder) {
-  struct stat info;
-  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
-// Reads the timeline at `path` whole: a regular file of at most
-// kTimelineMaxBytes (a folder, a device or a pipe is refused, since only a
-// file can be read to its end and sized beforehand). False with a reason.
-bool ReadTimeline(const char* path, std::string* text, std::string* why) {
-  FILE* file = std::fopen(path, "rb");
-  if (!file) return *why = std::strerror(errno), false;
-  struct stat info;
-  bool ok = fstat(fileno(file), &info) == 0;
-  if (!ok) *why = std::strerror(errno);
-  else if (!S_ISREG(info.st_mode)) ok = false, *why = "not a regular file";
-  else if (info.st_size > kTimelineMaxBytes) ok = false, *why = "larger than a timeline may be";
-  if (ok) {
-    // One byte more than the limit shows a file that grew after fstat.
-    text->resize(static_cast<size_t>(kTimelineMaxBytes) + 1);
-    text->resize(std::fread(text->data(), 1, text->size(), file));
-    if (std::ferror(file)) ok = false, *why = std::strerror(errno);
-  }
-  std::fclose(file);
-  return ok;
 }
 
 VXReplay* replay = nullptr;

@@ -1,13 +1,15 @@
 // The drawing layer on desktop OpenGL: fixed-function state, client vertex
 // arrays read straight from the device's batch, glMultiDrawArrays for polygon
-// fans, and the drawable size from the current GLX context. Texturing and the
-// bound texture are changed only when a batch needs them changed. Relies on
-// an OpenGL 1.4 compatibility context (Mesa under X here).
+// fans. Texturing and the bound texture are changed only when a batch needs
+// them changed. Relies on an OpenGL 1.4 compatibility context (Mesa under X
+// here); the drawable's size comes from graphics/gl_drawable*.cpp, and where
+// the system library stops at OpenGL 1.1 the later entry points are fetched
+// at run time (graphics/gl_entry_points_windows.cpp).
 #include "graphics/render_gl.h"
 
 #define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays, core since OpenGL 1.4
 #include <GL/gl.h>
-#include <GL/glx.h>
+#include <GL/glext.h>
 
 #include "graphics/render_device.h"
 
@@ -54,20 +56,6 @@ int NextPowerOfTwo(int n) {
 
 // Each desktop window has a context of its own, and its textures go with it.
 bool gxtkGlContextOutlivesWindows() { return false; }
-
-void gxtkGlDrawableSize(int* width, int* height) {
-  Display* display = glXGetCurrentDisplay();
-  GLXDrawable drawable = glXGetCurrentDrawable();
-  if (!display || !drawable) {
-    *width = *height = 0;
-    return;
-  }
-  unsigned int w = 0, h = 0;
-  glXQueryDrawable(display, drawable, GLX_WIDTH, &w);
-  glXQueryDrawable(display, drawable, GLX_HEIGHT, &h);
-  *width = static_cast<int>(w);
-  *height = static_cast<int>(h);
-}
 
 void gxtkGlBeginFrame(int width, int height, const gxtkVertex* vertices) {
   glViewport(0, 0, width, height);

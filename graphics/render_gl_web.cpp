@@ -210,13 +210,6 @@ uint32_t RgbaToArgb(uint32_t rgba) {
 // The page draws with one context for its whole life.
 bool gxtkGlContextOutlivesWindows() { return true; }
 
-void gxtkGlDrawableSize(int* width, int* height) {
-  EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_get_current_context();
-  if (!context || emscripten_webgl_get_drawing_buffer_size(context, width, height) != EMSCRIPTEN_RESULT_SUCCESS) {
-    *width = *height = 0;
-  }
-}
-
 void gxtkGlBeginFrame(int width, int height, const gxtkVertex* vertices) {
   PreparePipeline();
   glViewport(0, 0, width, height);

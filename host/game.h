@@ -210,6 +210,14 @@ class VXTarvikGame : public VXGlfwGame {
   static int Main(int argc, char** argv, VXEndHandler onEnd = nullptr);
 };
 
+// Requests to end the process from outside the window (a signal on Linux, a
+// console's Ctrl+C or close on Windows): the first is taken at the loop's next
+// turn as the window's close request, so the program ends the way its close
+// button ends it; a second ends the process at once.
+void vxHostWatchEndRequests();
+// True once for each request that arrived since the last call.
+bool vxHostTakeEndRequest();
+
 // Window generation: raised after every window (re)creation so textures know
 // their context is gone. Read by the render device.
 extern int glfwGraphicsSeq;

@@ -1,8 +1,8 @@
 // The runtime's output and error paths. A runtime error reports itself and
-// then stops (runtime/stop*.cpp: what a stop does differs by platform).
+// then stops (runtime/stop*.cpp: what a stop does differs by platform); a
+// fatal fault reaches it through runtime/fatal_faults*.cpp.
 #include "runtime/errors.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,18 +37,4 @@ void dbg_error(const char* message) {
     vxPrint(String());
     dbg_stop();
   }
-}
-
-void sighandler(int sig) {
-  const char* what = "Unknown signal";
-  if (sig == SIGSEGV) what = "Memory access violation";
-  else if (sig == SIGILL) what = "Illegal instruction";
-  else if (sig == SIGFPE) what = "Floating point exception";
-  dbg_error(what);
-}
-
-void vxInstallSignalHandlers() {
-  std::signal(SIGSEGV, sighandler);
-  std::signal(SIGILL, sighandler);
-  std::signal(SIGFPE, sighandler);
 }

@@ -21,17 +21,23 @@ String tvStateFilePath();
 // ignored), else ~/.local/state/name, made private (0700) when missing.
 // False, with a line on standard output, when it cannot be made; the state
 // file then stays where it was. The empty name goes back to the working
-// directory. In the browser every page already keeps its own.
+// directory. In the browser every page already keeps its own; on Windows the
+// folder is %LOCALAPPDATA%\name, which is the user's own already.
 bool tvUseStateFolder(const String& name);
 // The largest state file that is read. A real record is a few KiB; a bigger
 // file is not one, and decoding it would stall the start for seconds.
 extern const long long kStateFileCap;
 
+// A stream that reads `length` bytes from memory, which must outlive it;
+// null when none can be made.
+FILE* tvOpenMemoryFile(unsigned char* bytes, size_t length);
+
 // The folder part of an executable path: backslashes become slashes and the
 // last slash and what follows are cut off. Aborts when there is no slash.
 String tvFolderOfExecutable(const String& exePath);
 
-// The folder that holds the running executable (from /proc/self/exe).
+// The folder that holds the running executable (from /proc/self/exe, or on
+// Windows from the module's own file name).
 String tvExecutableFolder();
 
 // The running program's own name: its executable's file name (in the
