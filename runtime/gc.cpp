@@ -249,11 +249,40 @@ inline void noteTraced(gc_header* h) {
   else appendTo(&gc_marked_list, h);
 }
 
+// Where tracing resumes in the big block at the head of the queue, and how
+// many of its bytes have been counted as marked so far.
+int sliceFrom = 0;
+int sliceCounted = 0;
+
+// Traces the next slice of the big block at the head of the queue. The block
+// stays at the head until its last slice, and counts as marked in proportion.
+// An element stored into the part already traced meanwhile is queued by the
+// write barrier, as it would be for any traced object.
+void traceSlice(gc_header* p) {
+  int size = p->flags & kGcSizeMask;
+  int next = gc_object_of(p)->gc_mark_from(sliceFrom);
+  if (next) {
+    int counted = std::min<long long>(static_cast<long long>(next) * sizeof(gc_object*), size - 1);
+    gc_marked_bytes += counted - sliceCounted;
+    sliceCounted = counted;
+    sliceFrom = next;
+    return;
+  }
+  unlink(p);
+  appendTo(&gc_marked_list, p);
+  gc_marked_bytes += size - sliceCounted;
+  sliceFrom = sliceCounted = 0;
+}
+
 // Traces queued objects until `target` bytes have been marked (or the queue
 // is empty); the next queued object is fetched while this one is traced.
 void drainQueue(long long target) {
   while (gc_marked_bytes < target && !isEmpty(&gc_queued_list)) {
     gc_header* p = gc_queued_list.succ;
+    if ((p->flags & kGcSizeMask) > kGcTraceWholeMax) {
+      traceSlice(p);
+      continue;
+    }
     gc_header* next = p->succ;
     __builtin_prefetch(next, 1);
     gc_queued_list.succ = next;
@@ -302,6 +331,11 @@ void* gc_object_alloc(size_t objectBytes, int destroyFlag) {
 void gc_mark(gc_object* p) {
   if (!p || !gc_is_unmarked(p)) return;
   gc_header* h = gc_header_of(p);
+  // A big block waits in the queue to be traced in slices.
+  if ((h->flags & kGcSizeMask) > kGcTraceWholeMax) {
+    gc_enqueue_unmarked(h);
+    return;
+  }
   h->flags ^= 1;
   noteFound(h);
   noteTraced(h);

@@ -25,6 +25,11 @@ constexpr int kGcCycleBytes = 0x800000;   // the shortest cycle: allocation that
 // this, so tracing costs a fixed share of allocation whatever the heap's size.
 constexpr int kGcCycleLiveRatio = 1;
 constexpr int kGcSmallBlockMax = 56;      // blocks up to this size are recycled
+// Blocks up to this size are traced in one go; a bigger one (a long array) is
+// traced a slice of kGcSliceElements elements at a time, within the steps'
+// pacing, so one array never makes one long step.
+constexpr int kGcTraceWholeMax = 16384;
+constexpr int kGcSliceElements = 2048;
 constexpr int kGcCacheChains = 8;         // chains indexed by size / 8
 constexpr int kGcStaticFlags = 3;         // never equals a mark bit: never touched
 constexpr int kGcFreeState = 2;           // mark state of a recycled block waiting on its chain
@@ -85,6 +90,13 @@ struct gc_object {
   gc_object& operator=(const gc_object&) = delete;
 
   virtual void mark() {}
+  // Traces the part of the object that starts at element `from` and returns
+  // where the next part starts, or 0 once the whole has been traced. Only
+  // arrays come in parts; any other object is traced whole.
+  virtual int gc_mark_from(int from) {
+    mark();
+    return 0;
+  }
   // Runs the class's destructor; the collector calls it only for classes
   // that have destructor work, decided when the class is compiled.
   virtual void gc_destroy() = 0;
@@ -225,21 +237,28 @@ class Array {
     constexpr Body() : length(0) {}
     explicit Body(int n) : length(n) { std::uninitialized_value_construct_n(data(), n); }
     T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + kDataOffset); }
-    void mark() override {
+    void mark() override { markElements(0, length); }
+    int gc_mark_from(int from) override {
+      int to = length - from > kGcSliceElements ? from + kGcSliceElements : length;
+      markElements(from, to);
+      return to < length ? to : 0;
+    }
+    // Marks elements [from, to); arrays of plain values have nothing to mark.
+    void markElements(int from, int to) {
       if constexpr (std::is_convertible_v<T, gc_object*>) {
         // Elements are scattered: their headers are fetched a few ahead.
         T* d = data();
-        for (int i = 0; i < length; ++i) {
-          if (i + kMarkAhead < length && d[i + kMarkAhead]) __builtin_prefetch(gc_header_of(d[i + kMarkAhead]), 1);
+        for (int i = from; i < to; ++i) {
+          if (i + kMarkAhead < to && d[i + kMarkAhead]) __builtin_prefetch(gc_header_of(d[i + kMarkAhead]), 1);
           if (d[i]) gc_mark(d[i]);
         }
       } else if constexpr (std::is_pointer_v<T>) {
         T* d = data();
-        for (int i = 0; i < length; ++i)
+        for (int i = from; i < to; ++i)
           if (d[i]) gc_mark_ref(d[i]);
       } else if constexpr (requires(T& v) { v.gc_mark_contents(); }) {
         T* d = data();
-        for (int i = 0; i < length; ++i) d[i].gc_mark_contents();
+        for (int i = from; i < to; ++i) d[i].gc_mark_contents();
       }
     }
     static constexpr int kMarkAhead = 8;

@@ -1,5 +1,6 @@
 // The incremental collector: construction through gc_new, the write barrier,
-// roots registered late, the pace of each step, lazy destruction with block
+// roots registered late, the pace of each step, long arrays traced in
+// slices across steps, lazy destruction with block
 // reuse, cycle ends forced by external bytes and by string memory that dead
 // arrays hold, the shared empty arrays, sizes too big for a block, and a long
 // churn that keeps everything reachable alive with a bounded heap. Objects with destructor work
@@ -202,6 +203,25 @@ TEST_F(Collector, EachStepTracesOnlyUpToItsPacingTarget) {
   traceAllQueued();
   EXPECT_TRUE(queueEmpty());
   EXPECT_GE(gc_marked_bytes, kChain * root->gc_size());
+}
+
+TEST_F(Collector, ALongArrayIsTracedASliceAtATimeAcrossSteps) {
+  constexpr int kSlices = 8;
+  gc_assign(rootArray, Array<Node*>(kSlices * kGcSliceElements));
+  Node* last = gc_new<Node>();
+  gc_assign(rootArray[kSlices * kGcSliceElements - 1], last);
+  finishCycle();  // the array survives and is queued again as a root
+  gc_header* array = gc_header_of(rootArray.rep);
+  ASSERT_GT(array->flags & kGcSizeMask, kGcTraceWholeMax);
+  gc_new_bytes = 1;
+  gc_collect();
+  EXPECT_EQ(gc_queued_list.succ, array) << "the array waits at the head for its next slice";
+  EXPECT_LE(gc_marked_bytes, static_cast<int>(kGcSliceElements * sizeof(Node*))) << "one slice, not the whole";
+  EXPECT_TRUE(gc_is_unmarked(last));
+  traceAllQueued();
+  EXPECT_TRUE(queueEmpty());
+  EXPECT_FALSE(gc_is_unmarked(last)) << "the last slice was traced too";
+  EXPECT_GE(gc_marked_bytes, array->flags & kGcSizeMask);
 }
 
 TYPED_TEST(BothKinds, ObjectOnlyHeldLocallyIsReclaimedAtTheNextCycleEndAndItsBlockReused) {

@@ -3,7 +3,8 @@
 // keeping a plain copy of the graph, and after every collector step walks
 // everything reachable from the roots and checks it against the copy. A
 // block reclaimed while still reachable shows up as a wrong id or field here,
-// or as a poisoned read under AddressSanitizer.
+// or as a poisoned read under AddressSanitizer. A second run gives some
+// vertices item arrays long enough to be traced in slices across steps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,9 @@ constexpr int kCycleEndOneIn = 12;   // steps that force a cycle end, on average
 constexpr int kNullOneIn = 4;        // stores that store null, on average
 constexpr int kWideOneIn = 3;        // new vertices that are wide, on average
 constexpr int kItemsMax = 12;        // longest item array
+constexpr int kLongItems = 3 * kGcSliceElements + 5;  // a long item array: four slices
+constexpr int kLongSteps = 600;
+constexpr int kLongOneIn = 12;       // refills that make a long array, in the second run
 constexpr int kLabelUnitsMax = 24;   // longest label
 constexpr int kLetters = 26;
 constexpr size_t kReachableMax = 1500;  // beyond this, new vertices give way to cut roots
@@ -63,7 +67,8 @@ int idOf(Vertex* v) { return v ? v->id : kNone; }
 
 class ShadowGraph {
  public:
-  explicit ShadowGraph(unsigned seed) : rng_(seed), rootIds_(kRootSlots, kNone) {}
+  // `longOneIn`: refills that make a long item array, on average (0: never).
+  ShadowGraph(unsigned seed, int longOneIn) : rng_(seed), longOneIn_(longOneIn), rootIds_(kRootSlots, kNone) {}
 
   // One callback's worth of random stores; only vertices reachable at the
   // last check, or made since, are touched.
@@ -191,6 +196,7 @@ class ShadowGraph {
   void Refill(WideVertex* w) {
     Copy& c = copies_[w->id];
     int n = static_cast<int>(rng_() % (kItemsMax + 1));
+    if (longOneIn_ && rng_() % longOneIn_ == 0) n = kLongItems;
     Array<Vertex*> items(n);
     c.items.assign(n, kNone);
     for (int k = 0; k < n; ++k) {
@@ -217,6 +223,7 @@ class ShadowGraph {
   }
 
   std::mt19937 rng_;
+  int longOneIn_;
   std::vector<int> rootIds_;
   std::vector<Copy> copies_;
   std::vector<unsigned> seen_;
@@ -224,22 +231,43 @@ class ShadowGraph {
   std::vector<Vertex*> reachable_;
 };
 
-TEST(ShadowGraph, EveryReachableObjectKeepsItsContentsThroughEveryCollectorStep) {
+bool longArrayAtQueueHead() {
+  return gc_queued_list.succ != &gc_queued_list && (gc_queued_list.succ->flags & kGcSizeMask) > kGcTraceWholeMax;
+}
+
+// Runs `steps` steps of mutation, collection and checking; returns how many
+// steps ended with a long array waiting, or part-traced, at the queue's head.
+int runShadowGraph(int steps, int longOneIn) {
   gc_init();
   gc_add_root(gRoots);
   gc_assign(gRoots, Array<Vertex*>(kRootSlots));
-  ShadowGraph graph(kSeed);
+  ShadowGraph graph(kSeed, longOneIn);
   unsigned cycles = gc_cycle;
   size_t mostReached = 0;
-  for (int step = 0; step < kSteps; ++step) {
+  int longAtHead = 0;
+  for (int step = 0; step < steps; ++step) {
     graph.Mutate();
     graph.Step();
-    ASSERT_NO_FATAL_FAILURE(graph.Check()) << "after step " << step;
+    longAtHead += longArrayAtQueueHead();
+    graph.Check();
+    if (::testing::Test::HasFatalFailure()) {
+      ADD_FAILURE() << "after step " << step;
+      break;
+    }
     mostReached = std::max(mostReached, graph.Reached());
   }
-  EXPECT_GT(gc_cycle - cycles, static_cast<unsigned>(kSteps / kCycleEndOneIn / 2)) << "many cycles ended";
+  EXPECT_GT(gc_cycle - cycles, static_cast<unsigned>(steps / kCycleEndOneIn / 2)) << "many cycles ended";
   EXPECT_GT(mostReached, static_cast<size_t>(kRootSlots)) << "the graph grew beyond the roots";
   gc_assign(gRoots, Array<Vertex*>());
+  return longAtHead;
+}
+
+TEST(ShadowGraph, EveryReachableObjectKeepsItsContentsThroughEveryCollectorStep) {
+  runShadowGraph(kSteps, 0);
+}
+
+TEST(ShadowGraph, LongArraysTracedInSlicesKeepWhatIsStoredIntoThemMeanwhile) {
+  EXPECT_GT(runShadowGraph(kLongSteps, kLongOneIn), 0) << "some steps ended part of the way through a long array";
 }
 
 }  // namespace
