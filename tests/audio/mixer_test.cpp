@@ -46,7 +46,7 @@ std::vector<int16_t> mix(Mixer& mixer, int frames) {
 
 }  // namespace
 
-TEST(Mixer, AMonoSampleSoundsWherePanPlacesItAndStereoOnesPlayAsTheyAre) {
+TEST(AudioMixer, AMonoSampleSoundsWherePanPlacesItAndStereoOnesPlayAsTheyAre) {
   Mixer mixer(kAudioChannels);
   unsigned mono16 = monoBuffer(mixer, std::vector<int16_t>(64, 16000));
   unsigned mono8 = mixer.AdoptBuffer(block(std::vector<uint8_t>(64, 192)), 64, 1, 1, 22050);
@@ -84,7 +84,7 @@ TEST(Mixer, AMonoSampleSoundsWherePanPlacesItAndStereoOnesPlayAsTheyAre) {
 
 // A straight ramp interpolates to exactly the ramp, so any position error or
 // missed interpolation shows as a wrong value.
-TEST(Mixer, RateAndTheSamplesOwnFrequencySetTheSpeedThroughTheBuffer) {
+TEST(AudioMixer, RateAndTheSamplesOwnFrequencySetTheSpeedThroughTheBuffer) {
   Mixer mixer(kAudioChannels);
   // 29,400 Hz at rate 2 steps 4/3 of a frame per output frame.
   unsigned ramp = stereoRamp(mixer, 401, 30, 29400);
@@ -112,7 +112,7 @@ TEST(Mixer, RateAndTheSamplesOwnFrequencySetTheSpeedThroughTheBuffer) {
   EXPECT_EQ(out[6], 230);
 }
 
-TEST(Mixer, ALoopWrapsWithoutASeamAndAOneShotEndsStopped) {
+TEST(AudioMixer, ALoopWrapsWithoutASeamAndAOneShotEndsStopped) {
   Mixer mixer(kAudioChannels);
   unsigned ramp = stereoRamp(mixer, 10, 100);
   mixer.Play(0, ramp, true);
@@ -142,7 +142,7 @@ TEST(Mixer, ALoopWrapsWithoutASeamAndAOneShotEndsStopped) {
   EXPECT_EQ(mixer.StateOf(0), Mixer::State::kStopped);
 }
 
-TEST(Mixer, PauseKeepsThePlaceAndResumeGoesOnFromIt) {
+TEST(AudioMixer, PauseKeepsThePlaceAndResumeGoesOnFromIt) {
   Mixer mixer(kAudioChannels);
   unsigned ramp = stereoRamp(mixer, 100, 10);
   mixer.Play(1, ramp, false);
@@ -162,7 +162,7 @@ TEST(Mixer, PauseKeepsThePlaceAndResumeGoesOnFromIt) {
   EXPECT_EQ(mix(mixer, 1)[0], 0);
 }
 
-TEST(Mixer, LoudVoicesSaturateInsteadOfWrapping) {
+TEST(AudioMixer, LoudVoicesSaturateInsteadOfWrapping) {
   Mixer mixer(kAudioChannels);
   std::vector<int16_t> loud;
   for (int i = 0; i < 8; ++i) loud.insert(loud.end(), {30000, -30000});
@@ -176,7 +176,7 @@ TEST(Mixer, LoudVoicesSaturateInsteadOfWrapping) {
   }
 }
 
-TEST(Mixer, TheMusicVoicePlaysOnWhateverTheEffectsDo) {
+TEST(AudioMixer, TheMusicVoicePlaysOnWhateverTheEffectsDo) {
   Mixer mixer(kAudioChannels);
   unsigned tune = monoBuffer(mixer, std::vector<int16_t>(50, 1000));
   unsigned effect = monoBuffer(mixer, std::vector<int16_t>(50, 100));
@@ -202,7 +202,7 @@ TEST(Mixer, TheMusicVoicePlaysOnWhateverTheEffectsDo) {
   EXPECT_EQ(mixer.StateOf(0), Mixer::State::kPlaying);
 }
 
-TEST(Mixer, ABufferDeletedWhilePlayingPlaysToItsEndAndIsFreedAfter) {
+TEST(AudioMixer, ABufferDeletedWhilePlayingPlaysToItsEndAndIsFreedAfter) {
   Mixer mixer(kAudioChannels);
   unsigned ramp = stereoRamp(mixer, 30, 10);
   mixer.Play(2, ramp, false);
