@@ -57,6 +57,21 @@ struct Slab {
   char* begin;
   char* end;
 };
+
+// The head of each slab, at its aligned start, counts its plain blocks so the
+// sweep can pass over a slab, or the rest of one, in which nothing is left to
+// find: objects made together and still held (a level's worth, a long array's
+// contents) fill whole slabs, and reading their headers one by one stalled the
+// allocation that had to cross them. A count too high only costs reading.
+struct SlabHead {
+  int plainBytes;  // plain blocks in use: neither waiting on a chain nor found dead
+  int foundBytes;  // plain bytes found in this cycle
+  int deadBytes;   // dead plain bytes this sweep pass has still to find
+};
+constexpr int kSlabHeadBytes = (sizeof(SlabHead) + 7) & ~7;
+inline SlabHead* slabHeadOf(const void* p) {
+  return reinterpret_cast<SlabHead*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t{kSlabBytes} - 1));
+}
 std::vector<Slab>& slabs() {
   static std::vector<Slab> s;
   return s;
@@ -93,11 +108,12 @@ inline bool isDeadPlain(const gc_header* h) {
 
 gc_header* carveSmallBlock(int size) {
   std::vector<Slab>& all = slabs();
-  if (all.empty() || all.back().begin + kSlabBytes - all.back().end < size + kBlockGap) {
+  if (all.empty() || all.back().begin - kSlabHeadBytes + kSlabBytes - all.back().end < size + kBlockGap) {
     char* slab = gc_slab_alloc(kSlabBytes);
     if (!slab) return nullptr;
-    poison(slab, kSlabBytes);
-    all.push_back({slab, slab});
+    poison(slab + kSlabHeadBytes, kSlabBytes - kSlabHeadBytes);
+    ::new (slab) SlabHead{0, 0, 0};
+    all.push_back({slab + kSlabHeadBytes, slab + kSlabHeadBytes});
   }
   gc_header* block = reinterpret_cast<gc_header*>(all.back().end);
   all.back().end += size + kBlockGap;
@@ -122,13 +138,17 @@ gc_header* sweepNextDead() {
   }
   std::vector<Slab>& all = slabs();
   while (sweepSlab < all.size()) {
-    char* end = all[sweepSlab].end;
+    SlabHead* head = slabHeadOf(all[sweepSlab].begin);
+    char* end = head->deadBytes > 0 ? all[sweepSlab].end : sweepAt;
     while (sweepAt < end) {
       gc_header* h = reinterpret_cast<gc_header*>(sweepAt);
       sweepAt += (h->flags & kGcSizeMask) + kBlockGap;
       if (isDeadPlain(h)) {
-        gc_free_bytes -= h->flags & kGcSizeMask;
-        sweepOwed -= h->flags & kGcSizeMask;
+        int size = h->flags & kGcSizeMask;
+        gc_free_bytes -= size;
+        sweepOwed -= size;
+        head->deadBytes -= size;
+        head->plainBytes -= size;
         return h;
       }
     }
@@ -138,7 +158,14 @@ gc_header* sweepNextDead() {
   return nullptr;
 }
 
+// Starts a pass: in each slab, the plain blocks not found in the cycle that
+// has just ended are the dead ones.
 void restartSweep() {
+  for (const Slab& slab : slabs()) {
+    SlabHead* head = slabHeadOf(slab.begin);
+    head->deadBytes = head->plainBytes - head->foundBytes;
+    head->foundBytes = 0;
+  }
   sweepSlab = 0;
   sweepAt = slabs().empty() ? nullptr : slabs()[0].begin;
 }
@@ -238,7 +265,8 @@ inline gc_header* smallBlock(int size) {
 // leave their list, plain ones only record the cycle.
 inline void noteFound(gc_header* h) {
   h->cycle = gc_cycle;
-  if (!isPlainBlock(h->flags)) unlink(h);
+  if (isPlainBlock(h->flags)) slabHeadOf(h)->foundBytes += h->flags & kGcSizeMask;
+  else unlink(h);
 }
 
 // Counts a block as traced; listed blocks go to the tail of the marked list.
@@ -323,8 +351,12 @@ void* gc_object_alloc(size_t objectBytes, int destroyFlag) {
   block->cycle = gc_cycle - 1;
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
-  if (isPlainBlock(flags)) plainAllocedBytes += size;
-  else appendTo(&gc_unmarked_list, block);
+  if (isPlainBlock(flags)) {
+    plainAllocedBytes += size;
+    slabHeadOf(block)->plainBytes += size;
+  } else {
+    appendTo(&gc_unmarked_list, block);
+  }
   return gc_object_of(block);
 }
 

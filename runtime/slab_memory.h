@@ -3,5 +3,7 @@
 
 #include <cstddef>
 
-// A new slab of `bytes` bytes, or null when the system has no memory for it.
+// A new slab of `bytes` bytes (a power of two) aligned to its own size, so
+// the collector finds a slab's head from any block in it; null when the
+// system has no memory for it.
 char* gc_slab_alloc(size_t bytes);
