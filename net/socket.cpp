@@ -1,68 +1,26 @@
-// Native BSD sockets behind `VXSocket`: blocking calls only, IPv4 only, names
-// resolved with getaddrinfo. Failures come back as false / -1 exactly as the
-// platform call reports them. Addresses and buffer spans are in
-// socket_address.cpp.
+// `VXSocket` on every platform: the state a socket keeps (its handle, the
+// shutdown flag, what it accepted) and the checks made before any system
+// call, over the calls of socket_system.h. Blocking calls only, IPv4 only.
+// Failures come back as false / -1 exactly as the system call reports them.
+// Addresses and buffer spans are in socket_address.cpp.
 #include "net/socket.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <string>
 
+#include "net/socket_system.h"
 #include "storage/data_buffer.h"
 
-namespace {
-constexpr int kNoDelayOn = 1;
-}  // namespace
-
-bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port) {
-  std::memset(address, 0, sizeof *address);
-  address->sin_family = AF_INET;
-  address->sin_port = htons(static_cast<uint16_t>(port));
-  address->sin_addr.s_addr = htonl(INADDR_ANY);
-  if (port < 0 || port > kSocketPortMax) return false;
-  if (hostLength <= 0) return true;
-  if (hostLength > kSocketHostMaxLength) return false;
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return false;
-  bool resolved = false;
-  for (addrinfo* a = found; a && !resolved; a = a->ai_next) {
-    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
-      address->sin_addr = reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr;
-      resolved = true;
-    }
-  }
-  freeaddrinfo(found);
-  return resolved;
-}
-
-// --- VXSocket ----------------------------------------------------------------
-
-VXSocket::VXSocket(int handle) { m_sock.store(handle, std::memory_order_release); }
+VXSocket::VXSocket(Handle handle) { m_sock.store(handle, std::memory_order_release); }
 
 VXSocket::~VXSocket() { Close(); }
 
 bool VXSocket::Open(int protocol) {
   if (m_sock.load(std::memory_order_acquire) != kClosed || protocol <= 0) return false;
-  int handle;
-  if (protocol == kSocketProtoStream || protocol == kSocketProtoServer) {
-    handle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (handle < 0) return false;
-    int on = kNoDelayOn;
-    setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  } else if (protocol == kSocketProtoDatagram) {
-    handle = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (handle < 0) return false;
-  } else {
-    return false;
-  }
+  Handle handle;
+  if (protocol == kSocketProtoStream || protocol == kSocketProtoServer) handle = socket_sys_open_stream();
+  else if (protocol == kSocketProtoDatagram) handle = socket_sys_open_datagram();
+  else return false;
+  if (handle == kClosed) return false;
   m_shut.store(false, std::memory_order_release);
   m_sock.store(handle, std::memory_order_release);
   m_proto = protocol;
@@ -70,20 +28,20 @@ bool VXSocket::Open(int protocol) {
 }
 
 void VXSocket::Close() {
-  int handle = m_sock.exchange(kClosed, std::memory_order_acq_rel);
-  if (handle != kClosed) close(handle);
+  Handle handle = m_sock.exchange(kClosed, std::memory_order_acq_rel);
+  if (handle != kClosed) socket_sys_close(handle);
 }
 
 void VXSocket::Shutdown() {
   m_shut.store(true, std::memory_order_release);
-  int handle = m_sock.load(std::memory_order_acquire);
-  if (handle != kClosed) shutdown(handle, SHUT_RDWR);
+  Handle handle = m_sock.load(std::memory_order_acquire);
+  if (handle != kClosed) socket_sys_shutdown(handle);
 }
 
 bool VXSocket::Bind(const String& host, int port) {
-  sockaddr_in address;
+  VXSocketEndpoint address;
   if (!setsockaddr(&address, host, port)) return false;
-  return bind(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  return socket_sys_bind(m_sock.load(std::memory_order_acquire), address);
 }
 
 bool VXSocket::Connect(const String& host, int port) {
@@ -95,28 +53,28 @@ bool VXSocket::Connect(const String& host, int port) {
 // routes to this machine: both fail instead of reaching a local server. So
 // does port 0, which no server listens on.
 bool VXSocket::ConnectNative(const char* host, int hostLength, int port) {
-  sockaddr_in address;
+  VXSocketEndpoint address;
   if (hostLength <= 0 || port <= 0 || !setsockaddr(&address, host, hostLength, port)) return false;
   if (m_shut.load(std::memory_order_acquire)) return false;
-  int handle = m_sock.load(std::memory_order_acquire);
-  if (connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  Handle handle = m_sock.load(std::memory_order_acquire);
+  if (!socket_sys_connect(handle, address)) return false;
   // Shut down while connecting: the connection made is not kept.
   if (m_shut.load(std::memory_order_acquire)) {
-    shutdown(handle, SHUT_RDWR);
+    socket_sys_shutdown(handle);
     return false;
   }
   return true;
 }
 
-bool VXSocket::Listen(int backlog) { return listen(m_sock.load(std::memory_order_acquire), backlog) == 0; }
+bool VXSocket::Listen(int backlog) { return socket_sys_listen(m_sock.load(std::memory_order_acquire), backlog); }
 
 bool VXSocket::Accept() {
-  m_accepted = accept(m_sock.load(std::memory_order_acquire), nullptr, nullptr);
-  return m_accepted >= 0;
+  m_accepted = socket_sys_accept(m_sock.load(std::memory_order_acquire));
+  return m_accepted != kClosed;
 }
 
 VXSocket* VXSocket::Accepted() {
-  if (m_accepted < 0) return nullptr;
+  if (m_accepted == kClosed) return nullptr;
   VXSocket* wrapped = gc_new<VXSocket>(m_accepted);
   wrapped->m_proto = kSocketProtoStream;
   m_accepted = kClosed;
@@ -125,12 +83,12 @@ VXSocket* VXSocket::Accepted() {
 
 int VXSocket::SendNative(const unsigned char* bytes, int count) {
   if (m_shut.load(std::memory_order_acquire)) return kSocketCallFailed;
-  return static_cast<int>(send(m_sock.load(std::memory_order_acquire), bytes, count, MSG_NOSIGNAL));
+  return socket_sys_send(m_sock.load(std::memory_order_acquire), bytes, count);
 }
 
 int VXSocket::ReceiveNative(unsigned char* bytes, int count) {
   if (m_shut.load(std::memory_order_acquire)) return kSocketCallFailed;
-  return static_cast<int>(recv(m_sock.load(std::memory_order_acquire), bytes, count, 0));
+  return socket_sys_receive(m_sock.load(std::memory_order_acquire), bytes, count);
 }
 
 int VXSocket::Send(VXDataBuffer* buffer, int offset, int count) {
@@ -145,33 +103,31 @@ int VXSocket::Receive(VXDataBuffer* buffer, int offset, int count) {
 
 // A datagram for a name that did not resolve would go to this machine instead.
 int VXSocket::SendTo(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address) {
-  if (!address->m_resolved) return -1;
+  if (!address->m_resolved) return kSocketCallFailed;
   unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
-  return static_cast<int>(sendto(m_sock.load(std::memory_order_acquire), bytes, count, 0,
-                                 reinterpret_cast<sockaddr*>(&address->m_addr), sizeof address->m_addr));
+  return socket_sys_send_to(m_sock.load(std::memory_order_acquire), bytes, count, address->m_addr);
 }
 
+// A failed receive leaves the address as it was, resolved or not.
 int VXSocket::ReceiveFrom(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address) {
   unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
-  socklen_t size = sizeof address->m_addr;
-  int n = static_cast<int>(recvfrom(m_sock.load(std::memory_order_acquire), bytes, count, 0,
-                                    reinterpret_cast<sockaddr*>(&address->m_addr), &size));
-  address->m_resolved = true;
-  address->Invalidate();
+  int n = socket_sys_receive_from(m_sock.load(std::memory_order_acquire), bytes, count, &address->m_addr);
+  if (n >= 0) {
+    address->m_resolved = true;
+    address->Invalidate();
+  }
   return n;
 }
 
 bool VXSocket::GetLocalAddress(VXSocketAddress* address) {
-  socklen_t size = sizeof address->m_addr;
-  bool ok = getsockname(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address->m_addr), &size) == 0;
+  bool ok = socket_sys_local_address(m_sock.load(std::memory_order_acquire), &address->m_addr);
   address->m_resolved = ok;
   address->Invalidate();
   return ok;
 }
 
 bool VXSocket::GetRemoteAddress(VXSocketAddress* address) {
-  socklen_t size = sizeof address->m_addr;
-  bool ok = getpeername(m_sock.load(std::memory_order_acquire), reinterpret_cast<sockaddr*>(&address->m_addr), &size) == 0;
+  bool ok = socket_sys_remote_address(m_sock.load(std::memory_order_acquire), &address->m_addr);
   address->m_resolved = ok;
   address->Invalidate();
   return ok;

@@ -1,13 +1,13 @@
 // Native sockets: `VXSocketAddress` (an IPv4 address with a cached text form)
-// and `VXSocket` (one blocking BSD socket handle). Names resolve through
+// and `VXSocket` (one blocking socket handle). Names resolve through
 // getaddrinfo, which is safe on worker threads. The handle is atomic because
 // a worker may be using it while the main thread closes it. Sends never raise
-// SIGPIPE: a peer that went away gives -1.
+// a signal: a peer that went away gives -1. This header names no platform:
+// the system calls are in socket_system*.cpp, behind socket_system.h.
 #pragma once
 
-#include <netinet/in.h>
-
 #include <atomic>
+#include <cstdint>
 
 #include "runtime/gc.h"
 #include "runtime/string.h"
@@ -25,20 +25,29 @@ constexpr int kSocketCallFailed = -1;
 constexpr int kSocketPortMax = 65535;
 // Host names longer than this are never resolved.
 constexpr int kSocketHostMaxLength = 1023;
+// The address that means "any" (0.0.0.0): a bind to every interface.
+constexpr uint32_t kSocketAnyAddress = 0;
+
+// An IPv4 address and port as plain numbers, the address in host byte order
+// (127.0.0.1 is 0x7F000001). Each platform converts it to its own socket
+// address only at the system call.
+struct VXSocketEndpoint {
+  uint32_t ip = kSocketAnyAddress;
+  int port = 0;
+};
 
 // Fills `address` for `host` (native bytes) and `port`. An empty host means
-// any address (INADDR_ANY); a host that is too long or does not resolve
-// leaves INADDR_ANY too but returns false, so no caller mistakes it for a
-// name that reached this machine. A port outside 0..kSocketPortMax returns
-// false too. Safe on worker threads.
-bool setsockaddr(sockaddr_in* address, const char* host, int hostLength, int port);
-bool setsockaddr(sockaddr_in* address, const String& host, int port);
+// any address (kSocketAnyAddress); a host that is too long or does not
+// resolve leaves the any address too but returns false, so no caller mistakes
+// it for a name that reached this machine. A port outside 0..kSocketPortMax
+// returns false too. Safe on worker threads.
+bool setsockaddr(VXSocketEndpoint* address, const char* host, int hostLength, int port);
+bool setsockaddr(VXSocketEndpoint* address, const String& host, int port);
 
 class VXSocketAddress : public Object {
  public:
-  sockaddr_in m_addr;
+  VXSocketEndpoint m_addr;
 
-  VXSocketAddress();
   void Set(const String& host, int port);
   void Set(const VXSocketAddress* other);
   // The host as four decimal numbers joined by "." and the port.
@@ -58,16 +67,18 @@ class VXSocketAddress : public Object {
 
 class VXSocket : public Object {
  public:
-  static constexpr int kClosed = -1;
+  // A platform handle at its full width: a Winsock handle is pointer-sized.
+  using Handle = intptr_t;
+  static constexpr Handle kClosed = -1;
 
-  std::atomic<int> m_sock{kClosed};
+  std::atomic<Handle> m_sock{kClosed};
   // Set by Shutdown: calls not yet made fail without touching the handle.
   std::atomic<bool> m_shut{false};
   int m_proto = 0;
-  int m_accepted = kClosed;
+  Handle m_accepted = kClosed;
 
   VXSocket() = default;
-  explicit VXSocket(int handle);
+  explicit VXSocket(Handle handle);
   ~VXSocket();
 
   bool Open(int protocol);

@@ -1,18 +1,31 @@
-// What the desktop's sockets and the page's share: a host given as a String,
-// the span of a buffer a transfer may touch, and `VXSocketAddress` with its
-// cached text form. Name resolution itself (`setsockaddr` on bytes) is the
-// platform's, in socket.cpp or socket_web.cpp.
+// What every platform's sockets share beside `VXSocket` itself: a host and
+// port made into an address (the name resolved by the platform's
+// socket_sys_resolve), the span of a buffer a transfer may touch, and
+// `VXSocketAddress` with its cached text form.
 #include "net/socket.h"
 
-#include <arpa/inet.h>
-
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "net/socket_system.h"
 #include "storage/data_buffer.h"
 
-bool setsockaddr(sockaddr_in* address, const String& host, int port) {
+namespace {
+constexpr int kByteBits = 8;
+constexpr unsigned kByteMask = 0xFF;
+}  // namespace
+
+bool setsockaddr(VXSocketEndpoint* address, const char* host, int hostLength, int port) {
+  address->ip = kSocketAnyAddress;
+  address->port = 0;
+  if (port < 0 || port > kSocketPortMax) return false;
+  address->port = port;
+  if (hostLength <= 0) return true;
+  if (hostLength > kSocketHostMaxLength) return false;
+  return socket_sys_resolve(host, &address->ip);
+}
+
+bool setsockaddr(VXSocketEndpoint* address, const String& host, int port) {
   std::string narrow = host.ToNarrow();
   return setsockaddr(address, narrow.c_str(), host.Length(), port);
 }
@@ -28,11 +41,6 @@ unsigned char* socketBufferSpan(VXDataBuffer* buffer, int offset, int* count) {
 
 // --- VXSocketAddress ---------------------------------------------------------
 
-VXSocketAddress::VXSocketAddress() {
-  std::memset(&m_addr, 0, sizeof m_addr);
-  m_addr.sin_family = AF_INET;
-}
-
 void VXSocketAddress::Set(const String& host, int port) {
   m_resolved = setsockaddr(&m_addr, host, port);
   Invalidate();
@@ -46,11 +54,13 @@ void VXSocketAddress::Set(const VXSocketAddress* other) {
 
 void VXSocketAddress::Validate() {
   if (m_valid) return;
-  unsigned ip = ntohl(m_addr.sin_addr.s_addr);
+  uint32_t ip = m_addr.ip;
   char text[sizeof "255.255.255.255"];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(ip >> (3 * kByteBits)),
+                static_cast<unsigned>((ip >> (2 * kByteBits)) & kByteMask),
+                static_cast<unsigned>((ip >> kByteBits) & kByteMask), static_cast<unsigned>(ip & kByteMask));
   m_host = String(text);
-  m_port = ntohs(m_addr.sin_port);
+  m_port = m_addr.port;
   m_valid = true;
 }
 

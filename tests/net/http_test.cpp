@@ -1,41 +1,22 @@
 // The HTTP client: the exact request bytes, the response parser fed through a
 // scripted socket (every split position, missing blank line, long lines,
-// bad status lines) and whole requests against loopback servers, including
-// Python's own http.server.
+// bad status lines) and whole requests against loopback servers.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "net/http.h"
 #include "storage/data_buffer.h"
+#include "tests/net/fetch.h"
 #include "tests/net/loopback.h"
-
-extern char** environ;
+#include "tests/net/process.h"
 
 using namespace nettest;
 
 namespace {
 
 const char kOkResponse[] = "HTTP/1.0 200 OK\r\nServer: s\r\n\r\nhello";
-
-class Completion : public Object, public virtual c_IOnHttpRequestComplete {
- public:
-  int calls = 0;
-  int status = 0;
-  std::string text;
-  void p_OnHttpRequestComplete(c_HttpRequest* request) override {
-    ++calls;
-    status = request->p_Status();
-    text = request->p_ResponseText().ToUtf8();
-  }
-};
 
 // A request opened on `url` and sent over a scripted socket, which `connect` connects.
 struct Scripted {
@@ -264,22 +245,6 @@ TEST(HttpRequest, AHeaderOverItsLimitFailsWithoutKeepingItsLines) {
   EXPECT_LE(s.request->m_lines->p_Length2(), kHttpMaxHeaderBytes / static_cast<int>(line.size()));
 }
 
-// Runs a whole request against a loopback server until it completes;
-// `timeoutMs` above 0 replaces the default time-out.
-Completion* fetch(const std::string& url, int timeoutMs = 0) {
-  Completion* done = gc_new<Completion>();
-  c_HttpRequest* request = gc_new<c_HttpRequest>()->m_new2(String("GET"), String(url.c_str()), done);
-  if (timeoutMs > 0) request->p_SetTimeout(timeoutMs);
-  request->p_Send();
-  pumpUntil([&] { return done->calls > 0; });
-  for (int i = 0; i < 10; ++i) vx_asyncevent_UpdateAsyncEvents();
-  return done;
-}
-
-std::string loopbackUrl(int port, const char* path) {
-  return "http://127.0.0.1:" + std::to_string(port) + path;
-}
-
 TEST(HttpLoopback, AWholeRequestPutsTheExactBytesOnTheWireAndReadsTheReply) {
   LoopbackServer server({.pieces = {"HTTP/1.0 200 OK\r\nSer", "ver: s\r\n\r\nhel", "lo"}, .pauseMs = 20});
   Completion* done = fetch(loopbackUrl(server.port(), "/x.php?a=1"));
@@ -302,25 +267,24 @@ TEST(HttpLoopback, FailuresCompleteOnceWithStatusMinusOne) {
 
   // A local server listens on the port: neither request may reach it.
   int port = 0;
-  int listenFd = listenLoopback(&port);
+  RawSocket listenFd = listenLoopback(&port);
   for (const char* host : {"nowhere.skarnel.invalid", ""}) {
     Completion* unresolved = fetch("http://" + std::string(host) + ":" + std::to_string(port) + "/");
     EXPECT_EQ(unresolved->calls, 1) << host;
     EXPECT_EQ(unresolved->status, -1) << host;
     EXPECT_EQ(unresolved->text, "") << host;
   }
-  close(listenFd);
+  closeSocket(listenFd);
 }
 
 TEST(HttpLoopback, APortAbove65535FailsInsteadOfReachingTheWrappedPort) {
   int port = 0;
-  int listenFd = listenLoopback(&port);
+  RawSocket listenFd = listenLoopback(&port);
   Completion* done = fetch(loopbackUrl(port + kSocketPortMax + 1, "/"));
   EXPECT_EQ(done->calls, 1);
   EXPECT_EQ(done->status, -1);
-  pollfd pending{listenFd, POLLIN, 0};
-  EXPECT_EQ(poll(&pending, 1, 0), 0) << "no connection reached the server";
-  close(listenFd);
+  EXPECT_FALSE(waitReadable(listenFd, 0)) << "no connection reached the server";
+  closeSocket(listenFd);
 }
 
 TEST(HttpLoopback, ALongHeaderLineFromARealServerEndsTheRequest) {
@@ -393,14 +357,6 @@ TEST(HttpLoopback, ACancelledRequestCompletesOnceFromThePump) {
   EXPECT_EQ(finished->p_Status(), 200);
 }
 
-// Resident memory of this process, in bytes.
-long long residentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  long long size = 0, resident = 0;
-  statm >> size >> resident;
-  return resident * sysconf(_SC_PAGESIZE);
-}
-
 int pumpSources() { return vx_asyncevent__sources ? vx_asyncevent__sources->p_Length2() : 0; }
 
 class CountingCompletion : public Object, public virtual c_IOnHttpRequestComplete {
@@ -463,66 +419,6 @@ TEST(HttpLoopback, FinishedRequestsLeaveThePumpAndTheirMemoryIsFreed) {
   EXPECT_LT(grown, kResidentBoundBytes);
 #endif
   EXPECT_LT(gc_alloced_bytes - collectedBefore, kCollectorBoundBytes);
-}
-
-// Python's http.server serving one file from a temporary folder.
-class PythonServer {
- public:
-  explicit PythonServer(const std::filesystem::path& root) {
-    port_ = closedLoopbackPort();
-    std::string portText = std::to_string(port_);
-    std::string rootText = root.string();
-    const char* argv[] = {"python3", "-m", "http.server", portText.c_str(), "--bind", "127.0.0.1",
-                          "--directory", rootText.c_str(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&pid_, "python3", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~PythonServer() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  int port() const { return port_; }
-  bool started() const { return pid_ > 0; }
-  // True once the server accepts connections.
-  bool ready() {
-    return waitUntil([&] {
-      int fd = socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_port = htons(port_);
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-      close(fd);
-      return ok;
-    });
-  }
-
- private:
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
-
-TEST(HttpLoopback, FetchesAFileFromPythonsHttpServer) {
-  std::filesystem::path root = std::filesystem::temp_directory_path() / ("tarvik-net-" + std::to_string(getpid()));
-  std::filesystem::create_directories(root);
-  std::ofstream(root / "hello.txt") << "hello from python\n";
-  {
-    PythonServer server(root);
-    ASSERT_TRUE(server.started());
-    ASSERT_TRUE(server.ready());
-    Completion* done = fetch(loopbackUrl(server.port(), "/hello.txt"));
-    EXPECT_EQ(done->calls, 1);
-    EXPECT_EQ(done->status, 200);
-    EXPECT_EQ(done->text, "hello from python\n");
-    Completion* missing = fetch(loopbackUrl(server.port(), "/absent.txt"));
-    EXPECT_EQ(missing->status, 404);
-  }
-  std::filesystem::remove_all(root);
 }
 
 }  // namespace

@@ -1,14 +1,9 @@
 // Test helpers for the network layer: a scripted loopback server on its own
-// thread (and one that answers many connections alike), a bounded event pump,
-// a child-process runner for fatal errors and a scripted socket that lets the
-// HTTP client be fed bytes without a network.
+// thread (and one that answers many connections alike), a bounded event pump
+// and a scripted socket that lets the HTTP client be fed bytes without a
+// network. The servers' sockets are the
+// plain ones of raw_socket.h.
 #pragma once
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,13 +16,13 @@
 #include "net/async_event.h"
 #include "net/async_socket.h"
 #include "storage/data_buffer.h"
+#include "tests/net/raw_socket.h"
 
 namespace nettest {
 
 constexpr int kWaitMs = 30000;          // the longest any test waits for the network
 constexpr int kPumpSleepMs = 1;
 constexpr int kServerReadLimit = 65536;
-constexpr int kListenBacklog = 8;
 
 // Pumps the async events until `done` holds or the wait runs out.
 inline bool pumpUntil(const std::function<bool()>& done, int maxMs = kWaitMs) {
@@ -47,25 +42,11 @@ inline bool waitUntil(const std::function<bool()>& done, int maxMs = kWaitMs) {
   return done();
 }
 
-// A listening TCP socket on 127.0.0.1 with a kernel-chosen port.
-inline int listenLoopback(int* port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  listen(fd, kListenBacklog);
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  *port = ntohs(a.sin_port);
-  return fd;
-}
-
 // A loopback port that nothing listens on.
 inline int closedLoopbackPort() {
   int port = 0;
-  int fd = listenLoopback(&port);
-  close(fd);
+  RawSocket listener = listenLoopback(&port);
+  closeSocket(listener);
   return port;
 }
 
@@ -95,43 +76,38 @@ class LoopbackServer {
   }
   void join() {
     if (thread_.joinable()) thread_.join();
-    if (listenFd_ >= 0) close(listenFd_);
+    if (listenFd_ >= 0) closeSocket(listenFd_);
     listenFd_ = -1;
   }
 
  private:
   void serve() {
-    pollfd p{listenFd_, POLLIN, 0};
-    if (poll(&p, 1, kWaitMs) != 1) return;
-    int fd = accept(listenFd_, nullptr, nullptr);
+    if (!waitReadable(listenFd_, kWaitMs)) return;
+    RawSocket fd = acceptConnection(listenFd_);
     if (fd < 0) return;
-    timeval tv{kWaitMs / 1000, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    setReceiveTimeout(fd, kWaitMs);
     char chunk[4096];
     while (script_.readRequest && request_.find("\r\n\r\n") == std::string::npos &&
            request_.size() < kServerReadLimit) {
-      ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+      int n = receiveBytes(fd, chunk, sizeof chunk);
       if (n <= 0) break;
       request_.append(chunk, n);
     }
     for (size_t i = 0; i < script_.pieces.size(); ++i) {
       if (i > 0 && script_.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(script_.pauseMs));
-      send(fd, script_.pieces[i].data(), script_.pieces[i].size(), MSG_NOSIGNAL);
+      sendBytes(fd, script_.pieces[i].data(), static_cast<int>(script_.pieces[i].size()));
     }
     while (script_.keepReading && request_.size() < kServerReadLimit) {
-      ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+      int n = receiveBytes(fd, chunk, sizeof chunk);
       if (n <= 0) break;
       request_.append(chunk, n);
     }
-    if (script_.reset) {
-      linger abort{1, 0};
-      setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    }
-    close(fd);
+    if (script_.reset) resetOnClose(fd);
+    closeSocket(fd);
   }
 
   Script script_;
-  int listenFd_ = -1;
+  RawSocket listenFd_ = -1;
   int port_ = 0;
   std::thread thread_;
   std::string request_;
@@ -148,32 +124,31 @@ class RepeatingServer {
   }
   ~RepeatingServer() {
     if (thread_.joinable()) thread_.join();
-    close(listenFd_);
+    closeSocket(listenFd_);
   }
   int port() const { return port_; }
 
  private:
   void serve() {
     for (int i = 0; i < connections_; ++i) {
-      pollfd p{listenFd_, POLLIN, 0};
-      if (poll(&p, 1, kWaitMs) != 1) return;
-      int fd = accept(listenFd_, nullptr, nullptr);
+      if (!waitReadable(listenFd_, kWaitMs)) return;
+      RawSocket fd = acceptConnection(listenFd_);
       if (fd < 0) return;
       std::string request;
       char chunk[4096];
       while (request.find("\r\n\r\n") == std::string::npos && request.size() < kServerReadLimit) {
-        ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+        int n = receiveBytes(fd, chunk, sizeof chunk);
         if (n <= 0) break;
         request.append(chunk, n);
       }
-      send(fd, response_.data(), response_.size(), MSG_NOSIGNAL);
-      close(fd);
+      sendBytes(fd, response_.data(), static_cast<int>(response_.size()));
+      closeSocket(fd);
     }
   }
 
   std::string response_;
   int connections_;
-  int listenFd_ = -1;
+  RawSocket listenFd_ = -1;
   int port_ = 0;
   std::thread thread_;
 };
@@ -237,14 +212,5 @@ class ScriptedSocket : public c_Socket {
     r->p_OnReceiveComplete(receiveBuffer, receiveOffset, count, this);
   }
 };
-
-struct ChildResult {
-  int exitCode = -1;
-  std::string output;
-};
-
-// Runs this test program again as a child with `--net-child=<scenario>`,
-// standard input empty, and returns its exit code and standard output.
-ChildResult runChild(const std::string& scenario);
 
 }  // namespace nettest

@@ -14,6 +14,7 @@
 #include "net/thread.h"
 #include "storage/data_buffer.h"
 #include "tests/net/loopback.h"
+#include "tests/net/process.h"
 
 using namespace nettest;
 
@@ -125,7 +126,7 @@ TEST(AsyncSocket, AReceiveQueuedBeforeTheConnectCompletesIsDropped) {
 // the very port they ask for.
 TEST(AsyncSocket, FailedConnectsCompleteAsNotConnected) {
   int listening = 0;
-  int listenFd = listenLoopback(&listening);
+  RawSocket listenFd = listenLoopback(&listening);
   const std::pair<String, int> targets[] = {
       {kLoopback, closedLoopbackPort()}, {String("nowhere.skarnel.invalid"), listening}, {String(""), listening}};
   for (const auto& [host, port] : targets) {
@@ -137,12 +138,12 @@ TEST(AsyncSocket, FailedConnectsCompleteAsNotConnected) {
     EXPECT_EQ(sock->m_state, 1) << host.ToUtf8();
     sock->p_Close();
   }
-  close(listenFd);
+  closeSocket(listenFd);
 }
 
 TEST(NativeSocket, AnUnresolvedNameNeitherConnectsNorBinds) {
   int port = 0;
-  int listenFd = listenLoopback(&port);
+  RawSocket listenFd = listenLoopback(&port);
   VXSocket* client = gc_new<VXSocket>();
   ASSERT_TRUE(client->Open(kSocketProtoStream));
   EXPECT_FALSE(client->Connect(String("nowhere.skarnel.invalid"), port));
@@ -152,14 +153,14 @@ TEST(NativeSocket, AnUnresolvedNameNeitherConnectsNorBinds) {
   EXPECT_FALSE(server->Bind(String("nowhere.skarnel.invalid"), 0));
   EXPECT_TRUE(server->Bind(String(""), 0)) << "the empty host binds to every address";
   for (VXSocket* s : {client, server}) s->Close();
-  close(listenFd);
+  closeSocket(listenFd);
 }
 
 // Whatever a worker got done, an operation still queued when the socket was
 // closed completes as failed, and the closed socket takes no new work.
 TEST(AsyncSocket, OperationsQueuedBeforeCloseCompleteAsFailed) {
   int port = 0;
-  int listenFd = listenLoopback(&port);
+  RawSocket listenFd = listenLoopback(&port);
   c_Socket* connecting = gc_new<c_Socket>()->m_new(String("stream"));
   Recorder* rec = gc_new<Recorder>();
   connecting->p_ConnectAsync(kLoopback, port, rec);
@@ -170,7 +171,7 @@ TEST(AsyncSocket, OperationsQueuedBeforeCloseCompleteAsFailed) {
   connecting->p_ReceiveAsync(gc_new<c_DataBuffer>()->m_new(8), 0, 8, rec);
   EXPECT_EQ(connecting->m_rqueue->m_put.load(), 1) << "a receive on the closed socket is dropped";
   ASSERT_TRUE(pumpUntil([&] { return connecting->m_sock->m_sock.load() == VXSocket::kClosed; }));
-  close(listenFd);
+  closeSocket(listenFd);
 
   LoopbackServer server({.readRequest = false, .keepReading = true});
   c_Socket* sending = gc_new<c_Socket>()->m_new(String("stream"));
@@ -256,14 +257,13 @@ TEST(AsyncSocket, PendingOperationsSurviveACollection) {
 // the listening server.
 TEST(NativeSocket, APortOutsideTheRangeNeitherConnectsNorBinds) {
   int port = 0;
-  int listenFd = listenLoopback(&port);
+  RawSocket listenFd = listenLoopback(&port);
   VXSocket* client = gc_new<VXSocket>();
   ASSERT_TRUE(client->Open(kSocketProtoStream));
   EXPECT_FALSE(client->Connect(kLoopback, port + kSocketPortMax + 1));
   EXPECT_FALSE(client->Connect(kLoopback, port - kSocketPortMax - 1));
   EXPECT_FALSE(client->Connect(kLoopback, 0));
-  pollfd pending{listenFd, POLLIN, 0};
-  EXPECT_EQ(poll(&pending, 1, 0), 0) << "no connection reached the server";
+  EXPECT_FALSE(waitReadable(listenFd, 0)) << "no connection reached the server";
   VXSocket* server = gc_new<VXSocket>();
   ASSERT_TRUE(server->Open(kSocketProtoServer));
   EXPECT_FALSE(server->Bind(kLoopback, kSocketPortMax + 1));
@@ -272,7 +272,7 @@ TEST(NativeSocket, APortOutsideTheRangeNeitherConnectsNorBinds) {
   address->Set(kLoopback, port + kSocketPortMax + 1);
   EXPECT_FALSE(address->m_resolved) << "nothing is sent to a wrapped port";
   for (VXSocket* s : {client, server}) s->Close();
-  close(listenFd);
+  closeSocket(listenFd);
 }
 
 TEST(NativeSocket, ServerAndDatagramCallsWorkOnLoopback) {

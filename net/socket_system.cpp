@@ -1,0 +1,126 @@
+// The socket system calls on Linux: BSD sockets, names resolved with
+// getaddrinfo (IPv4). Sends pass MSG_NOSIGNAL, so a peer that went away never
+// raises SIGPIPE.
+#include "net/socket_system.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kNoDelayOn = 1;
+
+sockaddr_in toSystem(const VXSocketEndpoint& address) {
+  sockaddr_in system;
+  std::memset(&system, 0, sizeof system);
+  system.sin_family = AF_INET;
+  system.sin_port = htons(static_cast<uint16_t>(address.port));
+  system.sin_addr.s_addr = htonl(address.ip);
+  return system;
+}
+
+void fromSystem(const sockaddr_in& system, VXSocketEndpoint* address) {
+  address->ip = ntohl(system.sin_addr.s_addr);
+  address->port = ntohs(system.sin_port);
+}
+
+int fd(SocketHandle handle) { return static_cast<int>(handle); }
+
+// getsockname and getpeername share their form.
+bool nameOf(int (*call)(int, sockaddr*, socklen_t*), SocketHandle handle, VXSocketEndpoint* address) {
+  sockaddr_in system;
+  socklen_t size = sizeof system;
+  if (call(fd(handle), reinterpret_cast<sockaddr*>(&system), &size) != 0) return false;
+  fromSystem(system, address);
+  return true;
+}
+
+}  // namespace
+
+bool socket_sys_resolve(const char* host, uint32_t* ip) {
+  addrinfo hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.ai_family = AF_INET;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return false;
+  bool resolved = false;
+  for (addrinfo* a = found; a && !resolved; a = a->ai_next) {
+    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
+      *ip = ntohl(reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr.s_addr);
+      resolved = true;
+    }
+  }
+  freeaddrinfo(found);
+  return resolved;
+}
+
+SocketHandle socket_sys_open_stream() {
+  int handle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (handle < 0) return VXSocket::kClosed;
+  int on = kNoDelayOn;
+  setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  return handle;
+}
+
+SocketHandle socket_sys_open_datagram() {
+  int handle = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  return handle < 0 ? VXSocket::kClosed : handle;
+}
+
+void socket_sys_close(SocketHandle handle) { close(fd(handle)); }
+
+void socket_sys_shutdown(SocketHandle handle) { shutdown(fd(handle), SHUT_RDWR); }
+
+bool socket_sys_bind(SocketHandle handle, const VXSocketEndpoint& address) {
+  sockaddr_in system = toSystem(address);
+  return bind(fd(handle), reinterpret_cast<sockaddr*>(&system), sizeof system) == 0;
+}
+
+bool socket_sys_connect(SocketHandle handle, const VXSocketEndpoint& address) {
+  sockaddr_in system = toSystem(address);
+  return connect(fd(handle), reinterpret_cast<sockaddr*>(&system), sizeof system) == 0;
+}
+
+bool socket_sys_listen(SocketHandle handle, int backlog) { return listen(fd(handle), backlog) == 0; }
+
+SocketHandle socket_sys_accept(SocketHandle handle) {
+  int accepted = accept(fd(handle), nullptr, nullptr);
+  return accepted < 0 ? VXSocket::kClosed : accepted;
+}
+
+int socket_sys_send(SocketHandle handle, const unsigned char* bytes, int count) {
+  return static_cast<int>(send(fd(handle), bytes, count, MSG_NOSIGNAL));
+}
+
+int socket_sys_receive(SocketHandle handle, unsigned char* bytes, int count) {
+  return static_cast<int>(recv(fd(handle), bytes, count, 0));
+}
+
+int socket_sys_send_to(SocketHandle handle, const unsigned char* bytes, int count, const VXSocketEndpoint& address) {
+  sockaddr_in system = toSystem(address);
+  return static_cast<int>(
+      sendto(fd(handle), bytes, count, 0, reinterpret_cast<sockaddr*>(&system), sizeof system));
+}
+
+int socket_sys_receive_from(SocketHandle handle, unsigned char* bytes, int count, VXSocketEndpoint* from) {
+  // A stream socket names no sender: `from` then keeps what it held.
+  sockaddr_in system = toSystem(*from);
+  socklen_t size = sizeof system;
+  int n = static_cast<int>(recvfrom(fd(handle), bytes, count, 0, reinterpret_cast<sockaddr*>(&system), &size));
+  if (n >= 0) fromSystem(system, from);
+  return n;
+}
+
+bool socket_sys_local_address(SocketHandle handle, VXSocketEndpoint* address) {
+  return nameOf(getsockname, handle, address);
+}
+
+bool socket_sys_remote_address(SocketHandle handle, VXSocketEndpoint* address) {
+  return nameOf(getpeername, handle, address);
+}
