@@ -1,11 +1,10 @@
 // The audio device: `gxtkAudio` with 33 channels (32 plays music),
 // `gxtkSample` buffers with their deferred deletion, the framework's `c_Sound`
 // and the `vx_audio_*` module functions the game calls. The output is OpenAL
-// (audio_device.cpp) or our own mixer (audio_device_windows.cpp).
+// (audio_device.cpp) or our own mixer (audio_device_windows.cpp); what they
+// share is in audio_device_common.cpp.
 // Relies on runtime/ objects and strings; the output's API stays inside audio/.
 #pragma once
-
-#include <vector>
 
 #include "runtime/gc.h"
 #include "runtime/string.h"
@@ -88,13 +87,6 @@ class c_Sound : public Object {
 };
 
 extern gxtkAudio* vx_audio_device;
-
-// Shared by the device files: the buffer names of discarded samples waiting
-// until no source holds them, and a sound decoded through the game's host
-// (straight from the file when there is no game).
-std::vector<unsigned>& vx_audio__DiscardedBuffers();
-unsigned char* vx_audio__LoadData(const String& path, int* length, int* channels, int* bytesPerSample,
-                                  int* hertz);
 
 void vx_audio_SetAudioDevice(gxtkAudio* device);
 c_Sound* vx_audio_LoadSound(const String& path);

@@ -1,15 +1,17 @@
 // The OpenAL audio device: opening the device and context (reporting, never
 // stopping, when that fails), lazy per-channel sources with take-over of idle
-// ones, the channel state machine, sample buffers and the deletion of discarded
-// ones. Relies on openal-soft, the shared half of the device in audio_module.cpp
-// and the collector for marking.
+// ones, the source operations the shared channel logic calls, sample buffers
+// and the deletion of discarded ones. Relies on openal-soft and the half of
+// the device every output shares (audio_device_common.cpp).
 #include <AL/al.h>
 #include <AL/alc.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "audio/audio.h"
+#include "audio/audio_source.h"
 #include "runtime/errors.h"
 
 namespace {
@@ -34,6 +36,26 @@ ALenum formatFor(int bytesPerSample, int channels) {
 }
 
 }  // namespace
+
+void vx_audio__PlaySource(unsigned source, unsigned buffer, bool loop) {
+  alSourceStop(source);
+  alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+  alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
+  alSourcePlay(source);
+}
+
+void vx_audio__StopSource(unsigned source) { alSourceStop(source); }
+void vx_audio__PauseSource(unsigned source) { alSourcePause(source); }
+void vx_audio__ResumeSource(unsigned source) { alSourcePlay(source); }
+bool vx_audio__SourceStopped(unsigned source) { return sourceState(source) == AL_STOPPED; }
+void vx_audio__SetSourceVolume(unsigned source, float volume) { alSourcef(source, AL_GAIN, volume); }
+
+// The source on the unit circle around the listener, `pan` radians from ahead.
+void vx_audio__SetSourcePan(unsigned source, float pan) {
+  alSource3f(source, AL_POSITION, std::sin(pan), 0.0f, -std::cos(pan));
+}
+
+void vx_audio__SetSourceRate(unsigned source, float rate) { alSourcef(source, AL_PITCH, rate); }
 
 unsigned gxtkChannel::AL_Source() {
   if (source) return source;
@@ -79,19 +101,6 @@ gxtkAudio::gxtkAudio() {
   channels[kMusicChannel].AL_Source();
 }
 
-void gxtkAudio::mark() {
-  for (gxtkChannel& ch : channels) {
-    if (!ch.sample) continue;
-    if (sourceState(ch.source) != AL_STOPPED) {
-      gc_mark(ch.sample);
-    } else {
-      // A finished channel lets go of its sample so the collector may take it.
-      if (ch.state == kChannelPlaying) ch.state = kChannelStopped;
-      if (ch.state == kChannelStopped) ch.sample = nullptr;
-    }
-  }
-}
-
 void gxtkAudio::Suspend() {
   for (gxtkChannel& ch : channels)
     if (ch.state == kChannelPlaying && sourceState(ch.source) == AL_PLAYING) alSourcePause(ch.source);
@@ -113,73 +122,6 @@ bool gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, const String& path) {
   std::free(data);
   sample->SetBuffer(buffer);
   return true;
-}
-
-int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
-  FlushDiscarded();
-  if (!sample || channel < 0 || channel >= kAudioChannels) return -1;
-  gxtkChannel& ch = channels[channel];
-  ALuint source = ch.AL_Source();
-  if (!source) return -1;
-  alSourceStop(source);
-  alSourcei(source, AL_BUFFER, static_cast<ALint>(sample->buffer));
-  alSourcei(source, AL_LOOPING, flags ? AL_TRUE : AL_FALSE);
-  alSourcePlay(source);
-  gc_assign(ch.sample, sample);
-  ch.flags = flags;
-  ch.state = kChannelPlaying;
-  return 0;
-}
-
-void gxtkAudio::StopChannel(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state == kChannelStopped) return;
-  alSourceStop(ch.source);
-  ch.state = kChannelStopped;
-}
-
-void gxtkAudio::PauseChannel(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state != kChannelPlaying) return;
-  if (sourceState(ch.source) == AL_STOPPED) {
-    ch.state = kChannelStopped;
-  } else {
-    alSourcePause(ch.source);
-    ch.state = kChannelPaused;
-  }
-}
-
-void gxtkAudio::ResumeChannel(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state != kChannelPaused) return;
-  alSourcePlay(ch.source);
-  ch.state = kChannelPlaying;
-}
-
-int gxtkAudio::ChannelState(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return kChannelStopped;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state == kChannelPlaying && sourceState(ch.source) == AL_STOPPED) ch.state = kChannelStopped;
-  return ch.state;
-}
-
-void gxtkAudio::SetVolume(int channel, float volume) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  if (ALuint source = channels[channel].AL_Source()) alSourcef(source, AL_GAIN, volume);
-}
-
-void gxtkAudio::SetPan(int channel, float pan) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  if (ALuint source = channels[channel].AL_Source())
-    alSource3f(source, AL_POSITION, std::sin(pan), 0.0f, -std::cos(pan));
-}
-
-void gxtkAudio::SetRate(int channel, float rate) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  if (ALuint source = channels[channel].AL_Source()) alSourcef(source, AL_PITCH, rate);
 }
 
 void gxtkAudio::FlushDiscarded() {

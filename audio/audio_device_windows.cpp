@@ -1,8 +1,8 @@
 // The audio device on Windows: our own mixer (mixer.h) fed to waveOut by a
 // thread of its own, a few short blocks kept queued. Channel n plays on the
-// mixer's voice n; buffers are the mixer's. A device that cannot open stays
-// valid and silent. Relies on winmm, the shared half of the device in
-// audio_module.cpp and the collector for marking.
+// mixer's voice n (its source is n + 1); buffers are the mixer's. A device
+// that cannot open stays valid and silent. Relies on winmm and the half of
+// the device every output shares (audio_device_common.cpp).
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/audio.h"
+#include "audio/audio_source.h"
 #include "audio/mixer.h"
 #include "runtime/errors.h"
 
@@ -76,17 +77,52 @@ void WaveOutput::Feed() {
   }
 }
 
-Mixer& mixerOf(const gxtkAudio* audio) { return static_cast<WaveOutput*>(audio->context)->mixer; }
-
-// The mixer voice of a channel; -1, which the mixer ignores, while it has none.
-int voiceOf(const gxtkChannel& ch) { return static_cast<int>(ch.source) - 1; }
-
-bool voiceStopped(const gxtkAudio* audio, const gxtkChannel& ch) {
-  return mixerOf(audio).StateOf(voiceOf(ch)) == Mixer::State::kStopped;
+// The mixer of the current device; null before one is made.
+Mixer* currentMixer() {
+  gxtkAudio* audio = gxtkAudio::audio;
+  return audio ? &static_cast<WaveOutput*>(audio->context)->mixer : nullptr;
 }
+
+// The mixer voice behind a source; -1, which the mixer ignores, for source 0.
+int voiceOf(unsigned source) { return static_cast<int>(source) - 1; }
 
 }  // namespace
 
+void vx_audio__PlaySource(unsigned source, unsigned buffer, bool loop) {
+  if (Mixer* mixer = currentMixer()) mixer->Play(voiceOf(source), buffer, loop);
+}
+
+void vx_audio__StopSource(unsigned source) {
+  if (Mixer* mixer = currentMixer()) mixer->Stop(voiceOf(source));
+}
+
+void vx_audio__PauseSource(unsigned source) {
+  if (Mixer* mixer = currentMixer()) mixer->Pause(voiceOf(source));
+}
+
+void vx_audio__ResumeSource(unsigned source) {
+  if (Mixer* mixer = currentMixer()) mixer->Resume(voiceOf(source));
+}
+
+bool vx_audio__SourceStopped(unsigned source) {
+  Mixer* mixer = currentMixer();
+  return !mixer || mixer->StateOf(voiceOf(source)) == Mixer::State::kStopped;
+}
+
+void vx_audio__SetSourceVolume(unsigned source, float volume) {
+  if (Mixer* mixer = currentMixer()) mixer->SetVolume(voiceOf(source), volume);
+}
+
+void vx_audio__SetSourcePan(unsigned source, float pan) {
+  if (Mixer* mixer = currentMixer()) mixer->SetPan(voiceOf(source), pan);
+}
+
+void vx_audio__SetSourceRate(unsigned source, float rate) {
+  if (Mixer* mixer = currentMixer()) mixer->SetRate(voiceOf(source), rate);
+}
+
+// A channel's voice is its own: there are as many voices as channels. None
+// while the output is closed, so nothing plays on a silent device.
 unsigned gxtkChannel::AL_Source() {
   if (source) return source;
   gxtkAudio* audio = gxtkAudio::audio;
@@ -108,19 +144,7 @@ gxtkAudio::gxtkAudio() {
   channels[kMusicChannel].AL_Source();
 }
 
-void gxtkAudio::mark() {
-  for (gxtkChannel& ch : channels) {
-    if (!ch.sample) continue;
-    if (!voiceStopped(this, ch)) {
-      gc_mark(ch.sample);
-    } else {
-      // A finished channel lets go of its sample so the collector may take it.
-      if (ch.state == kChannelPlaying) ch.state = kChannelStopped;
-      if (ch.state == kChannelStopped) ch.sample = nullptr;
-    }
-  }
-}
-
+// The whole output pauses: channels keep their places and states.
 void gxtkAudio::Suspend() {
   if (device) waveOutPause(static_cast<HWAVEOUT>(device));
 }
@@ -133,79 +157,19 @@ bool gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, const String& path) {
   int length = 0, channelCount = 0, bytesPerSample = 0, hertz = 0;
   unsigned char* data = vx_audio__LoadData(path, &length, &channelCount, &bytesPerSample, &hertz);
   if (!data) return false;
-  sample->SetBuffer(mixerOf(this).AdoptBuffer(data, length, channelCount, bytesPerSample, hertz));
+  Mixer& mixer = static_cast<WaveOutput*>(context)->mixer;
+  sample->SetBuffer(mixer.AdoptBuffer(data, length, channelCount, bytesPerSample, hertz));
   return true;
 }
 
-int gxtkAudio::PlaySample(gxtkSample* sample, int channel, int flags) {
-  FlushDiscarded();
-  if (!sample || channel < 0 || channel >= kAudioChannels) return -1;
-  gxtkChannel& ch = channels[channel];
-  if (!ch.AL_Source()) return -1;
-  mixerOf(this).Play(voiceOf(ch), sample->buffer, flags != 0);
-  gc_assign(ch.sample, sample);
-  ch.flags = flags;
-  ch.state = kChannelPlaying;
-  return 0;
-}
-
-void gxtkAudio::StopChannel(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state == kChannelStopped) return;
-  mixerOf(this).Stop(voiceOf(ch));
-  ch.state = kChannelStopped;
-}
-
-void gxtkAudio::PauseChannel(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state != kChannelPlaying) return;
-  if (voiceStopped(this, ch)) {
-    ch.state = kChannelStopped;
-  } else {
-    mixerOf(this).Pause(voiceOf(ch));
-    ch.state = kChannelPaused;
-  }
-}
-
-void gxtkAudio::ResumeChannel(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state != kChannelPaused) return;
-  mixerOf(this).Resume(voiceOf(ch));
-  ch.state = kChannelPlaying;
-}
-
-int gxtkAudio::ChannelState(int channel) {
-  if (channel < 0 || channel >= kAudioChannels) return kChannelStopped;
-  gxtkChannel& ch = channels[channel];
-  if (ch.state == kChannelPlaying && voiceStopped(this, ch)) ch.state = kChannelStopped;
-  return ch.state;
-}
-
-void gxtkAudio::SetVolume(int channel, float volume) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  if (channels[channel].AL_Source()) mixerOf(this).SetVolume(voiceOf(channels[channel]), volume);
-}
-
-void gxtkAudio::SetPan(int channel, float pan) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  if (channels[channel].AL_Source()) mixerOf(this).SetPan(voiceOf(channels[channel]), pan);
-}
-
-void gxtkAudio::SetRate(int channel, float rate) {
-  if (channel < 0 || channel >= kAudioChannels) return;
-  if (channels[channel].AL_Source()) mixerOf(this).SetRate(voiceOf(channels[channel]), rate);
-}
-
-// A buffer goes once no voice plays or holds it paused; the mixer refuses the
-// others, which wait for a later call.
+// A buffer goes once no voice plays it or holds it paused; the mixer refuses
+// the others, which wait for a later call.
 void gxtkAudio::FlushDiscarded() {
   std::vector<unsigned>& list = vx_audio__DiscardedBuffers();
-  if (list.empty() || !audio) return;
+  Mixer* mixer = currentMixer();
+  if (list.empty() || !mixer) return;
   std::vector<unsigned> kept;
   for (unsigned buffer : list)
-    if (!mixerOf(audio).DeleteBuffer(buffer)) kept.push_back(buffer);
+    if (!mixer->DeleteBuffer(buffer)) kept.push_back(buffer);
   list.swap(kept);
 }

@@ -1,10 +1,13 @@
 // The software mixer, driven frame by frame: levels and panning, rate with
 // interpolation, loops, one-shots, pause, saturation, independent voices and
-// buffers that outlive their deletion while a voice plays them.
+// buffers that outlive their deletion while a voice plays them, and all of it
+// changing while another thread mixes (which the sanitizer builds check).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "audio/audio.h"
@@ -222,4 +225,39 @@ TEST(AudioMixer, ABufferDeletedWhilePlayingPlaysToItsEndAndIsFreedAfter) {
   mixer.Play(2, ramp, true);
   EXPECT_EQ(mixer.StateOf(2), Mixer::State::kStopped);
   EXPECT_EQ(mix(mixer, 1)[0], 0);
+}
+
+TEST(AudioMixer, VoicesChangeAndBuffersGoWhileAnotherThreadMixes) {
+  constexpr int kRounds = 400;
+  constexpr int kBlocksAtLeast = 20;
+  Mixer mixer(kAudioChannels);
+  std::atomic<bool> done{false};
+  std::atomic<int> blocks{0};
+  std::thread mixing([&] {
+    std::vector<int16_t> out(2 * 256);
+    while (!done.load()) {
+      mixer.Mix(out.data(), 256);
+      ++blocks;
+    }
+  });
+  std::vector<unsigned> names;
+  for (int round = 0; round < kRounds || blocks.load() < kBlocksAtLeast; ++round) {
+    int voice = round % kAudioChannels;
+    unsigned buffer = stereoRamp(mixer, 16 + round % 64, 50);
+    names.push_back(buffer);
+    mixer.Play(voice, buffer, round % 3 == 0);
+    mixer.SetRate(voice, 0.5f + round % 4);
+    mixer.SetPan(voice, static_cast<float>(round % 7) - 3);
+    mixer.SetVolume(voice, 1.0f / (1 + round % 5));
+    if (round % 5 == 0) mixer.Pause(voice);
+    if (round % 10 == 0) mixer.Resume(voice);
+    mixer.DeleteBuffer(buffer);
+    if (round % 11 == 0) mixer.Stop((voice + 1) % kAudioChannels);
+  }
+  done = true;
+  mixing.join();
+  for (int voice = 0; voice < kAudioChannels; ++voice) mixer.Stop(voice);
+  // Buffers the game's deletion found playing are still there; now they go.
+  for (unsigned name : names) EXPECT_TRUE(mixer.DeleteBuffer(name));
+  EXPECT_EQ(mixer.BufferCount(), 0);
 }
