@@ -68,4 +68,9 @@ include(cmake/TarvikInstall.cmake)
 # TarvikConfig.cmake); its pkg-config file names the build machine's folders.
 install(DIRECTORY ${TARVIK_WINDOWS_DEPS}/glfw/ DESTINATION . COMPONENT tarvik
   PATTERN .built EXCLUDE PATTERN pkgconfig EXCLUDE)
-install(FILES ${SKARNEL_WINDOWS_STAGE}/LICENSE.txt DESTINATION . COMPONENT tarvik)
+configure_file(windows/sdk-README.txt.in ${SKARNEL_WINDOWS_STAGE}/sdk/README.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${SKARNEL_WINDOWS_STAGE}/sdk/README.txt ${SKARNEL_WINDOWS_STAGE}/LICENSE.txt
+  DESTINATION . COMPONENT tarvik)
+# The toolchain file the libraries were built with, for a developer who
+# cross-builds from Debian as this build does.
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/MinGW.cmake DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik COMPONENT tarvik)

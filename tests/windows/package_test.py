@@ -17,8 +17,8 @@ use them, under wine on an X server of the test's own:
    player's scores in %LOCALAPPDATA%\\Skarnel as they were.
 4. The SDK zip, unpacked and moved elsewhere, names no folder of the build
    machine; the examples it carries cross-build against it with the mingw
-   toolchain (find_package(Tarvik)), and hello.exe opens its window under wine
-   and ends on Escape with status 0.
+   toolchain file it carries (find_package(Tarvik)), and hello.exe opens its
+   window under wine and ends on Escape with status 0.
 
 Every wait ends as soon as its effect shows, within a generous deadline.
 Usage: package_test.py WINDOWS_BUILD SOURCE_DIR (starts its own Xvfb when
@@ -247,7 +247,7 @@ check(not named, f"no file of the SDK names the build machine's folders {named}"
 
 examples = os.path.join(scratch, "examples-build")
 run("cmake", "-S", os.path.join(sdk, "share", "doc", "libtarvik-dev", "examples"), "-B", examples,
-    "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "MinGW.cmake"), "-DCMAKE_BUILD_TYPE=Release",
+    "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(sdk, "share", "tarvik", "MinGW.cmake"), "-DCMAKE_BUILD_TYPE=Release",
     "-DCMAKE_PREFIX_PATH=" + sdk, timeout=600)
 run("cmake", "--build", examples, "-j2", timeout=1200)
 check(os.path.exists(os.path.join(examples, "hello.exe")), "the SDK's examples cross-build against it")
