@@ -23,7 +23,7 @@ use them, under wine on an X server of the test's own:
 Every wait ends as soon as its effect shows, within a generous deadline.
 Usage: package_test.py WINDOWS_BUILD SOURCE_DIR (starts its own Xvfb when
 DISPLAY is unset; the wine prefix is WINDOWS_BUILD/package-test/wine-prefix,
-made afresh on every run).
+made afresh on every run and left behind only when a check fails).
 """
 import atexit
 import glob
@@ -274,4 +274,8 @@ if failures:
     for name in ("game.txt", "hello.txt"):
         print(open(os.path.join(scratch, name), errors="replace").read()[-2000:])
     sys.exit(1)
+# The prefix (some 700 MB) is kept only to look into a failure.
+subprocess.run(["wineserver", "-k"], capture_output=True)
+subprocess.run(["wineserver", "-w"], capture_output=True, timeout=600)
+shutil.rmtree(PREFIX, ignore_errors=True)
 print("all Windows package checks passed")
