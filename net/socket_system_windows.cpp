@@ -13,7 +13,7 @@
 namespace {
 
 constexpr WORD kWinsockVersion = MAKEWORD(2, 2);
-constexpr BOOL kNoDelayOn = TRUE;
+constexpr BOOL kOptionOn = TRUE;
 
 // Thread-safe through the static's one-time initialisation; a Winsock that
 // cannot start leaves every open and every lookup failing.
@@ -82,7 +82,7 @@ bool socket_sys_resolve(const char* host, uint32_t* ip) {
 SocketHandle socket_sys_open_stream() {
   SOCKET s = openSocket(SOCK_STREAM, IPPROTO_TCP);
   if (s == INVALID_SOCKET) return VXSocket::kClosed;
-  BOOL on = kNoDelayOn;
+  BOOL on = kOptionOn;
   setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
   return handleOf(s);
 }
@@ -99,7 +99,11 @@ void socket_sys_shutdown(SocketHandle handle) {
   CancelIoEx(reinterpret_cast<HANDLE>(sock(handle)), nullptr);
 }
 
+// The port is this socket's alone, as a bound port is on Linux: without the
+// option another program could bind it too and take over what arrives.
 bool socket_sys_bind(SocketHandle handle, const VXSocketEndpoint& address) {
+  BOOL exclusive = kOptionOn;
+  setsockopt(sock(handle), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
   sockaddr_in system = toSystem(address);
   return bind(sock(handle), reinterpret_cast<sockaddr*>(&system), sizeof system) == 0;
 }
