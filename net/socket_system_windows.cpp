@@ -30,10 +30,15 @@ SOCKET sock(SocketHandle handle) { return static_cast<SOCKET>(handle); }
 SocketHandle handleOf(SOCKET s) { return s == INVALID_SOCKET ? VXSocket::kClosed : static_cast<SocketHandle>(s); }
 
 // A socket no child process inherits: a program the game starts (a browser
-// for a link) must not keep its connections open.
+// for a link) must not keep its connections open. Windows 7 before its first
+// service pack refuses the flag that says so; the handle is then marked after.
 SOCKET openSocket(int type, int protocol) {
   if (!winsockStarted()) return INVALID_SOCKET;
-  return WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+  SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s != INVALID_SOCKET || WSAGetLastError() != WSAEINVAL) return s;
+  s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED);
+  if (s != INVALID_SOCKET) SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+  return s;
 }
 
 sockaddr_in toSystem(const VXSocketEndpoint& address) {
