@@ -52,7 +52,10 @@ class Menus : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     gc_init();
-    setenv("ALSOFT_DRIVERS", "null", 1);  // no sound card here; music calls are recorded
+    // No sound card here; music calls are recorded. putenv, not setenv: every
+    // C library the tests are built with has it.
+    static char drivers[] = "ALSOFT_DRIVERS=null";
+    putenv(drivers);
   }
 
   void SetUp() override {

@@ -162,14 +162,14 @@ TEST(DataBuffer, LoadReadsAWholeFileAndMissingFilesGiveNull) {
   std::filesystem::path file = dir / "bytes.bin";
   std::vector<unsigned char> data(10000);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 7);
-  FILE* f = std::fopen(file.c_str(), "wb");
+  FILE* f = std::fopen(file.string().c_str(), "wb");
   std::fwrite(data.data(), 1, data.size(), f);
   std::fclose(f);
 
-  c_DataBuffer* b = c_DataBuffer::m_Load(String(file.c_str()));
+  c_DataBuffer* b = c_DataBuffer::m_Load(String(file.string().c_str()));
   ASSERT_NE(b, nullptr);
   ASSERT_EQ(b->_length, 10000);
   EXPECT_EQ(std::memcmp(b->_data, data.data(), data.size()), 0);
-  EXPECT_EQ(c_DataBuffer::m_Load(String((dir / "missing.bin").c_str())), nullptr);
+  EXPECT_EQ(c_DataBuffer::m_Load(String((dir / "missing.bin").string().c_str())), nullptr);
   std::filesystem::remove_all(dir);
 }
