@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "storage/data_buffer.h"
+#include "tests/exit_status.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST(DataBuffer, AllocatingAFullBufferIsARuntimeError) {
         std::fclose(stdin);
         b->m_new(4);
       },
-      testing::ExitedWithCode(255), "");
+      ExitedMinusOne, "");
 }
 
 TEST(DataBuffer, PeekBytesSignExtendsAndClampsToTheBuffer) {
@@ -146,14 +147,14 @@ TEST(DataBuffer, UnknownEncodingIsARuntimeError) {
         std::fclose(stdin);
         b->p_PeekString(0, 4, String("latin1"));
       },
-      testing::ExitedWithCode(255), "");
+      ExitedMinusOne, "");
   EXPECT_EXIT(
       {
         c_DataBuffer* b = gc_new<c_DataBuffer>()->m_new(4);
         std::fclose(stdin);
         b->p_PokeString(0, String("x"), String("UTF8"));
       },
-      testing::ExitedWithCode(255), "");
+      ExitedMinusOne, "");
 }
 
 TEST(DataBuffer, LoadReadsAWholeFileAndMissingFilesGiveNull) {
