@@ -324,17 +324,12 @@ void drainQueue(long long target) {
 
 String Object::debug() { return String("+Object\n"); }
 
-// Emptying the lists of a running collector would lose every object on them
-// while the byte counts still hold them, so only the first call does it.
-void gc_init() {
-  static bool initialised = false;
-  if (initialised) return;
-  initialised = true;
-  makeEmpty(&gc_queued_list);
-  makeEmpty(&gc_unmarked_list);
-  makeEmpty(&gc_marked_list);
-  makeEmpty(&gc_free_list);
-}
+// The lists start empty by constant initialisation, before any code runs, so
+// there is nothing left to prepare: emptying them here once lost every object
+// a static initialiser or a test had made before the call, while the byte
+// counts still held them, and a later store could relink a lost block into
+// a list through its stale neighbours.
+void gc_init() {}
 
 void gc_out_of_memory() { vxError("Out of memory"); }
 

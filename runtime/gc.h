@@ -71,7 +71,7 @@ void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
 void gc_mark();               // queue every registered root
 void gc_collect();            // one collection step, taken after every host event
-void gc_init();               // make the collector's lists empty, once: later calls keep the heap
+void gc_init();               // nothing to prepare (the lists start empty); harmless at any time
 inline void gc_mark_locals() {}
 
 inline gc_header* gc_header_of(const gc_object* p) {

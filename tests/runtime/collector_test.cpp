@@ -115,12 +115,15 @@ class Collector : public ::testing::Test {
     ballast = Array<char>();
     finishCycle();
     finishCycle();
-    // Destroy what earlier tests left dead, so each test starts on a clean free list:
-    // one allocation pays for at least its own size.
-    if (gc_free_bytes > 0) {
-      gc_assign(ballast, Array<char>(gc_free_bytes));
-      finishCycle();  // the ballast's own bytes must not count towards the test's cycle
-    }
+    // Destroy what earlier tests left dead, so each test starts on a clean free
+    // list and the shortest cycle. An allocation pays for at least its own
+    // size, so one as big as the dead bytes pays for them all; held by nothing,
+    // it is the only object to die at the next cycle end, and the next
+    // allocation, however small, destroys it whole.
+    if (gc_free_bytes > 0) (void)Array<char>(gc_free_bytes);
+    finishCycle();
+    gc_assign(ballast, Array<char>(1));
+    finishCycle();  // the ballast's own bytes must not count towards the test's cycle
     ASSERT_EQ(gc_free_bytes, 0);
     destroyed = 0;
     deaths.clear();

@@ -77,11 +77,12 @@ std::u16string randomLine(std::mt19937& rng, int count, int longest, const std::
 template <class Done>
 bool collectUntil(Done done) {
   constexpr int kRounds = 64;
-  constexpr int kChurnInts = 4096;
   for (int i = 0; i < kRounds && !done(); ++i) {
     gc_ext_alloc(gc_cycle_bytes + 1);
     gc_collect();
-    Array<int> churn(kChurnInts);
+    // An allocation pays for at least its own size: this one destroys every
+    // dead object, whatever earlier tests left.
+    Array<char> payer(gc_free_bytes + 1);
   }
   return done();
 }
