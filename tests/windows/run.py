@@ -86,7 +86,7 @@ def replay(program, folder, timeline_text, *args):
     os.makedirs(folder)
     with open(os.path.join(folder, "timeline.txt"), "w") as f:
         f.write(timeline_text)
-    command = ([program] if program.startswith(LINUX) else ["wine", program]) + ["--fast", *args, "timeline.txt"]
+    command = (["wine", program] if program.endswith(".exe") else [program]) + ["--fast", *args, "timeline.txt"]
     with open(os.path.join(folder, "out.txt"), "w") as out:
         status = subprocess.run(command, cwd=folder, stdout=out, stderr=subprocess.STDOUT, timeout=600).returncode
     return status, open(os.path.join(folder, "out.txt"), errors="replace").read()
