@@ -12,6 +12,11 @@ get_filename_component(default_icons "${TARVIK_WINDOWS_DATA}/../icons/hicolor" A
 set(TARVIK_WINDOWS_ICONS "${default_icons}" CACHE PATH
   "The hicolor/ folder the asset generator drew the desktop icon into")
 
+# A player starts the game from a shortcut or Explorer: it is a windowed
+# program, so no console window opens beside it. Its replayer stays a console
+# program, run from a prompt.
+set_target_properties(skarnel PROPERTIES WIN32_EXECUTABLE ON)
+
 # The version information, and the icon: every size the asset generator
 # draws, in one .ico. The icons are the Linux build's `icons` target; without
 # them skarnel.exe is built with Windows' default icon, and
