@@ -6,8 +6,6 @@
 // record with MoveFileExW (replace, write-through), so a crash or a second
 // copy saving at the same moment leaves a whole record. Relies on Win32.
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +13,7 @@
 
 #include "runtime/errors.h"
 #include "storage/files.h"
+#include "storage/win32_files.h"
 
 namespace {
 
@@ -24,25 +23,6 @@ constexpr int kTempNameTries = 100;
 // indexer, which makes the move fail; the move is tried again meanwhile.
 constexpr int kMoveTries = 50;
 constexpr DWORD kMoveWaitMillis = 20;
-
-std::wstring Wide(const String& text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.Data()), static_cast<size_t>(text.Length()));
-}
-
-String FromWide(const std::wstring& text) {
-  return String(reinterpret_cast<const char16_t*>(text.data()), static_cast<int>(text.size()));
-}
-
-// The system's own words for an error code.
-String Describe(DWORD error) {
-  wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring wide = text ? text : L"error " + std::to_wstring(error);
-  LocalFree(text);
-  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L'.')) wide.pop_back();
-  return FromWide(wide);
-}
 
 void reportUnsaved(const String& path, const String& why) {
   vxPrint(String("State file not saved: ") + path + String(": ") + why + String("; the previous record is kept"));
@@ -143,18 +123,18 @@ String tvProgramName() {
   size_t slash = path.find_last_of(L"\\/");
   std::wstring name = path.substr(slash == std::wstring::npos ? 0 : slash + 1);
   if (name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".exe") == 0) name.resize(name.size() - 4);
-  return FromWide(name);
+  return tvFromWide(name);
 }
 
-String tvExecutableFolder() { return tvFolderOfExecutable(FromWide(ModulePath())); }
+String tvExecutableFolder() { return tvFolderOfExecutable(tvFromWide(ModulePath())); }
 
 // Binary always: the Windows C library's text mode would turn every "\n"
 // written into "\r\n" and back, and files must hold the bytes Linux holds.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   if (filePath.Length() == 0) return nullptr;
-  std::wstring how = Wide(mode);
+  std::wstring how = tvWide(mode);
   if (how.find(L'b') == std::wstring::npos) how += L'b';
-  FILE* file = _wfopen(Wide(filePath).c_str(), how.c_str());
+  FILE* file = _wfopen(tvWide(filePath).c_str(), how.c_str());
   if (!file && errno == ENOENT && how[0] == L'r') tvReportMissingFile(filePath.ToUtf8());
   return file;  // a folder never opens on Windows
 }
@@ -163,7 +143,7 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
 // the record; anything but a regular file is refused.
 FILE* tvOpenStateFile(const String& filePath) {
   if (filePath.Length() == 0) return nullptr;
-  HANDLE handle = CreateFileW(Wide(filePath).c_str(), GENERIC_READ,
+  HANDLE handle = CreateFileW(tvWide(filePath).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
@@ -172,19 +152,12 @@ FILE* tvOpenStateFile(const String& filePath) {
     vxPrint(String("State file ignored: ") + filePath + String(" is not a regular file; starting with defaults"));
     return nullptr;
   }
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
-  if (fd < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  FILE* file = _fdopen(fd, "rb");
-  if (!file) _close(fd);
-  return file;
+  return tvReadStreamOf(handle);
 }
 
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
-  std::wstring target = saveTarget(Wide(filePath));
+  std::wstring target = saveTarget(tvWide(filePath));
   if (target.empty()) {
     reportUnsaved(filePath, String("it is not a regular file"));
     return -1;
@@ -192,7 +165,7 @@ int tvWriteStateFile(const String& filePath, const String& state) {
   std::wstring temp;
   HANDLE handle = createTemp(target, &temp);
   if (handle == INVALID_HANDLE_VALUE) {
-    reportUnsaved(filePath, Describe(GetLastError()));
+    reportUnsaved(filePath, tvDescribeError(GetLastError()));
     return -1;
   }
   std::string bytes;
@@ -204,13 +177,13 @@ int tvWriteStateFile(const String& filePath, const String& state) {
   CloseHandle(handle);
   if (!written) {
     DeleteFileW(temp.c_str());
-    reportUnsaved(filePath, Describe(writeError));
+    reportUnsaved(filePath, tvDescribeError(writeError));
     return -2;
   }
   if (!flushed || !moveOver(temp, target)) {
     DWORD error = flushed ? GetLastError() : flushError;
     DeleteFileW(temp.c_str());
-    reportUnsaved(filePath, Describe(error));
+    reportUnsaved(filePath, tvDescribeError(error));
     return -1;
   }
   return 0;

@@ -2,10 +2,9 @@
 // fmemopen: the bytes go into a temporary file of the user's that the system
 // keeps in its cache and deletes when the stream is closed.
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 
 #include "storage/files.h"
+#include "storage/win32_files.h"
 
 FILE* tvOpenMemoryFile(unsigned char* bytes, size_t length) {
   wchar_t folder[MAX_PATH + 1], name[MAX_PATH + 1];
@@ -23,12 +22,5 @@ FILE* tvOpenMemoryFile(unsigned char* bytes, size_t length) {
     CloseHandle(handle);
     return nullptr;
   }
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
-  if (fd < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  FILE* file = _fdopen(fd, "rb");
-  if (!file) _close(fd);
-  return file;
+  return tvReadStreamOf(handle);
 }

@@ -10,15 +10,12 @@
 
 #include "runtime/errors.h"
 #include "storage/files.h"
+#include "storage/win32_files.h"
 
 const char* const kStateFilePath = "./.tarvikstate";
 namespace {
 String stateFilePath(kStateFilePath);
 const char* const kStateFileName = ".tarvikstate";
-
-String FromWide(const std::wstring& text) {
-  return String(reinterpret_cast<const char16_t*>(text.data()), static_cast<int>(text.size()));
-}
 
 // The user's local application data folder; empty when the shell has none.
 std::wstring LocalAppData() {
@@ -34,16 +31,6 @@ std::wstring LocalAppData() {
   return folder;
 }
 
-// The system's own words for an error code.
-String Describe(DWORD error) {
-  wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring wide = text ? text : L"error " + std::to_wstring(error);
-  LocalFree(text);
-  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L'.')) wide.pop_back();
-  return FromWide(wide);
-}
 }  // namespace
 
 String tvStateFilePath() { return stateFilePath; }
@@ -66,11 +53,11 @@ bool tvUseStateFolder(const String& name) {
   DWORD attributes = GetFileAttributesW(folder.c_str());
   if ((made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS) || attributes == INVALID_FILE_ATTRIBUTES ||
       !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    String why = made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS ? Describe(made) : String("it is not a folder");
-    vxPrint(String("State folder not used: ") + FromWide(folder) + String(" cannot be made: ") + why +
+    String why = made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS ? tvDescribeError(made) : String("it is not a folder");
+    vxPrint(String("State folder not used: ") + tvFromWide(folder) + String(" cannot be made: ") + why +
             String("; the state file stays in the working directory"));
     return false;
   }
-  stateFilePath = FromWide(folder) + String("\\") + String(kStateFileName);
+  stateFilePath = tvFromWide(folder) + String("\\") + String(kStateFileName);
   return true;
 }
