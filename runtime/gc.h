@@ -44,7 +44,8 @@ constexpr size_t kGcBlockMax = size_t(1) << 30;
 // in one of the collector's lists. Only the allocator and the collector write it.
 //
 // Small objects without destructor work ("plain" blocks) live in slabs and are
-// linked only while they wait in the trace queue: their death is read from
+// waiting to be traced (on the collector's stack, or in the trace queue when
+// the stack is full) and otherwise on no list: their death is read from
 // `cycle` by a sweep through the slabs, so nothing ever walks a chain of cold
 // dead blocks to find them. Every other object is on exactly one of the lists
 // at all times and is destroyed from the free list, oldest first.
@@ -70,6 +71,7 @@ void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy);
 void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
 void gc_mark();               // queue every registered root
+bool gc_queue_empty();        // nothing found is waiting to be traced
 void gc_collect();            // one collection step, taken after every host event
 void gc_init();               // nothing to prepare (the lists start empty); harmless at any time
 inline void gc_mark_locals() {}

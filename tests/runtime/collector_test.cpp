@@ -95,7 +95,7 @@ void traceAllQueued() {
   gc_collect();
 }
 
-bool queueEmpty() { return gc_queued_list.succ == &gc_queued_list; }
+bool queueEmpty() { return gc_queue_empty(); }
 
 class Collector : public ::testing::Test {
  protected:
