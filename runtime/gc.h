@@ -43,9 +43,9 @@ constexpr size_t kGcBlockMax = size_t(1) << 30;
 // destructor bit, mark state), the last cycle that found the object, and links
 // in one of the collector's lists. Only the allocator and the collector write it.
 //
-// Small objects without destructor work ("plain" blocks) live in slabs and are
-// waiting to be traced (on the collector's stack, or in the trace queue when
-// the stack is full) and otherwise on no list: their death is read from
+// Small objects without destructor work ("plain" blocks) live in slabs and
+// are on no list (a plain block waiting to be traced is on the collector's
+// stack, or in the trace queue when that is full): their death is read from
 // `cycle` by a sweep through the slabs, so nothing ever walks a chain of cold
 // dead blocks to find them. Every other object is on exactly one of the lists
 // at all times and is destroyed from the free list, oldest first.
