@@ -453,6 +453,15 @@ void gc_collect() {
   // and string memory grown since its low point in this cycle.
   long long progress = gc_new_bytes + gc_ext_new_bytes.load() + (strings - stringBytesLow);
   if (progress > gc_cycle_bytes) {
+    // The cycle ends once its queue is worked off. A queue left long (a big
+    // allocation moves the pace on by its whole size at once) is worked off
+    // a step's worth at a time over the next steps, unless the cycle has
+    // run to twice its length: then all of it at once, so that a mutator
+    // that outpaces the steps still sees its cycles end.
+    if (progress <= 2LL * gc_cycle_bytes) {
+      drainQueue(static_cast<long long>(gc_marked_bytes) + kGcStepMaxBytes);
+      if (!gc_queue_empty()) return;
+    }
     gc_ext_new_bytes.fetch_sub(gc_ext_new_bytes.load());
     stringBytesLow = strings;
     drainQueue(INT64_MAX);
@@ -484,7 +493,7 @@ void gc_collect() {
   // The heap found at the cycle's start is traced in step with the cycle's
   // progress, and everything made since in full.
   long long target = gc_new_bytes + (static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * progress) / gc_cycle_bytes;
-  drainQueue(target);
+  drainQueue(std::min(target, static_cast<long long>(gc_marked_bytes) + kGcStepMaxBytes));
 }
 
 bool gc_is_live_object(const void* p) {

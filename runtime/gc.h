@@ -24,6 +24,9 @@ constexpr int kGcCycleBytes = 0x800000;   // the shortest cycle: allocation that
 // A heap with more live bytes than that runs cycles of its live bytes times
 // this, so tracing costs a fixed share of allocation whatever the heap's size.
 constexpr int kGcCycleLiveRatio = 1;
+// The most one step traces, in bytes: a step that falls behind its pace
+// (after a big allocation) catches up over the following steps.
+constexpr int kGcStepMaxBytes = 0x100000;
 constexpr int kGcSmallBlockMax = 56;      // blocks up to this size are recycled
 // Blocks up to this size are traced in one go; a bigger one (a long array) is
 // traced a slice of kGcSliceElements elements at a time, within the steps'
@@ -241,6 +244,7 @@ class Array {
     T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + kDataOffset); }
     void mark() override { markElements(0, length); }
     int gc_mark_from(int from) override {
+      if constexpr (!kHoldsReferences) return 0;  // plain values: nothing to trace
       int to = length - from > kGcSliceElements ? from + kGcSliceElements : length;
       markElements(from, to);
       return to < length ? to : 0;
@@ -263,6 +267,8 @@ class Array {
         for (int i = from; i < to; ++i) d[i].gc_mark_contents();
       }
     }
+    static constexpr bool kHoldsReferences = std::is_convertible_v<T, gc_object*> || std::is_pointer_v<T> ||
+                                             requires(T& v) { v.gc_mark_contents(); };
     static constexpr int kMarkAhead = 8;
     static constexpr size_t kDataOffset = (sizeof(gc_object) + sizeof(int) + alignof(T) - 1) / alignof(T) * alignof(T);
   };

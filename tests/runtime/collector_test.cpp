@@ -85,14 +85,16 @@ Array<T*>& rootArrayOf() {
 
 // Runs steps until a cycle ends (the byte counters reset on a cycle end).
 void finishCycle() {
+  unsigned cycle = gc_cycle;
   gc_ext_alloc(gc_cycle_bytes + 1);
-  gc_collect();
+  while (gc_cycle == cycle) gc_collect();
 }
 
-// One step at the pace of a cycle's last allocation: traces everything queued.
+// Steps at the pace of a cycle's last allocation until nothing is queued.
 void traceAllQueued() {
   gc_new_bytes = gc_cycle_bytes;
-  gc_collect();
+  do gc_collect();
+  while (!gc_queue_empty());
 }
 
 bool queueEmpty() { return gc_queue_empty(); }
@@ -208,6 +210,49 @@ TEST_F(Collector, EachStepTracesOnlyUpToItsPacingTarget) {
   traceAllQueued();
   EXPECT_TRUE(queueEmpty());
   EXPECT_GE(gc_marked_bytes, kChain * root->gc_size());
+}
+
+// A big allocation moves the pace on by its whole size at once: the tracing
+// it calls for is spread over the next steps, and the cycle ends only once
+// its queue is worked off, or at once when it has run to twice its length.
+TEST_F(Collector, AStepBehindItsPaceCatchesUpOverTheNextStepsBeforeTheCycleEnds) {
+  constexpr int kChain = 3 * kGcStepMaxBytes / 32;
+  for (int i = 0; i < kChain; ++i) {
+    PlainNode* n = gc_new<PlainNode>();
+    n->value = i;
+    gc_assign(n->next, plainRoot);
+    gc_assign(plainRoot, n);
+  }
+  finishCycle();  // the chain survives; its root is queued for the new cycle
+  int nodeBytes = plainRoot->gc_size();
+  auto chainIntact = [&] {
+    int n = 0;
+    for (PlainNode* p = plainRoot; p; p = p->next, ++n)
+      if (p->value != kChain - 1 - n) return false;
+    return n == kChain;
+  };
+  int bit = gc_markbit;
+  gc_new_bytes = gc_cycle_bytes + 1;
+  int steps = 0;
+  while (gc_markbit == bit) {
+    int before = gc_marked_bytes;
+    gc_collect();
+    ++steps;
+    if (gc_markbit == bit) {
+      ASSERT_LE(gc_marked_bytes - before, kGcStepMaxBytes + nodeBytes) << "one step's worth";
+    }
+    ASSERT_LT(steps, kChain) << "the cycle never ended";
+  }
+  EXPECT_GE(steps, 3) << "the queue was worked off over several steps";
+  gc_new<PlainNode>();  // would take a wrongly reclaimed block
+  EXPECT_TRUE(chainIntact());
+
+  bit = gc_markbit;
+  gc_new_bytes = 2 * gc_cycle_bytes + 1;
+  gc_collect();
+  EXPECT_NE(gc_markbit, bit) << "a cycle run to twice its length ends at once";
+  for (int i = 0; i < 3; ++i) gc_new<PlainNode>();
+  EXPECT_TRUE(chainIntact());
 }
 
 TEST_F(Collector, ALongArrayIsTracedASliceAtATimeAcrossSteps) {
