@@ -255,7 +255,12 @@ class Array {
         // Elements are scattered: their headers are fetched a few ahead.
         T* d = data();
         for (int i = from; i < to; ++i) {
-          if (i + kMarkAhead < to && d[i + kMarkAhead]) __builtin_prefetch(gc_header_of(d[i + kMarkAhead]), 1);
+          if (i + kMarkAhead < to && d[i + kMarkAhead]) {
+            const char* ahead = reinterpret_cast<const char*>(gc_header_of(d[i + kMarkAhead]));
+            __builtin_prefetch(ahead, 1);
+            __builtin_prefetch(ahead + 64, 1);
+            __builtin_prefetch(ahead + 128, 1);
+          }
           if (d[i]) gc_mark(d[i]);
         }
       } else if constexpr (std::is_pointer_v<T>) {
