@@ -451,14 +451,23 @@ void gc_collect() {
   long long strings = payForStrings();
   // How far the cycle has come: collected bytes made, bytes loaded outside,
   // and string memory grown since its low point in this cycle.
-  long long progress = gc_new_bytes + gc_ext_new_bytes.load() + (strings - stringBytesLow);
-  if (progress > gc_cycle_bytes) {
+  long long growth = strings - stringBytesLow;
+  long long progress = gc_new_bytes + gc_ext_new_bytes.load() + growth;
+  // Strings are not traced, so while the traced heap is small, a cycle ended
+  // early for their sake costs little and frees the strings dead objects hold
+  // sooner: string growth alone ends a cycle once it passes the heap the
+  // cycle started with (and at least kGcStringCycleBytes). The larger of the
+  // two shares sets the pace.
+  long long heapAtStart = gc_alloced_bytes - gc_new_bytes;
+  double stringShare = static_cast<double>(growth) / std::max<long long>(kGcStringCycleBytes, heapAtStart);
+  double share = std::max(static_cast<double>(progress) / gc_cycle_bytes, stringShare);
+  if (share > 1) {
     // The cycle ends once its queue is worked off. A queue left long (a big
     // allocation moves the pace on by its whole size at once) is worked off
     // a step's worth at a time over the next steps, unless the cycle has
     // run to twice its length: then all of it at once, so that a mutator
     // that outpaces the steps still sees its cycles end.
-    if (progress <= 2LL * gc_cycle_bytes) {
+    if (share <= 2) {
       drainQueue(static_cast<long long>(gc_marked_bytes) + kGcStepMaxBytes);
       if (!gc_queue_empty()) return;
     }
@@ -492,7 +501,8 @@ void gc_collect() {
   }
   // The heap found at the cycle's start is traced in step with the cycle's
   // progress, and everything made since in full.
-  long long target = gc_new_bytes + (static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * progress) / gc_cycle_bytes;
+  long long target = gc_new_bytes + std::max((heapAtStart * progress) / gc_cycle_bytes,
+                                             static_cast<long long>(heapAtStart * stringShare));
   drainQueue(std::min(target, static_cast<long long>(gc_marked_bytes) + kGcStepMaxBytes));
 }
 

@@ -24,6 +24,8 @@ constexpr int kGcCycleBytes = 0x800000;   // the shortest cycle: allocation that
 // A heap with more live bytes than that runs cycles of its live bytes times
 // this, so tracing costs a fixed share of allocation whatever the heap's size.
 constexpr int kGcCycleLiveRatio = 1;
+// String growth that ends a cycle while the traced heap is smaller (2 MiB).
+constexpr int kGcStringCycleBytes = 0x200000;
 // The most one step traces, in bytes: a step that falls behind its pace
 // (after a big allocation) catches up over the following steps.
 constexpr int kGcStepMaxBytes = 0x100000;

@@ -313,31 +313,45 @@ TEST_F(Collector, ExternalBytesForceACycleEnd) {
 
 // Strings freed at once bring the cycle end no closer; strings and split
 // pieces that dead arrays hold do, though the arrays themselves are small.
+// Strings are not traced: over a small heap a few MiB of them end a cycle,
+// over a bigger one only as many bytes as the heap holds.
 TEST_F(Collector, StringMemoryHeldByDeadArraysEndsTheCycle) {
-  constexpr int kUnits = 1 << 20;         // 2 MiB of text
-  constexpr int kHeldTexts = 5;           // 10 MiB held: more than a cycle
-  constexpr int kPieceUnits = 100;        // pieces that share bundles
-  constexpr int kHeldSplits = 10;         // 22 MiB of pieces: a cycle's worth even after the
-                                          // strings above are freed with their arrays
+  constexpr int kUnits = 1 << 19;  // 1 MiB of text
+  constexpr int kPieceUnits = 100;
   std::u16string text(kUnits, u'x');
+  auto holdDead = [&](int texts) {
+    for (int i = 0; i < texts; ++i) {
+      Array<String> held(1);
+      held[0] = String(text.data(), kUnits);
+    }
+  };
   unsigned cycle = gc_cycle;
-  for (int i = 0; i < 2 * kHeldTexts; ++i) {
+  for (int i = 0; i < 10; ++i) {
     String temporary(text.data(), kUnits);
     gc_collect();
   }
-  EXPECT_EQ(gc_cycle, cycle);
-  for (int i = 0; i < kHeldTexts; ++i) {
-    Array<String> held(1);
-    held[0] = String(text.data(), kUnits);
-  }
+  EXPECT_EQ(gc_cycle, cycle) << "temporaries";
+  holdDead(3);
   gc_collect();
   EXPECT_EQ(gc_cycle, cycle + 1) << "whole strings";
 
   for (int i = kPieceUnits; i < kUnits; i += kPieceUnits) text[i] = u',';
-  String line(text.data(), kUnits);
-  for (int i = 0; i < kHeldSplits; ++i) line.Split(String(","));
+  String commas(text.data(), kUnits);
+  gc_collect();
+  for (int i = 0; i < 3; ++i) commas.Split(String(","));
   gc_collect();
   EXPECT_EQ(gc_cycle, cycle + 2) << "split pieces";
+
+  gc_assign(ballast, Array<char>(6 << 20));
+  finishCycle();
+  finishCycle();
+  cycle = gc_cycle;
+  holdDead(3);
+  gc_collect();
+  EXPECT_EQ(gc_cycle, cycle) << "3 MiB of strings over 6 MiB of objects";
+  holdDead(4);
+  gc_collect();
+  EXPECT_EQ(gc_cycle, cycle + 1) << "7 MiB of strings over 6 MiB of objects";
 }
 
 // A heap with more live bytes than the shortest cycle runs longer cycles, in
