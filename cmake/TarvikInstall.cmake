@@ -28,7 +28,7 @@ foreach(folder runtime host graphics input audio storage net)
   install(DIRECTORY ${folder}/ DESTINATION ${TARVIK_INSTALL_INCLUDEDIR}/${folder}
     COMPONENT tarvik FILES_MATCHING PATTERN "*.h"
     PATTERN "glfw27.h" EXCLUDE PATTERN "replay.h" EXCLUDE
-    PATTERN "socket_system.h" EXCLUDE PATTERN "audio_source.h" EXCLUDE PATTERN "win32_files.h" EXCLUDE)
+    PATTERN "socket_system*.h" EXCLUDE PATTERN "audio_source.h" EXCLUDE PATTERN "win32_files.h" EXCLUDE)
 endforeach()
 # The one header a program includes, <tarvik/tarvik.h>: it finds the
 # subsystem folders beside it, so both include/ and include/tarvik/ are on

@@ -1,6 +1,6 @@
 // The socket system calls on Linux: BSD sockets, names resolved with
-// getaddrinfo (IPv4). Sends pass MSG_NOSIGNAL, so a peer that went away never
-// raises SIGPIPE.
+// getaddrinfo (IPv4; the part Winsock shares is in socket_system_ipv4.h).
+// Sends pass MSG_NOSIGNAL, so a peer that went away never raises SIGPIPE.
 #include "net/socket_system.h"
 
 #include <arpa/inet.h>
@@ -10,25 +10,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
+#include "net/socket_system_ipv4.h"
 
 namespace {
 
 constexpr int kNoDelayOn = 1;
-
-sockaddr_in toSystem(const VXSocketEndpoint& address) {
-  sockaddr_in system;
-  std::memset(&system, 0, sizeof system);
-  system.sin_family = AF_INET;
-  system.sin_port = htons(static_cast<uint16_t>(address.port));
-  system.sin_addr.s_addr = htonl(address.ip);
-  return system;
-}
-
-void fromSystem(const sockaddr_in& system, VXSocketEndpoint* address) {
-  address->ip = ntohl(system.sin_addr.s_addr);
-  address->port = ntohs(system.sin_port);
-}
 
 int fd(SocketHandle handle) { return static_cast<int>(handle); }
 
@@ -43,22 +29,7 @@ bool nameOf(int (*call)(int, sockaddr*, socklen_t*), SocketHandle handle, VXSock
 
 }  // namespace
 
-bool socket_sys_resolve(const char* host, uint32_t* ip) {
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return false;
-  bool resolved = false;
-  for (addrinfo* a = found; a && !resolved; a = a->ai_next) {
-    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
-      *ip = ntohl(reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr.s_addr);
-      resolved = true;
-    }
-  }
-  freeaddrinfo(found);
-  return resolved;
-}
+bool socket_sys_resolve(const char* host, uint32_t* ip) { return resolveIpv4(host, ip); }
 
 SocketHandle socket_sys_open_stream() {
   int handle = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);

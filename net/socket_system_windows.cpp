@@ -1,14 +1,15 @@
 // The socket system calls on Windows: Winsock 2, started once on the first
 // call that opens a socket or resolves a name (the process's end cleans it
-// up), names resolved with getaddrinfo (IPv4). Handles are SOCKETs at their
-// full width. Windows has no SIGPIPE, so sends need no flag to avoid one.
+// up), names resolved with getaddrinfo (IPv4; the part BSD sockets share is
+// in socket_system_ipv4.h). Handles are SOCKETs at their full width. Windows
+// has no SIGPIPE, so sends need no flag to avoid one.
 #include "net/socket_system.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
 
-#include <cstring>
+#include "net/socket_system_ipv4.h"
 
 namespace {
 
@@ -41,20 +42,6 @@ SOCKET openSocket(int type, int protocol) {
   return s;
 }
 
-sockaddr_in toSystem(const VXSocketEndpoint& address) {
-  sockaddr_in system;
-  std::memset(&system, 0, sizeof system);
-  system.sin_family = AF_INET;
-  system.sin_port = htons(static_cast<u_short>(address.port));
-  system.sin_addr.s_addr = htonl(address.ip);
-  return system;
-}
-
-void fromSystem(const sockaddr_in& system, VXSocketEndpoint* address) {
-  address->ip = ntohl(system.sin_addr.s_addr);
-  address->port = ntohs(system.sin_port);
-}
-
 // getsockname and getpeername share their form.
 bool nameOf(int(WSAAPI* call)(SOCKET, sockaddr*, int*), SocketHandle handle, VXSocketEndpoint* address) {
   sockaddr_in system;
@@ -66,23 +53,7 @@ bool nameOf(int(WSAAPI* call)(SOCKET, sockaddr*, int*), SocketHandle handle, VXS
 
 }  // namespace
 
-bool socket_sys_resolve(const char* host, uint32_t* ip) {
-  if (!winsockStarted()) return false;
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return false;
-  bool resolved = false;
-  for (addrinfo* a = found; a && !resolved; a = a->ai_next) {
-    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
-      *ip = ntohl(reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr.s_addr);
-      resolved = true;
-    }
-  }
-  freeaddrinfo(found);
-  return resolved;
-}
+bool socket_sys_resolve(const char* host, uint32_t* ip) { return winsockStarted() && resolveIpv4(host, ip); }
 
 SocketHandle socket_sys_open_stream() {
   SOCKET s = openSocket(SOCK_STREAM, IPPROTO_TCP);
