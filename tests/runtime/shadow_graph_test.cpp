@@ -85,10 +85,14 @@ class ShadowGraph {
     }
   }
 
-  // A collector step as the host takes one, sometimes one that ends the cycle.
-  void Step() {
-    if (rng_() % kCycleEndOneIn == 0) gc_ext_alloc(gc_cycle_bytes + 1);
+  // A collector step as the host takes one, sometimes one that ends the
+  // cycle; true when the end waits for the queue to be worked off.
+  bool Step() {
+    unsigned cycle = gc_cycle;
+    bool ending = rng_() % kCycleEndOneIn == 0;
+    if (ending) gc_ext_alloc(gc_cycle_bytes + 1);
     gc_collect();
+    return ending && gc_cycle == cycle;
   }
 
   // Walks the real graph from the roots, comparing each vertex with its copy;
@@ -235,20 +239,26 @@ bool longArrayAtQueueHead() {
   return gc_queued_list.succ != &gc_queued_list && (gc_queued_list.succ->flags & kGcSizeMask) > kGcTraceWholeMax;
 }
 
-// Runs `steps` steps of mutation, collection and checking; returns how many
-// steps ended with a long array waiting, or part-traced, at the queue's head.
-int runShadowGraph(int steps, int longOneIn) {
+// What a run saw: steps that ended with a long array waiting, or part-traced,
+// at the queue's head, and cycle ends that waited for the queue over later steps.
+struct ShadowRun {
+  int longAtHead = 0;
+  int deferredEnds = 0;
+};
+
+// Runs `steps` steps of mutation, collection and checking.
+ShadowRun runShadowGraph(int steps, int longOneIn) {
   gc_init();
   gc_add_root(gRoots);
   gc_assign(gRoots, Array<Vertex*>(kRootSlots));
   ShadowGraph graph(kSeed, longOneIn);
   unsigned cycles = gc_cycle;
   size_t mostReached = 0;
-  int longAtHead = 0;
+  ShadowRun run;
   for (int step = 0; step < steps; ++step) {
     graph.Mutate();
-    graph.Step();
-    longAtHead += longArrayAtQueueHead();
+    run.deferredEnds += graph.Step();
+    run.longAtHead += longArrayAtQueueHead();
     graph.Check();
     if (::testing::Test::HasFatalFailure()) {
       ADD_FAILURE() << "after step " << step;
@@ -259,7 +269,7 @@ int runShadowGraph(int steps, int longOneIn) {
   EXPECT_GT(gc_cycle - cycles, static_cast<unsigned>(steps / kCycleEndOneIn / 2)) << "many cycles ended";
   EXPECT_GT(mostReached, static_cast<size_t>(kRootSlots)) << "the graph grew beyond the roots";
   gc_assign(gRoots, Array<Vertex*>());
-  return longAtHead;
+  return run;
 }
 
 TEST(ShadowGraph, EveryReachableObjectKeepsItsContentsThroughEveryCollectorStep) {
@@ -267,7 +277,9 @@ TEST(ShadowGraph, EveryReachableObjectKeepsItsContentsThroughEveryCollectorStep)
 }
 
 TEST(ShadowGraph, LongArraysTracedInSlicesKeepWhatIsStoredIntoThemMeanwhile) {
-  EXPECT_GT(runShadowGraph(kLongSteps, kLongOneIn), 0) << "some steps ended part of the way through a long array";
+  ShadowRun run = runShadowGraph(kLongSteps, kLongOneIn);
+  EXPECT_GT(run.longAtHead, 0) << "some steps ended part of the way through a long array";
+  EXPECT_GT(run.deferredEnds, 0) << "some cycle ends waited for their queue over later steps";
 }
 
 }  // namespace
