@@ -1,13 +1,17 @@
 // The socket system calls on Windows: Winsock 2, started once on the first
 // call that opens a socket or resolves a name (the process's end cleans it
 // up), names resolved with getaddrinfo (IPv4; the part BSD sockets share is
-// in socket_system_ipv4.h). Handles are SOCKETs at their full width. Windows
-// has no SIGPIPE, so sends need no flag to avoid one.
+// in socket_system_ipv4.h). The process's end waits for the name lookups
+// under way on worker threads, which then stop. Handles are SOCKETs at their
+// full width. Windows has no SIGPIPE, so sends need no flag to avoid one.
 #include "net/socket_system.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
 
 #include "net/socket_system_ipv4.h"
 
@@ -15,13 +19,51 @@ namespace {
 
 constexpr WORD kWinsockVersion = MAKEWORD(2, 2);
 constexpr BOOL kOptionOn = TRUE;
+constexpr DWORD kLookupPollMs = 1;
+constexpr LONG kStoppedCountMax = 0x7FFFFFFF;
+
+// Under wine a lookup runs in the host system's resolver, and a thread that
+// has been in there must not run on while the process is torn down: the
+// process is then now and then killed on its way out, with a status that is
+// not its own. So once the process has begun to end, a worker that starts or
+// finishes a lookup stops there and waits until the process is gone, and the
+// end waits until every lookup under way has stopped (a lookup ends within
+// the resolver's own time-out). The atomics and handles are never destroyed
+// or closed: workers use them while the exit runs. Each side writes its own
+// atomic and then reads the other's, all sequentially consistent, so either
+// the lookup sees the end coming or the end sees the lookup.
+std::atomic<int> lookupsUnderWay{0};
+std::atomic<bool> processEnding{false};
+// The thread that runs the exit never stops for it.
+std::atomic<DWORD> endingThread{0};
+// Released once by each worker that stops, in the same step as it begins to
+// wait on the event that is never set.
+HANDLE stoppedForTheEnd = nullptr;
+HANDLE neverSet = nullptr;
+
+// An exit handler: it runs before the C runtime tears the process down. A
+// lookup that ends without stopping (it ended before the process began to)
+// leaves the count, so the wait never outlasts it.
+void stopLookupsAtExit() {
+  endingThread.store(GetCurrentThreadId());
+  processEnding.store(true);
+  int stopped = 0;
+  while (stopped < lookupsUnderWay.load())
+    if (WaitForSingleObject(stoppedForTheEnd, kLookupPollMs) == WAIT_OBJECT_0) ++stopped;
+}
 
 // Thread-safe through the static's one-time initialisation; a Winsock that
-// cannot start leaves every open and every lookup failing.
+// cannot start leaves every open and every lookup failing. Its first caller
+// is the main thread (a socket is opened before any worker resolves a name
+// for it), which registers the exit handler.
 bool winsockStarted() {
   static const bool started = [] {
     WSADATA data;
-    return WSAStartup(kWinsockVersion, &data) == 0;
+    if (WSAStartup(kWinsockVersion, &data) != 0) return false;
+    stoppedForTheEnd = CreateSemaphoreW(nullptr, 0, kStoppedCountMax, nullptr);
+    neverSet = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atexit(stopLookupsAtExit);
+    return true;
   }();
   return started;
 }
@@ -53,7 +95,17 @@ bool nameOf(int(WSAAPI* call)(SOCKET, sockaddr*, int*), SocketHandle handle, VXS
 
 }  // namespace
 
-bool socket_sys_resolve(const char* host, uint32_t* ip) { return winsockStarted() && resolveIpv4(host, ip); }
+// Once the process has begun to end no lookup is made, and a worker does not
+// return from here.
+bool socket_sys_resolve(const char* host, uint32_t* ip) {
+  if (!winsockStarted()) return false;
+  lookupsUnderWay.fetch_add(1);
+  bool resolved = !processEnding.load() && resolveIpv4(host, ip);
+  if (processEnding.load() && GetCurrentThreadId() != endingThread.load())
+    SignalObjectAndWait(stoppedForTheEnd, neverSet, INFINITE, FALSE);
+  lookupsUnderWay.fetch_sub(1);
+  return resolved;
+}
 
 SocketHandle socket_sys_open_stream() {
   SOCKET s = openSocket(SOCK_STREAM, IPPROTO_TCP);

@@ -357,6 +357,16 @@ TEST(HttpLoopback, ACancelledRequestCompletesOnceFromThePump) {
   EXPECT_EQ(finished->p_Status(), 200);
 }
 
+// Quitting with requests on their way: the process ends with status 0 and
+// nothing reported, whether a worker is still blocked in its receive, wakes
+// and finishes it while the exit tears the process down, or is looking up a
+// name.
+TEST(HttpLoopback, TheProcessEndsCleanlyWithRequestsInFlight) {
+  ChildResult child = runChild("exit-in-flight");
+  EXPECT_EQ(child.exitCode, 0);
+  EXPECT_EQ(child.output, "requests in flight\nthe receive ended\n");
+}
+
 int pumpSources() { return vx_asyncevent__sources ? vx_asyncevent__sources->p_Length2() : 0; }
 
 class CountingCompletion : public Object, public virtual c_IOnHttpRequestComplete {
