@@ -2,9 +2,10 @@
 // arrays read straight from the device's batch, glMultiDrawArrays for polygon
 // fans. Texturing and the bound texture are changed only when a batch needs
 // them changed. Relies on an OpenGL 1.4 compatibility context (Mesa under X
-// here); the drawable's size comes from graphics/gl_drawable*.cpp, and where
-// the system library stops at OpenGL 1.1 the later entry points are fetched
-// at run time (graphics/gl_entry_points_windows.cpp).
+// here) and on the half it shares with WebGL (render_gl_common.cpp); the
+// drawable's size comes from graphics/gl_drawable*.cpp, and where the system
+// library stops at OpenGL 1.1 the later entry points are fetched at run time
+// (graphics/gl_entry_points_windows.cpp).
 #include "graphics/render_gl.h"
 
 #define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays, core since OpenGL 1.4
@@ -12,17 +13,13 @@
 #include <GL/glext.h>
 
 #include "graphics/render_device.h"
+#include "graphics/render_gl_common.h"
 
 namespace {
 
-constexpr int kDepthGrey = 1;
-constexpr int kDepthGreyAlpha = 2;
-constexpr int kDepthRgb = 3;
 constexpr int kMaxStaleErrors = 16;
 constexpr int kMinPolygonPoints = 5;
 constexpr int kRgbaAlignment = 4;
-constexpr int kViewportFields = 4;
-constexpr int kViewportWidth = 2, kViewportHeight = 3;
 constexpr int kRgbChannels = 3;
 
 // What this layer last set, so a flush changes only the state that differs
@@ -77,74 +74,27 @@ void gxtkGlBeginFrame(int width, int height, const gxtkVertex* vertices) {
   boundTexture = kUnknownTexture;
 }
 
-void gxtkGlSetBlend(int mode) {
-  if (mode == kBlendAdditive) {
-    glBlendFunc(GL_ONE, GL_ONE);
-  } else {
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-  }
-}
-
-void gxtkGlScissor(int x, int y, int width, int height) {
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(x, y, width, height);
-}
-
-void gxtkGlScissorOff() { glDisable(GL_SCISSOR_TEST); }
-
-void gxtkGlClear(float red, float green, float blue) {
-  glClearColor(red, green, blue, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-}
-
 void gxtkGlDraw(int kind, int count, bool textured, const uint16_t* quadIndices) {
   SetTexturing(textured);
-  switch (kind) {
-    case kKindPoints:
-      glDrawArrays(GL_POINTS, 0, count);
-      break;
-    case kKindLines:
-      glDrawArrays(GL_LINES, 0, count);
-      break;
-    case kKindTriangles:
-      glDrawArrays(GL_TRIANGLES, 0, count);
-      break;
-    case kKindQuads:
-      glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
-      break;
-    default: {
-      // Polygons of the same size: one fan each, all in one call.
-      static GLint firsts[kBatchMaxVertices / kMinPolygonPoints];
-      static GLsizei counts[kBatchMaxVertices / kMinPolygonPoints];
-      int fans = count / kind;
-      for (int i = 0; i < fans; ++i) {
-        firsts[i] = i * kind;
-        counts[i] = kind;
-      }
-      glMultiDrawArrays(GL_TRIANGLE_FAN, firsts, counts, fans);
-      break;
-    }
+  if (gxtkGlDrawUnindexed(kind, count)) return;
+  if (kind == kKindQuads) {
+    glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, quadIndices);
+    return;
   }
-}
-
-int gxtkGlTextureFormat(int depth) {
-  switch (depth) {
-    case kDepthGrey: return GL_LUMINANCE;
-    case kDepthGreyAlpha: return GL_LUMINANCE_ALPHA;
-    case kDepthRgb: return GL_RGB;
-    default: return GL_RGBA;
+  // Polygons of the same size: one fan each, all in one call.
+  static GLint firsts[kBatchMaxVertices / kMinPolygonPoints];
+  static GLsizei counts[kBatchMaxVertices / kMinPolygonPoints];
+  int fans = count / kind;
+  for (int i = 0; i < fans; ++i) {
+    firsts[i] = i * kind;
+    counts[i] = kind;
   }
+  glMultiDrawArrays(GL_TRIANGLE_FAN, firsts, counts, fans);
 }
 
 int gxtkGlCreateTexture(int format, int width, int height, const unsigned char* pixels, float* scaleU,
                         float* scaleV) {
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  BindTexture(name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  GLuint name = gxtkGlNewTexture();
   // Errors left by earlier calls must not be taken for a refused size.
   for (int i = 0; i < kMaxStaleErrors && glGetError() != GL_NO_ERROR; ++i) {
   }
@@ -164,6 +114,7 @@ int gxtkGlCreateTexture(int format, int width, int height, const unsigned char* 
   return static_cast<int>(name);
 }
 
+// The shared half binds through here too, so `boundTexture` stays right.
 void gxtkGlBindTexture(int name) { BindTexture(static_cast<GLuint>(name)); }
 
 void gxtkGlDeleteTexture(int name) {
@@ -173,29 +124,17 @@ void gxtkGlDeleteTexture(int name) {
   if (texture == boundTexture) boundTexture = kUnknownTexture;
 }
 
-void gxtkGlUpdateTexture(int name, int x, int y, int width, int height, const unsigned char* pixels, int stride) {
-  BindTexture(static_cast<GLuint>(name));
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  for (int row = 0; row < height; ++row) {
-    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y + row, width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
-                    pixels + static_cast<size_t>(row) * stride);
-  }
-}
-
 void gxtkGlReadArgb(int x, int y, int width, int height, uint32_t* argb) {
   glPixelStorei(GL_PACK_ALIGNMENT, kRgbaAlignment);
   glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, argb);
 }
 
 bool gxtkGlReadFrameRgb(std::vector<unsigned char>* rgb, int* width, int* height) {
-  GLint viewport[kViewportFields] = {0, 0, 0, 0};
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  *width = viewport[kViewportWidth];
-  *height = viewport[kViewportHeight];
-  if (*width <= 0 || *height <= 0) return false;
+  int x = 0, y = 0;
+  if (!gxtkGlFrameViewport(&x, &y, width, height)) return false;
   rgb->resize(static_cast<size_t>(*width) * *height * kRgbChannels);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);
-  glReadPixels(viewport[0], viewport[1], *width, *height, GL_RGB, GL_UNSIGNED_BYTE, rgb->data());
+  glReadPixels(x, y, *width, *height, GL_RGB, GL_UNSIGNED_BYTE, rgb->data());
   return true;
 }

@@ -2,7 +2,8 @@
 // that map pixel positions to clip space, one vertex buffer refilled from the
 // device's batch at every draw, a quad element buffer built once per context
 // and polygon fans drawn as indexed triangles. Relies on the WebGL context the
-// host made current with emscripten_webgl_create_context.
+// host made current with emscripten_webgl_create_context and on the half it
+// shares with desktop OpenGL (render_gl_common.cpp).
 #include "graphics/render_gl.h"
 
 #include <GLES2/gl2.h>
@@ -13,6 +14,7 @@
 #include <cstring>
 
 #include "graphics/render_device.h"
+#include "graphics/render_gl_common.h"
 
 namespace {
 
@@ -25,11 +27,6 @@ constexpr int kColorBytes = 4;
 constexpr int kRgbaChannels = 4;
 constexpr int kRgbChannels = 3;
 constexpr int kRgbaAlignment = 4;
-constexpr int kDepthGrey = 1;
-constexpr int kDepthGreyAlpha = 2;
-constexpr int kDepthRgb = 3;
-constexpr int kViewportFields = 4;
-constexpr int kViewportWidth = 2, kViewportHeight = 3;
 constexpr int kQuadVertices = 4;
 constexpr int kQuadIndices = 6;
 constexpr int kTriangleIndices = 3;
@@ -234,77 +231,31 @@ void gxtkGlBeginFrame(int width, int height, const gxtkVertex* vertices) {
   pipeline.vertices = vertices;
 }
 
-void gxtkGlSetBlend(int mode) {
-  if (mode == kBlendAdditive) {
-    glBlendFunc(GL_ONE, GL_ONE);
-  } else {
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-  }
-}
-
-void gxtkGlScissor(int x, int y, int width, int height) {
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(x, y, width, height);
-}
-
-void gxtkGlScissorOff() { glDisable(GL_SCISSOR_TEST); }
-
-void gxtkGlClear(float red, float green, float blue) {
-  glClearColor(red, green, blue, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-}
-
 void gxtkGlDraw(int kind, int count, bool textured, const uint16_t* quadIndices) {
   if (!pipeline.vertices) return;
   UseProgram(textured ? pipeline.textured : pipeline.plain);
   // A fresh store each time: the browser never waits for the previous draw.
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(gxtkVertex)), pipeline.vertices,
                GL_STREAM_DRAW);
-  switch (kind) {
-    case kKindPoints:
-      glDrawArrays(GL_POINTS, 0, count);
-      break;
-    case kKindLines:
-      glDrawArrays(GL_LINES, 0, count);
-      break;
-    case kKindTriangles:
-      glDrawArrays(GL_TRIANGLES, 0, count);
-      break;
-    case kKindQuads:
-      BindElements(pipeline.quadBuffer);
-      if (!pipeline.quadsFilled) {
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, kQuadIndexCount * sizeof(uint16_t), quadIndices, GL_STATIC_DRAW);
-        pipeline.quadsFilled = true;
-      }
-      glDrawElements(GL_TRIANGLES, count / kQuadVertices * kQuadIndices, GL_UNSIGNED_SHORT, nullptr);
-      break;
-    default:
-      BindElements(pipeline.fanBuffer);
-      glDrawElements(GL_TRIANGLES, PrepareFans(kind, count / kind), GL_UNSIGNED_SHORT, nullptr);
-      break;
+  if (gxtkGlDrawUnindexed(kind, count)) return;
+  if (kind == kKindQuads) {
+    BindElements(pipeline.quadBuffer);
+    if (!pipeline.quadsFilled) {
+      glBufferData(GL_ELEMENT_ARRAY_BUFFER, kQuadIndexCount * sizeof(uint16_t), quadIndices, GL_STATIC_DRAW);
+      pipeline.quadsFilled = true;
+    }
+    glDrawElements(GL_TRIANGLES, count / kQuadVertices * kQuadIndices, GL_UNSIGNED_SHORT, nullptr);
+    return;
   }
-}
-
-int gxtkGlTextureFormat(int depth) {
-  switch (depth) {
-    case kDepthGrey: return GL_LUMINANCE;
-    case kDepthGreyAlpha: return GL_LUMINANCE_ALPHA;
-    case kDepthRgb: return GL_RGB;
-    default: return GL_RGBA;
-  }
+  BindElements(pipeline.fanBuffer);
+  glDrawElements(GL_TRIANGLES, PrepareFans(kind, count / kind), GL_UNSIGNED_SHORT, nullptr);
 }
 
 // WebGL 1 samples a texture of any size that is clamped, unfiltered and has no
 // mipmaps, which ours never are, so the image's own size is always the one.
 int gxtkGlCreateTexture(int format, int width, int height, const unsigned char* pixels, float* scaleU,
                         float* scaleV) {
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  GLuint name = gxtkGlNewTexture();
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
   *scaleU = 1.0f / static_cast<float>(width);
@@ -319,17 +270,6 @@ void gxtkGlDeleteTexture(int name) {
   glDeleteTextures(1, &texture);
 }
 
-// WebGL 1 has no unpack row length, so a block narrower than its source goes
-// up a row at a time.
-void gxtkGlUpdateTexture(int name, int x, int y, int width, int height, const unsigned char* pixels, int stride) {
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name));
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  for (int row = 0; row < height; ++row) {
-    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y + row, width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
-                    pixels + static_cast<size_t>(row) * stride);
-  }
-}
-
 void gxtkGlReadArgb(int x, int y, int width, int height, uint32_t* argb) {
   glPixelStorei(GL_PACK_ALIGNMENT, kRgbaAlignment);
   glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, argb);
@@ -339,15 +279,12 @@ void gxtkGlReadArgb(int x, int y, int width, int height, uint32_t* argb) {
 
 // WebGL reads only RGBA, so the alpha byte is dropped here.
 bool gxtkGlReadFrameRgb(std::vector<unsigned char>* rgb, int* width, int* height) {
-  GLint viewport[kViewportFields] = {0, 0, 0, 0};
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  *width = viewport[kViewportWidth];
-  *height = viewport[kViewportHeight];
-  if (*width <= 0 || *height <= 0) return false;
+  int x = 0, y = 0;
+  if (!gxtkGlFrameViewport(&x, &y, width, height)) return false;
   size_t count = static_cast<size_t>(*width) * *height;
   std::vector<unsigned char> rgba(count * kRgbaChannels);
   glPixelStorei(GL_PACK_ALIGNMENT, kRgbaAlignment);
-  glReadPixels(viewport[0], viewport[1], *width, *height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  glReadPixels(x, y, *width, *height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   rgb->resize(count * kRgbChannels);
   for (size_t i = 0; i < count; ++i) {
     std::memcpy(rgb->data() + i * kRgbChannels, rgba.data() + i * kRgbaChannels, kRgbChannels);
