@@ -21,10 +21,10 @@
 
 // Each list head is a sentinel that starts out pointing at itself, so the
 // collector works even for objects made while statics are initialised.
-gc_header gc_queued_list{&gc_queued_list, &gc_queued_list, kGcStaticFlags, 0};
-gc_header gc_unmarked_list{&gc_unmarked_list, &gc_unmarked_list, kGcStaticFlags, 0};
-gc_header gc_marked_list{&gc_marked_list, &gc_marked_list, kGcStaticFlags, 0};
-gc_header gc_free_list{&gc_free_list, &gc_free_list, kGcStaticFlags, 0};
+gc_node gc_queued_list{&gc_queued_list, &gc_queued_list, {kGcStaticFlags, 0}};
+gc_node gc_unmarked_list{&gc_unmarked_list, &gc_unmarked_list, {kGcStaticFlags, 0}};
+gc_node gc_marked_list{&gc_marked_list, &gc_marked_list, {kGcStaticFlags, 0}};
+gc_node gc_free_list{&gc_free_list, &gc_free_list, {kGcStaticFlags, 0}};
 int gc_markbit = 0;
 unsigned gc_cycle = 0;
 int gc_cycle_bytes = kGcCycleBytes;
@@ -32,13 +32,13 @@ int gc_new_bytes = 0;
 std::atomic<int> gc_ext_new_bytes{0};
 std::atomic<long long> gc_string_alloced_bytes{0}, gc_string_freed_bytes{0};
 int gc_alloced_bytes = 0, gc_max_alloced_bytes = 0, gc_marked_bytes = 0, gc_free_bytes = 0;
-gc_header* gc_cache[kGcCacheChains];
 
 namespace {
 
-// Small blocks are carved from 2 MiB slabs, which the sweep reads in address
-// order and which are never given back (a recycled block stays a block of its
-// size for the program's life). Under AddressSanitizer every block is followed
+// Small blocks are carved from 2 MiB slabs, which are never given back (a
+// recycled block stays a block of its size for the program's life). Plain
+// blocks have slabs of their own, which the sweep reads in address order;
+// small listed blocks are carved from others, which nothing reads. Under AddressSanitizer every block is followed
 // by a poisoned gap, and recycled blocks are poisoned behind their header, so
 // overruns and stale uses are caught.
 constexpr size_t kSlabBytes = 2 << 20;
@@ -76,6 +76,17 @@ std::vector<Slab>& slabs() {
   static std::vector<Slab> s;
   return s;
 }
+std::vector<Slab>& listedSlabs() {
+  static std::vector<Slab> s;
+  return s;
+}
+
+// Recycled small blocks wait on chains by size / 8: plain ones linked through
+// the word after their header (the sweep still reads their flags), listed
+// ones through their node.
+gc_header* plainChains[kGcCacheChains];
+gc_node* listedChains[kGcCacheChains];
+inline gc_header*& chainLink(gc_header* block) { return *reinterpret_cast<gc_header**>(block + 1); }
 
 // Where the sweep stands: the slab it is in and the next header in it. Each
 // cycle end starts a new pass from the first slab.
@@ -111,8 +122,8 @@ inline bool isDeadPlain(const gc_header* h) {
   return isPlainBlock(h->flags) && (h->flags & 3) != kGcFreeState && gc_cycle - h->cycle >= 2;
 }
 
-gc_header* carveSmallBlock(int size) {
-  std::vector<Slab>& all = slabs();
+// A new block of `size` bytes from the last of `all`, or from a new slab.
+char* carveSmallBlock(std::vector<Slab>& all, int size) {
   if (all.empty() || all.back().begin - kSlabHeadBytes + kSlabBytes - all.back().end < size + kBlockGap) {
     char* slab = gc_slab_alloc(kSlabBytes);
     if (!slab) return nullptr;
@@ -120,7 +131,7 @@ gc_header* carveSmallBlock(int size) {
     ::new (slab) SlabHead{0, 0, 0};
     all.push_back({slab + kSlabHeadBytes, slab + kSlabHeadBytes});
   }
-  gc_header* block = reinterpret_cast<gc_header*>(all.back().end);
+  char* block = all.back().end;
   all.back().end += size + kBlockGap;
   unpoison(block, size);
   return block;
@@ -128,9 +139,9 @@ gc_header* carveSmallBlock(int size) {
 
 inline void pushOnChain(gc_header* block, int size) {
   block->flags = size | kGcFreeState;
-  block->succ = gc_cache[size >> 3];
-  gc_cache[size >> 3] = block;
-  poison(gc_object_of(block), size - kGcHeaderBytes);
+  chainLink(block) = plainChains[size >> 3];
+  plainChains[size >> 3] = block;
+  poison(&chainLink(block) + 1, size - kGcHeaderBytes - sizeof(gc_header*));
 }
 
 // Sweeps on from the sweep's position through up to kSweepRun bytes of
@@ -196,24 +207,24 @@ std::vector<Root>& roots() {
   return r;
 }
 
-inline void unlink(gc_header* p) {
+inline void unlink(gc_node* p) {
   p->pred->succ = p->succ;
   p->succ->pred = p->pred;
 }
-inline void appendTo(gc_header* list, gc_header* p) {
+inline void appendTo(gc_node* list, gc_node* p) {
   p->pred = list->pred;
   p->succ = list;
   list->pred->succ = p;
   list->pred = p;
 }
-inline void makeEmpty(gc_header* list) { list->succ = list->pred = list; }
-inline bool isEmpty(const gc_header* list) { return list->succ == list; }
+inline void makeEmpty(gc_node* list) { list->succ = list->pred = list; }
+inline bool isEmpty(const gc_node* list) { return list->succ == list; }
 
 // Moves the whole of `from` to the tail of `to`.
-void spliceAll(gc_header* from, gc_header* to) {
+void spliceAll(gc_node* from, gc_node* to) {
   if (isEmpty(from)) return;
-  gc_header* first = from->succ;
-  gc_header* last = from->pred;
+  gc_node* first = from->succ;
+  gc_node* last = from->pred;
   first->pred = to->pred;
   to->pred->succ = first;
   last->succ = to;
@@ -221,12 +232,18 @@ void spliceAll(gc_header* from, gc_header* to) {
   makeEmpty(from);
 }
 
-// Returns a destroyed object's block: small blocks to their cache chain, others to the heap.
-inline void releaseBlock(gc_header* block, int size) {
+// Returns a destroyed listed object's block: small blocks to their chain,
+// others to the heap.
+inline void releaseBlock(gc_node* block, int size) {
   gc_free_bytes -= size;
   freeListedBytes -= size;
-  if (size <= kGcSmallBlockMax) pushOnChain(block, size);
-  else std::free(block);
+  if (size <= kGcSmallBlockMax) {
+    block->succ = listedChains[size >> 3];
+    listedChains[size >> 3] = block;
+    poison(block + 1, size - kGcNodeBytes);
+  } else {
+    std::free(block);
+  }
 }
 
 // Reclaims dead objects until at least `size` of their bytes (or all of them)
@@ -238,13 +255,13 @@ inline void releaseBlock(gc_header* block, int size) {
 // to `floor` or the free list is empty.
 void destroyListedDownTo(int floor) {
   while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
-    gc_header* dead = gc_free_list.succ;
-    gc_header* next = dead->succ;
+    gc_node* dead = gc_free_list.succ;
+    gc_node* next = dead->succ;
     gc_free_list.succ = next;
     if (next == &gc_free_list) gc_free_list.pred = &gc_free_list;
     else __builtin_prefetch(next->succ, 1);
-    int flags = dead->flags;
-    if (flags & kGcNeedsDestroy) gc_object_of(dead)->gc_destroy();
+    int flags = dead->header.flags;
+    if (flags & kGcNeedsDestroy) gc_object_of(&dead->header)->gc_destroy();
     releaseBlock(dead, flags & kGcSizeMask);
   }
 }
@@ -260,21 +277,32 @@ void payFor(int size) {
 }
 
 inline gc_header* popChain(int size) {
-  gc_header* block = gc_cache[size >> 3];
+  gc_header* block = plainChains[size >> 3];
   if (block) {
-    gc_cache[size >> 3] = block->succ;
     unpoison(block, size);
+    plainChains[size >> 3] = chainLink(block);
   }
   return block;
 }
 
-// A small block of `size` bytes: from its chain, else from the sweep's next
+// A plain block of `size` bytes: from its chain, else from the sweep's next
 // runs, else newly carved.
-inline gc_header* smallBlock(int size) {
+inline gc_header* plainBlock(int size) {
   if (gc_header* block = popChain(size)) return block;
   while (sweepRun())
     if (gc_header* block = popChain(size)) return block;
-  return carveSmallBlock(size);
+  return reinterpret_cast<gc_header*>(carveSmallBlock(slabs(), size));
+}
+
+// A listed block of `size` bytes: small ones from their chain or newly
+// carved, others from the heap.
+gc_node* listedBlock(int size) {
+  if (size > kGcSmallBlockMax) return static_cast<gc_node*>(std::malloc(size));
+  gc_node* block = listedChains[size >> 3];
+  if (!block) return reinterpret_cast<gc_node*>(carveSmallBlock(listedSlabs(), size));
+  unpoison(block, size);
+  listedChains[size >> 3] = block->succ;
+  return block;
 }
 
 // Moves a block that has just been found to the marked side: listed blocks
@@ -282,7 +310,7 @@ inline gc_header* smallBlock(int size) {
 inline void noteFound(gc_header* h) {
   h->cycle = gc_cycle;
   if (isPlainBlock(h->flags)) slabHeadOf(h)->foundBytes += h->flags & kGcSizeMask;
-  else unlink(h);
+  else unlink(gc_node_of(h));
 }
 
 // Counts a block as traced; listed blocks go to the tail of the marked list.
@@ -290,7 +318,7 @@ inline void noteTraced(gc_header* h) {
   int size = h->flags & kGcSizeMask;
   gc_marked_bytes += size;
   if (isPlainBlock(h->flags)) plainMarkedBytes += size;
-  else appendTo(&gc_marked_list, h);
+  else appendTo(&gc_marked_list, gc_node_of(h));
 }
 
 // Where tracing resumes in the big block at the head of the queue, and how
@@ -302,9 +330,9 @@ int sliceCounted = 0;
 // stays at the head until its last slice, and counts as marked in proportion.
 // An element stored into the part already traced meanwhile is queued by the
 // write barrier, as it would be for any traced object.
-void traceSlice(gc_header* p) {
-  int size = p->flags & kGcSizeMask;
-  int next = gc_object_of(p)->gc_mark_from(sliceFrom);
+void traceSlice(gc_node* p) {
+  int size = p->header.flags & kGcSizeMask;
+  int next = gc_object_of(&p->header)->gc_mark_from(sliceFrom);
   if (next) {
     int counted = std::min<long long>(static_cast<long long>(next) * sizeof(gc_object*), size - 1);
     gc_marked_bytes += counted - sliceCounted;
@@ -318,20 +346,23 @@ void traceSlice(gc_header* p) {
   sliceFrom = sliceCounted = 0;
 }
 
-// Plain blocks found and waiting to be traced: a stack of their headers.
-// Queueing one writes only the stack, where a list would write into the
-// neighbours' headers, and the stack lets tracing fetch a few blocks ahead.
-// Past its fixed size (a level built in one event finds millions) they wait
-// in the listed queue, as big as the heap needs and costing no memory.
-constexpr size_t kGreyMax = 65536;
+// Plain blocks found and waiting to be traced: a stack of their headers,
+// which lets tracing fetch a few blocks ahead. It grows by doubling (a level
+// built in one event finds millions) and keeps its size.
+constexpr size_t kGreyFirst = 4096;
 constexpr size_t kGreyAhead = 4;
 gc_header** greyStack = nullptr;
-size_t greyCount = 0;
+size_t greyCount = 0, greyCapacity = 0;
 
 void pushGrey(gc_header* h) {
-  if (!greyStack) greyStack = static_cast<gc_header**>(std::malloc(kGreyMax * sizeof(gc_header*)));
-  if (greyStack && greyCount < kGreyMax) greyStack[greyCount++] = h;
-  else appendTo(&gc_queued_list, h);
+  if (greyCount == greyCapacity) {
+    size_t capacity = greyCapacity ? greyCapacity * 2 : kGreyFirst;
+    void* grown = std::realloc(greyStack, capacity * sizeof(gc_header*));
+    if (!grown) gc_out_of_memory();
+    greyStack = static_cast<gc_header**>(grown);
+    greyCapacity = capacity;
+  }
+  greyStack[greyCount++] = h;
 }
 
 // Traces queued objects until `target` bytes have been marked (or nothing is
@@ -349,17 +380,17 @@ void drainQueue(long long target) {
       continue;
     }
     if (isEmpty(&gc_queued_list)) return;
-    gc_header* p = gc_queued_list.succ;
-    if ((p->flags & kGcSizeMask) > kGcTraceWholeMax) {
+    gc_node* p = gc_queued_list.succ;
+    if ((p->header.flags & kGcSizeMask) > kGcTraceWholeMax) {
       traceSlice(p);
       continue;
     }
-    gc_header* next = p->succ;
+    gc_node* next = p->succ;
     __builtin_prefetch(next, 1);
     gc_queued_list.succ = next;
     next->pred = &gc_queued_list;
-    noteTraced(p);
-    gc_object_of(p)->mark();
+    noteTraced(&p->header);
+    gc_object_of(&p->header)->mark();
   }
 }
 
@@ -376,25 +407,33 @@ void gc_init() {}
 
 void gc_out_of_memory() { vxError("Out of memory"); }
 
+// A plain block is its header and the object; any other also has its links.
+// Which it is follows from the flags: a block without destructor work is
+// plain if the object fits a small block with the header alone, and one too
+// big for that is too big for a small block with links too.
 void* gc_object_alloc(size_t objectBytes, int destroyFlag) {
-  if (objectBytes > kGcBlockMax - kGcHeaderBytes) gc_out_of_memory();
-  int size = static_cast<int>((objectBytes + kGcHeaderBytes + 7) & ~size_t(7));
+  if (objectBytes > kGcBlockMax - kGcNodeBytes) gc_out_of_memory();
+  bool plain = !destroyFlag && objectBytes + kGcHeaderBytes <= kGcSmallBlockMax;
+  int size = static_cast<int>((objectBytes + (plain ? kGcHeaderBytes : kGcNodeBytes) + 7) & ~size_t(7));
   gc_new_bytes += size;
   if (gc_free_bytes > 0) payFor(size);
 
-  gc_header* block = size <= kGcSmallBlockMax ? smallBlock(size) : static_cast<gc_header*>(std::malloc(size));
-  if (!block) gc_out_of_memory();
-  int flags = size | destroyFlag | gc_markbit;
-  block->flags = flags;
-  block->cycle = gc_cycle - 1;
-  gc_alloced_bytes += size;
-  if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
-  if (isPlainBlock(flags)) {
+  gc_header* block;
+  if (plain) {
+    block = plainBlock(size);
+    if (!block) gc_out_of_memory();
     plainAllocedBytes += size;
     slabHeadOf(block)->plainBytes += size;
   } else {
-    appendTo(&gc_unmarked_list, block);
+    gc_node* node = listedBlock(size);
+    if (!node) gc_out_of_memory();
+    appendTo(&gc_unmarked_list, node);
+    block = &node->header;
   }
+  block->flags = size | destroyFlag | gc_markbit;
+  block->cycle = gc_cycle - 1;
+  gc_alloced_bytes += size;
+  if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
   return gc_object_of(block);
 }
 
@@ -416,7 +455,7 @@ void gc_enqueue_unmarked(gc_header* h) {
   h->flags ^= 1;
   noteFound(h);
   if (isPlainBlock(h->flags)) pushGrey(h);
-  else appendTo(&gc_queued_list, h);
+  else appendTo(&gc_queued_list, gc_node_of(h));
 }
 
 bool gc_queue_empty() { return greyCount == 0 && isEmpty(&gc_queued_list); }
@@ -508,9 +547,9 @@ void gc_collect() {
 
 bool gc_is_live_object(const void* p) {
   if (!p) return false;
-  for (gc_header* list : {&gc_queued_list, &gc_unmarked_list, &gc_marked_list}) {
-    for (gc_header* q = list->succ; q != list; q = q->succ)
-      if (gc_object_of(q) == p) return true;
+  for (gc_node* list : {&gc_queued_list, &gc_unmarked_list, &gc_marked_list}) {
+    for (gc_node* q = list->succ; q != list; q = q->succ)
+      if (gc_object_of(&q->header) == p) return true;
   }
   // Plain blocks are found by walking their slab from its start.
   for (const Slab& slab : slabs()) {

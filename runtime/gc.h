@@ -44,32 +44,38 @@ constexpr int kGcSizeMask = ~7;           // flag bits 3 and up: the block's siz
 // them fit the collector's int byte counts. Asking for more is out of memory.
 constexpr size_t kGcBlockMax = size_t(1) << 30;
 
-// The collector's record of one block, in front of its object: the flags (size,
-// destructor bit, mark state), the last cycle that found the object, and links
-// in one of the collector's lists. Only the allocator and the collector write it.
+// The collector's record of one block, right in front of its object: the
+// flags (size, destructor bit, mark state) and the last cycle that found the
+// object. Only the allocator and the collector write it.
 //
-// Small objects without destructor work ("plain" blocks) live in slabs and
-// are on no list (a plain block waiting to be traced is on the collector's
-// stack, or in the trace queue when that is full): their death is read from
-// `cycle` by a sweep through the slabs, so nothing ever walks a chain of cold
-// dead blocks to find them. Every other object is on exactly one of the lists
-// at all times and is destroyed from the free list, oldest first.
+// Small objects without destructor work ("plain" blocks) are the header and
+// the object and nothing more: they live in slabs and are on no list (a plain
+// block waiting to be traced is on the collector's stack), and their death is
+// read from `cycle` by a sweep through the slabs, so nothing ever walks a
+// chain of cold dead blocks to find them. Every other object is a node: links
+// in one of the collector's lists, then the header. It is on exactly one of
+// the lists at all times and is destroyed from the free list, oldest first.
 // Eight-byte aligned on every platform (pointers are four bytes in the
 // browser), so an object with 64-bit fields after it is aligned too.
 struct alignas(8) gc_header {
-  gc_header* succ;
-  gc_header* pred;
   int flags;
   unsigned cycle;
 };
 constexpr int kGcHeaderBytes = sizeof(gc_header);
+
+struct gc_node {
+  gc_node* succ;
+  gc_node* pred;
+  gc_header header;
+};
+constexpr int kGcNodeBytes = sizeof(gc_node);
 
 struct gc_object;
 
 // Allocation and the primitive collector operations. `gc_object_alloc`
 // returns room for an object of `size` bytes whose header is already set
 // (flags = block size | `destroyFlag` | unmarked); a listed block is also on
-// the unmarked list, a plain one is on no list until it is queued. A size
+// the unmarked list, a plain one is on no list. A size
 // beyond kGcBlockMax stops the program with the runtime error "Out of memory".
 void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy);
 [[noreturn]] void gc_out_of_memory();
@@ -86,6 +92,10 @@ inline gc_header* gc_header_of(const gc_object* p) {
 }
 inline gc_object* gc_object_of(gc_header* h) {
   return reinterpret_cast<gc_object*>(reinterpret_cast<char*>(h) + kGcHeaderBytes);
+}
+// The node of a listed block from its header.
+inline gc_node* gc_node_of(gc_header* h) {
+  return reinterpret_cast<gc_node*>(reinterpret_cast<char*>(h) - offsetof(gc_node, header));
 }
 
 // The base of everything collected. Collected objects are never copied and
@@ -168,12 +178,12 @@ T* gc_new(A&&... args) {
 // A static object the collector never touches, with its header in front.
 template <class T>
 struct gc_static_block {
-  gc_header header{nullptr, nullptr, kGcStaticFlags, 0};
+  gc_header header{kGcStaticFlags, 0};
   gc_made<T> object;
 };
 
 // Collector state, exposed for the host, tests and diagnostics.
-extern gc_header gc_queued_list, gc_unmarked_list, gc_marked_list, gc_free_list;
+extern gc_node gc_queued_list, gc_unmarked_list, gc_marked_list, gc_free_list;
 extern int gc_markbit;
 extern unsigned gc_cycle;  // counts cycle ends
 extern int gc_cycle_bytes; // what ends the current cycle: kGcCycleBytes or more
@@ -181,7 +191,6 @@ extern int gc_new_bytes;
 extern std::atomic<int> gc_ext_new_bytes;
 extern std::atomic<long long> gc_string_alloced_bytes, gc_string_freed_bytes;
 extern int gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_free_bytes;
-extern gc_header* gc_cache[kGcCacheChains];
 
 inline bool gc_is_unmarked(const gc_object* p) { return (gc_header_of(p)->flags & 3) == gc_markbit; }
 

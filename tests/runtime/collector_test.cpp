@@ -38,7 +38,7 @@ struct PlainNode : Object {
 };
 static_assert(std::is_trivially_destructible_v<PlainNode>);
 
-// A 40-byte block (header, vtable and two ints); records the order of deaths.
+// A 40-byte block (links, header, vtable and two ints); records the order of deaths.
 std::vector<int> deaths;
 struct Forty : Object {
   int id = 0, b = 0;
@@ -49,10 +49,11 @@ struct Forty : Object {
   }
 };
 
-// A 56-byte object whose constructor argument is made while it is being made.
+// A 56-byte plain block (header, vtable, a reference and padding) whose
+// constructor argument is made while it is being made.
 struct Pair : Object {
   Node* first;
-  std::int64_t pad[2] = {};  // long is 4 bytes on Windows: this is 16 everywhere
+  std::int64_t pad[4] = {};  // long is 4 bytes on Windows: this is 32 everywhere
   explicit Pair(Node* n) : first(n) {}
   void mark() override { gc_enqueue_ref(first); }
 };
@@ -261,8 +262,8 @@ TEST_F(Collector, ALongArrayIsTracedASliceAtATimeAcrossSteps) {
   Node* last = gc_new<Node>();
   gc_assign(rootArray[kSlices * kGcSliceElements - 1], last);
   finishCycle();  // the array survives and is queued again as a root
-  gc_header* array = gc_header_of(rootArray.rep);
-  ASSERT_GT(array->flags & kGcSizeMask, kGcTraceWholeMax);
+  gc_node* array = gc_node_of(gc_header_of(rootArray.rep));
+  ASSERT_GT(array->header.flags & kGcSizeMask, kGcTraceWholeMax);
   gc_new_bytes = 1;
   gc_collect();
   EXPECT_EQ(gc_queued_list.succ, array) << "the array waits at the head for its next slice";
@@ -271,7 +272,7 @@ TEST_F(Collector, ALongArrayIsTracedASliceAtATimeAcrossSteps) {
   traceAllQueued();
   EXPECT_TRUE(queueEmpty());
   EXPECT_FALSE(gc_is_unmarked(last)) << "the last slice was traced too";
-  EXPECT_GE(gc_marked_bytes, array->flags & kGcSizeMask);
+  EXPECT_GE(gc_marked_bytes, array->header.flags & kGcSizeMask);
 }
 
 TYPED_TEST(BothKinds, ObjectOnlyHeldLocallyIsReclaimedAtTheNextCycleEndAndItsBlockReused) {
@@ -297,7 +298,7 @@ TEST_F(Collector, DeadObjectsAreDestroyedOldestFirstAsAllocationsPayForThem) {
   EXPECT_EQ(deaths, std::vector<int>({1})) << "one 40-byte allocation pays for one 40-byte object";
   EXPECT_EQ(gc_free_bytes, 4 * 40);
   EXPECT_EQ(static_cast<void*>(next), static_cast<void*>(oldest)) << "small blocks are recycled";
-  gc_new<Pair>(nullptr);  // 56 bytes: paid for by two more dead objects
+  ASSERT_EQ(gc_new<Pair>(nullptr)->gc_size(), 56) << "paid for by two more dead objects";
   EXPECT_EQ(deaths, std::vector<int>({1, 2, 3}));
   EXPECT_EQ(gc_free_bytes, 2 * 40);
 }

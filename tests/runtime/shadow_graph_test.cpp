@@ -236,7 +236,7 @@ class ShadowGraph {
 };
 
 bool longArrayAtQueueHead() {
-  return gc_queued_list.succ != &gc_queued_list && (gc_queued_list.succ->flags & kGcSizeMask) > kGcTraceWholeMax;
+  return gc_queued_list.succ != &gc_queued_list && (gc_queued_list.succ->header.flags & kGcSizeMask) > kGcTraceWholeMax;
 }
 
 // What a run saw: steps that ended with a long array waiting, or part-traced,
