@@ -398,7 +398,7 @@ TEST(HttpLoopback, FinishedRequestsLeaveThePumpAndTheirMemoryIsFreed) {
   constexpr int kBodyBytes = 100 * 1024;
   constexpr int kInFlight = 8;
   // The bodies alone come to 80 MB as bytes and 160 MB as text.
-  constexpr long long kResidentBoundBytes = 48LL << 20;
+  [[maybe_unused]] constexpr long long kResidentBoundBytes = 48LL << 20;
   constexpr int kCollectorBoundBytes = 1 << 20;
   RepeatingServer server("HTTP/1.0 200 OK\r\n\r\n" + std::string(kBodyBytes, 'x'), kWarmUpRequests + kRequests);
   const String url(loopbackUrl(server.port(), "/").c_str());
