@@ -524,7 +524,7 @@ void gc_collect() {
     // Objects made in the cycle and stored were kept by the barrier, dead or
     // not: only the survivors of the heap the cycle started with count as
     // live, or each cycle's garbage would lengthen the next.
-    long long liveCycle = static_cast<long long>(gc_marked_bytes - gc_new_bytes) * kGcCycleLiveRatio;
+    long long liveCycle = static_cast<long long>(gc_marked_bytes - gc_new_bytes) / kGcCycleLiveDivisor;
     gc_cycle_bytes = static_cast<int>(std::clamp<long long>(liveCycle, kGcCycleBytes, INT_MAX));
     gc_alloced_bytes = gc_marked_bytes;
     gc_marked_bytes = 0;

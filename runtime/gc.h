@@ -21,9 +21,12 @@ class String;
 
 // Collector tuning, named once.
 constexpr int kGcCycleBytes = 0x800000;   // the shortest cycle: allocation that ends it (8 MiB)
-// A heap with more live bytes than that runs cycles of its live bytes times
-// this, so tracing costs a fixed share of allocation whatever the heap's size.
-constexpr int kGcCycleLiveRatio = 1;
+// A heap with more live bytes than twice that runs cycles of its live bytes
+// divided by this, so tracing costs a fixed share of allocation whatever the
+// heap's size. Half keeps a big heap's peak (the live bytes, one cycle's
+// allocation and the garbage the barrier kept through the last) within about
+// twice its live bytes.
+constexpr int kGcCycleLiveDivisor = 2;
 // String growth that ends a cycle while the traced heap is smaller (2 MiB).
 constexpr int kGcStringCycleBytes = 0x200000;
 // The most one step traces, in bytes: a step that falls behind its pace

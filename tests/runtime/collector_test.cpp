@@ -355,7 +355,7 @@ TEST_F(Collector, StringMemoryHeldByDeadArraysEndsTheCycle) {
   EXPECT_EQ(gc_cycle, cycle + 1) << "7 MiB of strings over 6 MiB of objects";
 }
 
-// A heap with more live bytes than the shortest cycle runs longer cycles, in
+// A heap with more live bytes than twice the shortest cycle runs longer cycles, in
 // proportion; once those bytes die the cycles are as short as before.
 TEST_F(Collector, ABigLiveHeapLengthensTheCycleInProportion) {
   constexpr int kBigBytes = 3 * kGcCycleBytes;
@@ -363,12 +363,12 @@ TEST_F(Collector, ABigLiveHeapLengthensTheCycleInProportion) {
   finishCycle();
   finishCycle();
   ASSERT_GE(gc_alloced_bytes, kBigBytes);
-  EXPECT_EQ(gc_cycle_bytes, gc_alloced_bytes * kGcCycleLiveRatio);
+  EXPECT_EQ(gc_cycle_bytes, gc_alloced_bytes / kGcCycleLiveDivisor);
   int bit = gc_markbit;
   gc_ext_alloc(kGcCycleBytes + 1);
   gc_collect();
   EXPECT_EQ(gc_markbit, bit) << "the shortest cycle's bytes no longer end it";
-  gc_new_bytes = gc_cycle_bytes / 2;
+  gc_new_bytes = (gc_cycle_bytes - gc_ext_new_bytes.load()) / 2;  // halfway to the end
   long long target = gc_new_bytes +
       static_cast<long long>(gc_alloced_bytes - gc_new_bytes) * (gc_new_bytes + gc_ext_new_bytes.load()) / gc_cycle_bytes;
   gc_collect();
@@ -474,7 +474,7 @@ TYPED_TEST(BothKinds, LongChurnKeepsReachableObjectsAndBoundsTheHeap) {
     // Every new node was stored, so the barrier kept it through its cycle:
     // that garbage (a cycle's worth) must not count as live and lengthen the
     // next cycle; the live set itself grows by far less.
-    ASSERT_LE(gc_cycle_bytes, std::max(kGcCycleBytes, (before + kGcCycleBytes / 2) * kGcCycleLiveRatio))
+    ASSERT_LE(gc_cycle_bytes, std::max(kGcCycleBytes, (before + kGcCycleBytes / 2) / kGcCycleLiveDivisor))
         << "step " << step;
   }
   finishCycle();
