@@ -117,9 +117,10 @@ inline bool isPlainBlock(int flags) {
   return (flags & kGcSizeMask) <= kGcSmallBlockMax && !(flags & kGcNeedsDestroy);
 }
 
-// A block that was neither made nor found in this cycle or the last is dead.
+// A block of a plain slab that was neither made nor found in this cycle or
+// the last is dead (plain slabs hold nothing but plain blocks).
 inline bool isDeadPlain(const gc_header* h) {
-  return isPlainBlock(h->flags) && (h->flags & 3) != kGcFreeState && gc_cycle - h->cycle >= 2;
+  return (h->flags & 3) != kGcFreeState && gc_cycle - h->cycle >= 2;
 }
 
 // A new block of `size` bytes from the last of `all`, or from a new slab.
@@ -557,7 +558,7 @@ bool gc_is_live_object(const void* p) {
     for (char* at = slab.begin; at < slab.end;) {
       gc_header* h = reinterpret_cast<gc_header*>(at);
       if (gc_object_of(h) == p)
-        return isPlainBlock(h->flags) && (h->flags & 3) != kGcFreeState && !isDeadPlain(h);
+        return (h->flags & 3) != kGcFreeState && !isDeadPlain(h);
       at += (h->flags & kGcSizeMask) + kBlockGap;
     }
   }
