@@ -1,4 +1,4 @@
-// The incremental collector: four circular lists of block headers, a toggling
+// The incremental collector: four circular lists of listed blocks, a toggling
 // mark bit, lazy destruction of dead objects paid for by later allocations,
 // slabs of small blocks swept in address order, and a small-block cache.
 // Collection work happens only in gc_collect and allocations, between host
@@ -38,9 +38,10 @@ namespace {
 // Small blocks are carved from 2 MiB slabs, which are never given back (a
 // recycled block stays a block of its size for the program's life). Plain
 // blocks have slabs of their own, which the sweep reads in address order;
-// small listed blocks are carved from others, which nothing reads. Under AddressSanitizer every block is followed
-// by a poisoned gap, and recycled blocks are poisoned behind their header, so
-// overruns and stale uses are caught.
+// small listed blocks are carved from others, which nothing reads. Under
+// AddressSanitizer every block is followed by a poisoned gap, and recycled
+// blocks are poisoned behind their chain link, so overruns and stale uses
+// are caught.
 constexpr size_t kSlabBytes = 2 << 20;
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kBlockGap = 16;
@@ -247,13 +248,10 @@ inline void releaseBlock(gc_node* block, int size) {
   }
 }
 
-// Reclaims dead objects until at least `size` of their bytes (or all of them)
-// have been reclaimed: listed objects first, oldest first, with their
-// destructors; what they leave owing is paid by plain blocks. Only the front
-// of the free list is ever removed, so the survivors' back links are left
-// stale; the head's back link to the tail is all a splice needs.
 // Destroys dead listed objects, oldest first, until the dead bytes are down
-// to `floor` or the free list is empty.
+// to `floor` or the free list is empty. Only the front of the free list is
+// ever removed, so the survivors' back links are left stale; the head's back
+// link to the tail is all a splice needs.
 void destroyListedDownTo(int floor) {
   while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
     gc_node* dead = gc_free_list.succ;
@@ -267,6 +265,9 @@ void destroyListedDownTo(int floor) {
   }
 }
 
+// Reclaims dead objects until at least `size` of their bytes (or all of them)
+// have been reclaimed: listed objects first, with their destructors; what
+// they leave owing is paid by the sweep's plain blocks.
 void payFor(int size) {
   int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
   destroyListedDownTo(floor);

@@ -1,8 +1,8 @@
 // Collected objects: the incremental mark-and-sweep collector, the object
 // bases `gc_object`, `Object` and `gc_interface`, collected arrays `Array<T>`
 // and the write barrier. Objects are made only by `gc_new<T>`, whose allocator
-// writes each block's header (list links, size, mark state, cycle) in front of
-// the object before constructing it. Everything runs on the main thread; the
+// writes each block's header (size, mark state, cycle, and list links for a
+// listed block) in front of the object before constructing it. Everything runs on the main thread; the
 // only shared counters are the external byte count, updated atomically by
 // file loads, and the string byte count, updated by strings on any thread.
 #pragma once
