@@ -2,9 +2,10 @@
 // bases `gc_object`, `Object` and `gc_interface`, collected arrays `Array<T>`
 // and the write barrier. Objects are made only by `gc_new<T>`, whose allocator
 // writes each block's header (size, mark state, cycle, and list links for a
-// listed block) in front of the object before constructing it. Everything runs on the main thread; the
-// only shared counters are the external byte count, updated atomically by
-// file loads, and the string byte count, updated by strings on any thread.
+// listed block) in front of the object before constructing it. Everything
+// runs on the main thread; the only shared counters are the external byte
+// count, updated atomically by file loads, and the string byte count,
+// updated by strings on any thread.
 #pragma once
 
 #include <atomic>
