@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "host/app.h"
 #include "host/glfw27.h"
 #include "storage/files.h"
 
@@ -61,6 +62,7 @@ void VXGame::OpenUrl(String) {}
 void VXGame::SetWindowTitle(String) {}
 void VXGame::SetAppName(String) {}
 void VXGame::SetMouseVisible(bool) {}
+bool VXGame::HasTouchScreen() { return false; }
 int VXGame::GetDeviceWidth() { return 0; }
 int VXGame::GetDeviceHeight() { return 0; }
 void VXGame::SetDeviceWindow(int, int, int) {}
@@ -141,11 +143,13 @@ void VXGame::MouseEvent(int event, int data, float x, float y) {
 
 void VXGame::TouchEvent(int event, int data, float x, float y) {
   if (!started) return;
+  if (observer) observer->TouchEventSent(event, data, x, y);
   VX_GUARDED(delegate->TouchEvent(event, data, x, y));
 }
 
 void VXGame::MotionEvent(int event, int data, float x, float y, float z) {
   if (!started) return;
+  if (observer && event == c_VXGameEvent::MotionAccel) observer->MotionEventSent(x, y, z);
   VX_GUARDED(delegate->MotionEvent(event, data, x, y, z));
 }
 

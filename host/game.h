@@ -41,6 +41,8 @@ class VXLoopObserver {
   virtual void Rendered() {}
   virtual void KeyEventSent(int event, int data) {}
   virtual void MouseEventSent(int event, int data, float x, float y) {}
+  virtual void TouchEventSent(int event, int data, float x, float y) {}
+  virtual void MotionEventSent(float x, float y, float z) {}
 };
 
 // A display mode as the host reports it; this host fills width and height.
@@ -91,6 +93,8 @@ class VXGame {
   virtual void SetWindowTitle(String title);
   virtual void SetAppName(String name);
   virtual void SetMouseVisible(bool visible);
+  // True when the device has a touch screen; a desktop's window has none.
+  virtual bool HasTouchScreen();
   virtual int GetDeviceWidth();
   virtual int GetDeviceHeight();
   virtual void SetDeviceWindow(int width, int height, int flags);
@@ -139,6 +143,7 @@ class VXGlfwGame : public VXGame {
   void SetWindowTitle(String title) override;
   void SetAppName(String name) override;
   void SetMouseVisible(bool visible) override;
+  bool HasTouchScreen() override;
   int GetDeviceWidth() override;
   int GetDeviceHeight() override;
   void SetDeviceWindow(int width, int height, int flags) override;
@@ -167,6 +172,8 @@ class VXGlfwGame : public VXGame {
   static void OnChar(int character, int action);
   static void OnMouseButton(int button, int action);
   static void OnMousePos(int x, int y);
+  static void OnTouch(int finger, int action, int x, int y);
+  static void OnMotion(float x, float y, float z);
   static int OnWindowClose();
 
   // Framework key code of a GLFW key, 0 when it has none.

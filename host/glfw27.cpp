@@ -357,6 +357,11 @@ void glfwSetCharCallback(GLFWcharfun cbfun) { state.charfun = cbfun; }
 void glfwSetMouseButtonCallback(GLFWmousebuttonfun cbfun) { state.mousebuttonfun = cbfun; }
 void glfwSetMousePosCallback(GLFWmouseposfun cbfun) { state.mouseposfun = cbfun; }
 
+// A desktop window has no touch screen or motion sensor to report.
+void glfwSetTouchCallback(GLFWtouchfun) {}
+void glfwSetMotionCallback(GLFWmotionfun) {}
+int glfwHasTouchScreen() { return 0; }
+
 void glfwEnable(int token) {
   if (token == v27::kKeyRepeat) state.keyRepeat = true;
   else if (token == v27::kAutoPollEvents) state.autoPoll = true;

@@ -96,6 +96,14 @@ using GLFWcharfun = void (*)(int character, int action);
 using GLFWmousebuttonfun = void (*)(int button, int action);
 using GLFWmouseposfun = void (*)(int x, int y);
 using GLFWwindowclosefun = int (*)();
+// Not in 2.7: a finger on a touch screen (index 0..31, kept from its press to
+// its release) pressed, moved or released at a position in window pixels,
+// and the device's acceleration in g along the screen's x (right), y (down)
+// and z (out of the screen). Only a page on a touch device delivers them.
+constexpr int GLFW_MOVE = 2;
+constexpr int GLFW_MAX_FINGERS = 32;
+using GLFWtouchfun = void (*)(int finger, int action, int x, int y);
+using GLFWmotionfun = void (*)(float x, float y, float z);
 
 int glfwInit();
 void glfwTerminate();
@@ -127,6 +135,10 @@ void glfwSetKeyCallback(GLFWkeyfun cbfun);
 void glfwSetCharCallback(GLFWcharfun cbfun);
 void glfwSetMouseButtonCallback(GLFWmousebuttonfun cbfun);
 void glfwSetMousePosCallback(GLFWmouseposfun cbfun);
+void glfwSetTouchCallback(GLFWtouchfun cbfun);
+void glfwSetMotionCallback(GLFWmotionfun cbfun);
+// Not in 2.7: 1 when the device has a touch screen, else 0.
+int glfwHasTouchScreen();
 
 int glfwGetJoystickParam(int joy, int param);
 int glfwGetJoystickPos(int joy, float* pos, int numaxes);

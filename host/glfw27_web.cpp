@@ -3,10 +3,12 @@
 // or, on a page that asks for it, to the size the program sets; keys are
 // translated from the browser's physical key codes, the focus follows the
 // page being shown and the canvas holding the keyboard, full screen is the
-// browser's, and pads with the standard layout are presented as gamepads.
+// browser's, pads with the standard layout are presented as gamepads, touches
+// on the canvas are numbered fingers and device motion is the acceleration.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -34,6 +36,10 @@ constexpr int kReadingButtonSource[kGamepadButtons] = {
 };
 constexpr int kReadingLeftTrigger = 4, kReadingRightTrigger = 5;
 
+// The browser gives acceleration in metres per second squared; the framework in g.
+constexpr double kStandardGravity = 9.80665;
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
 struct State {
   EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
   bool opened = false;
@@ -51,8 +57,14 @@ struct State {
   GLFWcharfun charfun = nullptr;
   GLFWmousebuttonfun mousebuttonfun = nullptr;
   GLFWmouseposfun mouseposfun = nullptr;
+  GLFWtouchfun touchfun = nullptr;
+  GLFWmotionfun motionfun = nullptr;
   std::string title = "Tarvik";
   unsigned char held[GLFW_KEY_LAST + 1] = {};
+  // The browser's identifier of the touch each finger number carries.
+  bool fingerUsed[GLFW_MAX_FINGERS] = {};
+  long fingerTouch[GLFW_MAX_FINGERS] = {};
+  int fingerX[GLFW_MAX_FINGERS] = {}, fingerY[GLFW_MAX_FINGERS] = {};
 };
 State state;
 
@@ -140,9 +152,17 @@ void Release(int key27) {
   if (state.keyfun) state.keyfun(key27, GLFW_RELEASE);
 }
 
-// Every key still held goes up, as a window that loses the keyboard sees.
+void LiftFinger(int finger) {
+  if (!state.fingerUsed[finger]) return;
+  state.fingerUsed[finger] = false;
+  if (state.touchfun) state.touchfun(finger, GLFW_RELEASE, state.fingerX[finger], state.fingerY[finger]);
+}
+
+// Every key and finger still held goes up, as a window that loses the
+// keyboard sees.
 void ReleaseAll() {
   for (int k = 0; k <= GLFW_KEY_LAST; ++k) Release(k);
+  for (int f = 0; f < GLFW_MAX_FINGERS; ++f) LiftFinger(f);
 }
 
 // --- Page events ------------------------------------------------------------
@@ -196,6 +216,76 @@ EM_BOOL OnMouseButton(int type, const EmscriptenMouseEvent* e, void*) {
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* e, void*) {
   TrackMouse(e);
   if (state.mouseposfun) state.mouseposfun(state.mouseX, state.mouseY);
+  return EM_FALSE;
+}
+
+// The finger number a touch carries, -1 when it has none.
+int FingerOf(long touch) {
+  for (int f = 0; f < GLFW_MAX_FINGERS; ++f)
+    if (state.fingerUsed[f] && state.fingerTouch[f] == touch) return f;
+  return -1;
+}
+
+// A new touch takes the lowest free finger number; -1 when all 32 are down.
+int TakeFinger(long touch) {
+  for (int f = 0; f < GLFW_MAX_FINGERS; ++f) {
+    if (state.fingerUsed[f]) continue;
+    state.fingerUsed[f] = true;
+    state.fingerTouch[f] = touch;
+    return f;
+  }
+  return -1;
+}
+
+// Each changed touch becomes a finger pressed, moved or lifted, at its place
+// in drawing-buffer pixels as the pointer is. The browser neither scrolls nor
+// makes mouse events of it: a touch presses once.
+EM_BOOL OnTouch(int type, const EmscriptenTouchEvent* e, void*) {
+  double cssWidth = 0, cssHeight = 0;
+  emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+  double sx = cssWidth > 0 ? state.width / cssWidth : 1, sy = cssHeight > 0 ? state.height / cssHeight : 1;
+  for (int i = 0; i < e->numTouches; ++i) {
+    const EmscriptenTouchPoint& t = e->touches[i];
+    if (!t.isChanged) continue;
+    int x = static_cast<int>(t.targetX * sx), y = static_cast<int>(t.targetY * sy);
+    int finger = FingerOf(t.identifier);
+    if (type == EMSCRIPTEN_EVENT_TOUCHSTART && finger < 0) {
+      finger = TakeFinger(t.identifier);
+      if (finger < 0) continue;
+      state.fingerX[finger] = x;
+      state.fingerY[finger] = y;
+      if (state.touchfun) state.touchfun(finger, GLFW_PRESS, x, y);
+      continue;
+    }
+    if (finger < 0) continue;
+    state.fingerX[finger] = x;
+    state.fingerY[finger] = y;
+    if (type == EMSCRIPTEN_EVENT_TOUCHEND || type == EMSCRIPTEN_EVENT_TOUCHCANCEL) {
+      if (state.touchfun) state.touchfun(finger, GLFW_MOVE, x, y);
+      LiftFinger(finger);
+    } else if (state.touchfun) {
+      state.touchfun(finger, GLFW_MOVE, x, y);
+    }
+  }
+  return EM_TRUE;
+}
+
+EM_JS(int, tarvik_screen_angle, (), {
+  if (screen.orientation && typeof screen.orientation.angle === 'number') return screen.orientation.angle;
+  return typeof window.orientation === 'number' ? window.orientation : 0;
+});
+
+// The device's axes (x right, y up its natural edge) turned to the screen as
+// it is held (x right, y down), in g.
+EM_BOOL OnDeviceMotion(int, const EmscriptenDeviceMotionEvent* e, void*) {
+  if (!state.motionfun || !(e->supportedFields & EMSCRIPTEN_DEVICE_MOTION_EVENT_SUPPORTS_ACCELERATION_INCLUDING_GRAVITY))
+    return EM_FALSE;
+  double angle = tarvik_screen_angle() * kRadiansPerDegree;
+  double ax = e->accelerationIncludingGravityX, ay = e->accelerationIncludingGravityY;
+  double right = ax * std::cos(angle) - ay * std::sin(angle);
+  double up = ax * std::sin(angle) + ay * std::cos(angle);
+  state.motionfun(static_cast<float>(right / kStandardGravity), static_cast<float>(-up / kStandardGravity),
+                  static_cast<float>(e->accelerationIncludingGravityZ / kStandardGravity));
   return EM_FALSE;
 }
 
@@ -291,6 +381,11 @@ void InstallPageCallbacks() {
   emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, OnMouseButton);
   emscripten_set_mouseup_callback(kCanvas, nullptr, EM_TRUE, OnMouseButton);
   emscripten_set_mousemove_callback(kCanvas, nullptr, EM_TRUE, OnMouseMove);
+  emscripten_set_touchstart_callback(kCanvas, nullptr, EM_TRUE, OnTouch);
+  emscripten_set_touchmove_callback(kCanvas, nullptr, EM_TRUE, OnTouch);
+  emscripten_set_touchend_callback(kCanvas, nullptr, EM_TRUE, OnTouch);
+  emscripten_set_touchcancel_callback(kCanvas, nullptr, EM_TRUE, OnTouch);
+  emscripten_set_devicemotion_callback(nullptr, EM_TRUE, OnDeviceMotion);
   emscripten_set_focus_callback(kCanvas, nullptr, EM_TRUE, OnFocus);
   emscripten_set_blur_callback(kCanvas, nullptr, EM_TRUE, OnFocus);
   emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibility);
@@ -465,6 +560,14 @@ void glfwSetKeyCallback(GLFWkeyfun cbfun) { state.keyfun = cbfun; }
 void glfwSetCharCallback(GLFWcharfun cbfun) { state.charfun = cbfun; }
 void glfwSetMouseButtonCallback(GLFWmousebuttonfun cbfun) { state.mousebuttonfun = cbfun; }
 void glfwSetMousePosCallback(GLFWmouseposfun cbfun) { state.mouseposfun = cbfun; }
+void glfwSetTouchCallback(GLFWtouchfun cbfun) { state.touchfun = cbfun; }
+void glfwSetMotionCallback(GLFWmotionfun cbfun) { state.motionfun = cbfun; }
+
+EM_JS(int, tarvik_has_touch_screen, (), {
+  return (navigator.maxTouchPoints > 0 || 'ontouchstart' in window) ? 1 : 0;
+});
+
+int glfwHasTouchScreen() { return tarvik_has_touch_screen(); }
 
 void glfwEnable(int token) {
   if (token == GLFW_KEY_REPEAT) state.keyRepeat = true;

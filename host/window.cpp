@@ -47,6 +47,8 @@ void VXGlfwGame::SetGlfwWindow(int width, int height, int redBits, int greenBits
   glfwSetCharCallback(OnChar);
   glfwSetMouseButtonCallback(OnMouseButton);
   glfwSetMousePosCallback(OnMousePos);
+  glfwSetTouchCallback(OnTouch);
+  glfwSetMotionCallback(OnMotion);
   glfwSetWindowCloseCallback(OnWindowClose);
 }
 
@@ -124,6 +126,8 @@ void VXGlfwGame::SetMouseVisible(bool visible) {
   if (visible) glfwEnable(GLFW_MOUSE_CURSOR);
   else glfwDisable(GLFW_MOUSE_CURSOR);
 }
+
+bool VXGlfwGame::HasTouchScreen() { return glfwHasTouchScreen() != 0; }
 
 void VXGlfwGame::SetWindowTitle(String title) {
   windowTitle = title;

@@ -107,15 +107,28 @@ void c_InputDevice::p_MouseEvent(int event, int button, float x, float y) {
   }
 }
 
+// Fingers beyond the key space are dropped, and only fingers 0..31 have a
+// place for their position: a bad finger number never writes outside them.
 void c_InputDevice::p_TouchEvent(int event, int finger, float x, float y) {
+  if (finger < 0 || finger > kTouchFingerLast) return;
+  bool positioned = finger < kFingerPositions;
   if (event == c_VXGameEvent::TouchDown) {
     p_KeyEvent(c_VXGameEvent::KeyDown, kKeyTouchFirst + finger);
-    StorePointer(finger, x, y);
+    ++touchesStarted;
+    if (positioned) StorePointer(finger, x, y);
   } else if (event == c_VXGameEvent::TouchUp) {
     p_KeyEvent(c_VXGameEvent::KeyUp, kKeyTouchFirst + finger);
   } else if (event == c_VXGameEvent::TouchMove) {
-    StorePointer(finger, x, y);
+    if (positioned) StorePointer(finger, x, y);
   }
+}
+
+float c_InputDevice::p_TouchX(int finger) {
+  return finger >= 0 && finger < kFingerPositions ? fingerX[finger] : 0;
+}
+
+float c_InputDevice::p_TouchY(int finger) {
+  return finger >= 0 && finger < kFingerPositions ? fingerY[finger] : 0;
 }
 
 void c_InputDevice::p_MotionEvent(int event, int data, float x, float y, float z) {
@@ -145,6 +158,7 @@ void c_InputDevice::p_BeginUpdate() {
 void c_InputDevice::p_EndUpdate() {
   for (int i = 0; i < hitQueueLength; ++i) hitCounts[hitQueue[i]] = 0;
   hitQueueLength = 0;
+  touchesStarted = 0;
   charRead = 0;
   charWrite = 0;
 }
@@ -194,6 +208,11 @@ float vx_input_JoyX(int stick, int joystick) { return vx_input_device->p_JoyX(st
 float vx_input_JoyY(int stick, int joystick) { return vx_input_device->p_JoyY(stick, joystick); }
 float vx_input_AccelX() { return vx_input_device->p_AccelX(); }
 float vx_input_AccelY() { return vx_input_device->p_AccelY(); }
+float vx_input_AccelZ() { return vx_input_device->p_AccelZ(); }
+float vx_input_TouchX(int finger) { return vx_input_device->p_TouchX(finger); }
+float vx_input_TouchY(int finger) { return vx_input_device->p_TouchY(finger); }
+int vx_input_TouchesStarted() { return vx_input_device->touchesStarted; }
+bool vx_input_HasTouchScreen() { return VXGame::_game != nullptr && VXGame::_game->HasTouchScreen(); }
 
 void vx_input_SetInputDevice(c_InputDevice* device) { gc_assign(vx_input_device, device); }
 

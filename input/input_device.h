@@ -47,6 +47,9 @@ class c_InputDevice : public Object {
   float accelerationX = 0;
   float accelerationY = 0;
   float accelerationZ = 0;
+  // Touch presses since the last p_EndUpdate: how a program tells a touch from
+  // the left mouse button, which finger 0 mirrors.
+  int touchesStarted = 0;
 
   c_InputDevice* m_new();
   void mark() override;
@@ -68,6 +71,9 @@ class c_InputDevice : public Object {
   float p_JoyY(int stick, int joystick);
   float p_AccelX() { return accelerationX; }
   float p_AccelY() { return accelerationY; }
+  float p_AccelZ() { return accelerationZ; }
+  float p_TouchX(int finger);
+  float p_TouchY(int finger);
 
  private:
   // Key 1 (left button) and 384 (finger 0) are one control.
@@ -93,6 +99,14 @@ float vx_input_JoyX(int stick, int joystick);
 float vx_input_JoyY(int stick, int joystick);
 float vx_input_AccelX();
 float vx_input_AccelY();
+float vx_input_AccelZ();
+// Finger 0..31's last position in window pixels (0 for other fingers).
+float vx_input_TouchX(int finger);
+float vx_input_TouchY(int finger);
+// Touch presses since the previous update.
+int vx_input_TouchesStarted();
+// True when the device has a touch screen (false on the desktop builds).
+bool vx_input_HasTouchScreen();
 void vx_input_SetInputDevice(c_InputDevice* device);
 // Sets the input module's globals to their start values.
 void vx_input_Init();

@@ -102,3 +102,16 @@ void VXGlfwGame::OnMouseButton(int button, int action) {
 void VXGlfwGame::OnMousePos(int x, int y) {
   _glfwGame->MouseEvent(c_VXGameEvent::MouseMove, kNoButton, static_cast<float>(x), static_cast<float>(y));
 }
+
+// Fingers the layer cannot number (beyond its 32) never reach the game.
+void VXGlfwGame::OnTouch(int finger, int action, int x, int y) {
+  if (finger < 0 || finger >= GLFW_MAX_FINGERS) return;
+  int event = action == GLFW_PRESS     ? c_VXGameEvent::TouchDown
+              : action == GLFW_RELEASE ? c_VXGameEvent::TouchUp
+                                       : c_VXGameEvent::TouchMove;
+  _glfwGame->TouchEvent(event, finger, static_cast<float>(x), static_cast<float>(y));
+}
+
+void VXGlfwGame::OnMotion(float x, float y, float z) {
+  _glfwGame->MotionEvent(c_VXGameEvent::MotionAccel, 0, x, y, z);
+}

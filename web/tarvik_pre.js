@@ -1,8 +1,9 @@
 // The page side of a Tarvik program in the browser, run before the program:
 // puts the stored files back from IndexedDB before it starts and stores them
 // again when it saves, keeps the canvas focused, resumes sound on the first
-// key or click (browsers start it only then), and says on the page when the
-// program has ended or failed.
+// key, click or tap (browsers start it only then), asks for the device's
+// motion on the first tap where the browser wants the player's leave, and says
+// on the page when the program has ended or failed.
 (function () {
   var kDatabase = 'tarvik';
   var kStore = 'files';
@@ -167,9 +168,21 @@
     ended(-1);
   };
 
-  // A click on the page gives the canvas back the keyboard.
-  window.addEventListener('mousedown', function () {
+  // A click or a tap on the page gives the canvas back the keyboard (a tap on
+  // the canvas makes no click: the program takes its touches whole).
+  function focusCanvas() {
     var canvas = document.getElementById('canvas');
     if (canvas && document.activeElement !== canvas) canvas.focus();
-  });
+  }
+  window.addEventListener('mousedown', focusCanvas);
+  window.addEventListener('touchstart', focusCanvas, { passive: true });
+
+  // Some browsers give motion readings only after the player allows them, and
+  // ask only from inside a tap: the first tap asks, once.
+  function askForMotion() {
+    window.removeEventListener('touchend', askForMotion, true);
+    if (typeof DeviceMotionEvent === 'undefined' || typeof DeviceMotionEvent.requestPermission !== 'function') return;
+    DeviceMotionEvent.requestPermission().catch(function () {});
+  }
+  window.addEventListener('touchend', askForMotion, true);
 })();
