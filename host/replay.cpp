@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <ctime>
 
 #include "graphics/frame_capture.h"
@@ -18,6 +19,7 @@ constexpr double kMaxLagSeconds = 0.25;   // live play behind by more starts its
 constexpr double kNanosPerSecond = 1e9;
 constexpr int kEventKeyDown = 1, kEventKeyUp = 2, kEventKeyChar = 3;
 constexpr int kEventMouseDown = 4, kEventMouseUp = 5, kEventMouseMove = 6;
+constexpr int kEventTouchDown = 7, kEventTouchUp = 8, kEventTouchMove = 9, kEventMotionAccel = 10;
 constexpr int kNoButton = -1;
 
 double WallSeconds() {
@@ -131,11 +133,15 @@ void VXReplay::PollWindowSystemQuietly() {
   glfwSetCharCallback(nullptr);
   glfwSetMouseButtonCallback(nullptr);
   glfwSetMousePosCallback(nullptr);
+  glfwSetTouchCallback(nullptr);
+  glfwSetMotionCallback(nullptr);
   glfwWindowSystemEvents()->PollEvents();
   glfwSetKeyCallback(VXGlfwGame::OnKey);
   glfwSetCharCallback(VXGlfwGame::OnChar);
   glfwSetMouseButtonCallback(VXGlfwGame::OnMouseButton);
   glfwSetMousePosCallback(VXGlfwGame::OnMousePos);
+  glfwSetTouchCallback(VXGlfwGame::OnTouch);
+  glfwSetMotionCallback(VXGlfwGame::OnMotion);
 }
 
 // A focus change ends the batch: the loop must see it before the events
@@ -172,6 +178,18 @@ void VXReplay::Deliver(const TimelineEvent& e) {
       break;
     case TimelineKind::MouseUp:
       game->MouseEvent(kEventMouseUp, e.a, e.x, e.y);
+      break;
+    case TimelineKind::TouchDown:
+      game->TouchEvent(kEventTouchDown, e.a, e.x, e.y);
+      break;
+    case TimelineKind::TouchUp:
+      game->TouchEvent(kEventTouchUp, e.a, e.x, e.y);
+      break;
+    case TimelineKind::TouchMove:
+      game->TouchEvent(kEventTouchMove, e.a, e.x, e.y);
+      break;
+    case TimelineKind::Motion:
+      game->MotionEvent(kEventMotionAccel, 0, e.x, e.y, e.z);
       break;
     case TimelineKind::JoyConnect:
       pads[e.a].present = true;
@@ -375,5 +393,32 @@ void VXReplay::MouseEventSent(int event, int data, float x, float y) {
   e.a = data;
   e.x = x;
   e.y = y;
+  Write(e);
+}
+
+void VXReplay::TouchEventSent(int event, int data, float x, float y) {
+  if (!delivering) return;
+  TimelineEvent e;
+  e.kind = event == kEventTouchDown ? TimelineKind::TouchDown
+           : event == kEventTouchUp ? TimelineKind::TouchUp
+                                    : TimelineKind::TouchMove;
+  e.a = data;
+  e.x = x;
+  e.y = y;
+  if (data >= 0 && data < kTimelineFingers) Write(e);
+}
+
+// A reading is kept within what a timeline line may hold, so the recording
+// replays; a sensor's non-number reads as 0.
+void VXReplay::MotionEventSent(float x, float y, float z) {
+  if (!delivering) return;
+  auto held = [](float v) {
+    return std::isfinite(v) ? std::clamp(v, -kTimelineMaxAcceleration, kTimelineMaxAcceleration) : 0.0f;
+  };
+  TimelineEvent e;
+  e.kind = TimelineKind::Motion;
+  e.x = held(x);
+  e.y = held(y);
+  e.z = held(z);
   Write(e);
 }

@@ -66,6 +66,8 @@ class VXReplay : public glfw27::EventSource, public glfw27::JoystickSource, publ
   void Rendered() override;
   void KeyEventSent(int event, int data) override;
   void MouseEventSent(int event, int data, float x, float y) override;
+  void TouchEventSent(int event, int data, float x, float y) override;
+  void MotionEventSent(float x, float y, float z) override;
 
  private:
   struct Pad {

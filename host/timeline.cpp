@@ -15,7 +15,8 @@ namespace {
 
 // Argument shapes: k key code, c character, p pad, n count of axes or
 // buttons, i axis or button index, v axis value, s button state, m mouse
-// button, x y pointer coordinates, w h window size.
+// button, f finger, x y pointer or finger coordinates, w h window size, g an
+// acceleration (three of them fill x, y and z in turn).
 struct KindInfo {
   TimelineKind kind;
   const char* name;
@@ -25,6 +26,8 @@ constexpr KindInfo kKinds[] = {
     {TimelineKind::KeyDown, "key-down", "k"},        {TimelineKind::KeyUp, "key-up", "k"},
     {TimelineKind::Char, "char", "c"},               {TimelineKind::MouseMove, "mouse-move", "xy"},
     {TimelineKind::MouseDown, "mouse-down", "mxy"},  {TimelineKind::MouseUp, "mouse-up", "mxy"},
+    {TimelineKind::TouchDown, "touch-down", "fxy"},  {TimelineKind::TouchUp, "touch-up", "fxy"},
+    {TimelineKind::TouchMove, "touch-move", "fxy"},  {TimelineKind::Motion, "motion", "ggg"},
     {TimelineKind::JoyConnect, "joy-connect", "pnn"}, {TimelineKind::JoyDisconnect, "joy-disconnect", "p"},
     {TimelineKind::JoyAxis, "joy-axis", "piv"},      {TimelineKind::JoyButton, "joy-button", "pis"},
     {TimelineKind::FocusLost, "focus-lost", ""},     {TimelineKind::FocusGained, "focus-gained", ""},
@@ -63,8 +66,15 @@ bool ParseFloat(const std::string& word, float low, float high, float* out) {
   return true;
 }
 
+// The float an acceleration argument fills: x, y, then z.
+float* AccelerationSlot(TimelineEvent* e, int index) {
+  float* slots[] = {&e->x, &e->y, &e->z};
+  return slots[index];
+}
+
 // Reads the argument of shape `shape` into the event; false with a reason.
-bool ParseArg(char shape, const std::string& word, int slot, TimelineEvent* e, std::string* why) {
+// `slot` counts the whole numbers before it, `floatSlot` the accelerations.
+bool ParseArg(char shape, const std::string& word, int slot, int floatSlot, TimelineEvent* e, std::string* why) {
   long n = 0;
   int* ints[kMaxArgs] = {&e->a, &e->b, &e->c};
   switch (shape) {
@@ -89,6 +99,13 @@ bool ParseArg(char shape, const std::string& word, int slot, TimelineEvent* e, s
     case 'm':
       if (!ParseLong(word, 0, kTimelineMouseButtons - 1, &n)) return *why = "mouse button must be 0..2", false;
       break;
+    case 'f':
+      if (!ParseLong(word, 0, kTimelineFingers - 1, &n)) return *why = "finger must be 0..31", false;
+      break;
+    case 'g':
+      if (!ParseFloat(word, -kTimelineMaxAcceleration, kTimelineMaxAcceleration, AccelerationSlot(e, floatSlot)))
+        return *why = "acceleration must be -64..64 g", false;
+      return true;
     case 'w':
     case 'h':
       if (!ParseLong(word, 1, kMaxWindowSide, &n)) return *why = "window sides must be 1..16384", false;
@@ -172,11 +189,12 @@ bool tvParseTimeline(const std::string& text, std::vector<TimelineEvent>* events
       why += shapes.size() == 1 ? " argument" : " arguments";
       return fail(why);
     }
-    int slot = 0;
+    int slot = 0, floatSlot = 0;
     for (size_t i = 0; i < shapes.size(); ++i) {
       std::string why;
-      if (!ParseArg(shapes[i], w[i + 2], slot, &e, &why)) return fail(why);
-      if (shapes[i] != 'x' && shapes[i] != 'y' && shapes[i] != 'v') ++slot;
+      if (!ParseArg(shapes[i], w[i + 2], slot, floatSlot, &e, &why)) return fail(why);
+      if (shapes[i] == 'g') ++floatSlot;
+      else if (shapes[i] != 'x' && shapes[i] != 'y' && shapes[i] != 'v') ++slot;
     }
     lastUpdate = e.update;
     events->push_back(e);
@@ -190,12 +208,14 @@ std::string tvFormatTimelineEvent(const TimelineEvent& e) {
   out += ' ';
   out += info->name;
   const int ints[kMaxArgs] = {e.a, e.b, e.c};
-  int slot = 0;
+  int slot = 0, floatSlot = 0;
+  const float accelerations[] = {e.x, e.y, e.z};
   for (const char* s = info->args; *s; ++s) {
     out += ' ';
     if (*s == 'x') out += Float(e.x);
     else if (*s == 'y') out += Float(e.y);
     else if (*s == 'v') out += Float(e.value);
+    else if (*s == 'g') out += Float(accelerations[floatSlot++]);
     else out += std::to_string(ints[slot++]);
   }
   return out;
