@@ -281,6 +281,7 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   int m_workInt1 = 0;                      // cleared by p_OnCreate
   int m_workInt2 = 0;
   int m_inputKind = 0;                     // 0 keyboard, 1 joypad, 2 touch
+  int m_touchMode = 0;                     // 1 from a touch until a key or pad button is pressed
   int m_fullscreen = 0;
   int m_logoSoundPlayed = 0;
 
@@ -492,6 +493,8 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   void p_MusicFollowsPause();
   void p_MeterUpdateRate();
   void p_MapPointer();
+  void p_FollowTouchMode();
+  void p_MapFingers(bool left);
   void p_UpdateKeyLatch();
   void p_RunMode();
   void p_StepOptionBox();

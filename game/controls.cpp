@@ -348,16 +348,23 @@ void c_MyApp::p_OnScreenControls() {
 }
 
 // While paused: one finger on the handle moves the pad, two fingers resize it.
+// The fingers are whichever are down, and while they work the pad the pause
+// menu's buttons under them stay untouched.
 void c_MyApp::p_DragPad(float handleSize) {
-  int fingers = 0;
-  for (int f = 0; f < kTouchSlots; ++f)
-    if (m_touchDown[f] != 0) ++fingers;
+  int fingers = 0, first = -1, second = -1;
+  for (int f = 0; f < kTouchSlots; ++f) {
+    if (m_touchDown[f] == 0) continue;
+    ++fingers;
+    if (first < 0) first = f;
+    else if (second < 0) second = f;
+  }
   if (fingers == 0) {
     m_padDrag = kPadDragNone;
     return;
   }
   if (fingers >= 2) {
-    float distance = std::fabs(static_cast<float>(m_touchX[1] - m_touchX[0]));
+    m_pointerLatch = 1;
+    float distance = std::fabs(static_cast<float>(m_touchX[second] - m_touchX[first]));
     if (m_padDrag != kPadDragPinch) {
       m_padDrag = kPadDragPinch;
       m_padPinch = distance;
@@ -372,8 +379,9 @@ void c_MyApp::p_DragPad(float handleSize) {
   }
   if (m_padDrag == kPadDragMove || p_MouseIn_Centered(m_padX, m_padY, handleSize, handleSize) == 1) {
     m_padDrag = kPadDragMove;
-    m_settings[kSettingPadX] = m_touchX[0];
-    m_settings[kSettingPadY] = static_cast<int>(H()) - m_touchY[0];
+    m_pointerLatch = 1;
+    m_settings[kSettingPadX] = m_touchX[first];
+    m_settings[kSettingPadY] = static_cast<int>(H()) - m_touchY[first];
   }
 }
 

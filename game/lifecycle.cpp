@@ -37,6 +37,16 @@ constexpr float kOverlayLift = 16.0f;
 const char* const kHousecallUrl = "http://housecall.skarnel.invalid/housecall.php";
 const char* const kHousecallQuery = "hello=1&gameID=";
 
+// Keyboard keys and joystick buttons: a press of any of them ends touch mode.
+constexpr int kKeyboardFirst = 8, kKeyboardLast = 222;
+constexpr int kJoyButtonLast = kKeyTouchFirst - 1;
+
+bool AnyHit(int first, int last) {
+  for (int code = first; code <= last; ++code)
+    if (vx_input_KeyHit(code) > 0) return true;
+  return false;
+}
+
 // Game keys whose hold keeps the key latch set.
 constexpr int kLatchKeys[] = {kGameKeyUp,       kGameKeyLeft,     kGameKeyRight,    kGameKeyDown,     kGameKeyFire,
                               kGameKeyThrust,   kGameKeyButton12, kGameKeyButton13, kGameKeyButton14, kGameKeyButton15,
@@ -247,8 +257,20 @@ void c_MyApp::p_MeterUpdateRate() {
   m_updateMillis = now;
 }
 
-// Positions and the hit count reach the screens; held pointer presses never do.
+// Touch mode starts with a touch and ends with a key or pad button, so a
+// player who only has a touch screen gets the fingers and the on-screen pad,
+// and mouse play (which never starts it) stays as it always was.
+void c_MyApp::p_FollowTouchMode() {
+  if (vx_input_TouchesStarted() > 0) m_touchMode = 1;
+  if (m_touchMode == 1 && (AnyHit(kKeyboardFirst, kKeyboardLast) || AnyHit(kKeyJoyFirst, kJoyButtonLast)))
+    m_touchMode = 0;
+  vx_Velmar_OnScreenControls = m_touchMode;
+}
+
+// Outside touch mode positions and the hit count reach the screens and held
+// pointer presses never do; in touch mode the fingers reach them as they are.
 void c_MyApp::p_MapPointer() {
+  p_FollowTouchMode();
   m_prevMouseX = m_mouseX;
   m_prevMouseY = m_mouseY;
   float ov = vx_Velmar_overscan;
@@ -272,12 +294,38 @@ void c_MyApp::p_MapPointer() {
   if (vx_Velmar_isOuya != 1)
     for (int f = 0; f < kFingerCount; ++f)
       if (vx_input_TouchDown(f)) m_mouseDown = 1;
+  if (m_touchMode == 1) {
+    p_MapFingers(left);
+    return;
+  }
   // The previous-down flag and the held state end every update cleared.
   m_prevMouseDown = 0;
   m_mouseDown = 0;
   m_pointerLatch = 0;
   m_pointerUsed = 0;
   m_inputKind = kInputKindJoypad;
+}
+
+// Fingers 0..9 that are down, in virtual units as the pointer is; a tap
+// that began and ended since the last update counts as down for this one,
+// at the place it touched. The pointer latch lasts until every finger is
+// lifted, so one tap acts once.
+void c_MyApp::p_MapFingers(bool left) {
+  float ov = vx_Velmar_overscan;
+  bool mapped = m_scaleX > 0 && m_scaleY > 0 && vx_app__devWidth > 0;
+  float oy = mapped ? ov * static_cast<float>(vx_app__devHeight) / static_cast<float>(vx_app__devWidth) : 0;
+  for (int f = 0; f < kTouchSlots; ++f) {
+    bool down = vx_input_TouchDown(f) || vx_input_KeyHit(kKeyTouchFirst + f) > 0;
+    if (!down || !mapped) continue;
+    m_touchDown[f] = 1;
+    m_touchX[f] = static_cast<int>((vx_input_TouchX(f) - ov) / m_scaleX);
+    m_touchY[f] = static_cast<int>((vx_input_TouchY(f) - oy) / m_scaleY);
+    m_mouseDown = 1;
+  }
+  m_prevMouseDown = left ? 1 : 0;
+  if (m_mouseDown == 0) m_pointerLatch = 0;
+  m_pointerUsed = 0;
+  m_inputKind = kInputKindTouch;
 }
 
 void c_MyApp::p_UpdateKeyLatch() {
@@ -344,12 +392,16 @@ void c_MyApp::p_StepSidePanel() {
   m_panelWidth = EaseToward(m_panelWidth, target);
 }
 
-// iCade characters, the on-screen pad and the tilt indicator: all off in this game.
+// iCade characters, the on-screen pad (in touch mode) and the tilt indicator
+// (off in this game). The pad keeps out of the option box's way: a tap on a
+// row must not also move the pad under it.
 void c_MyApp::p_InputLayers() {
   if (vx_Velmar_iCadeControls == 1) p_ReadICadeChars();
   for (int k = 0; k < kVirtualButtonBack; ++k)
     if (m_iCadeState[k] == kVirtualButtonPressed) m_iCadeState[k] = 0;
-  if (vx_Velmar_OnScreenControls == 1 && m_mode > kModeOnScreenPadMin && vx_Velmar_iCadeControls == 0)
+  bool optionBoxShown = m_optionOpen == 1 || m_optionSlide > 0;
+  if (vx_Velmar_OnScreenControls == 1 && m_mode > kModeOnScreenPadMin && vx_Velmar_iCadeControls == 0 &&
+      !optionBoxShown)
     p_OnScreenControls();
   if (vx_Velmar_AccelerometerControls == 1 && vx_Velmar_iCadeControls == 0) p_TiltControl();
   if (vx_Velmar_iCadeControls == 1) m_tiltRawX = m_tiltRawY = m_tiltX = m_tiltY = 0;
