@@ -42,6 +42,7 @@ constexpr int kRgb = 3;
 // ten best and ten recent scores interleaved.
 constexpr int kSettingSound = 5;
 constexpr int kSettingLeftStick = 15;
+constexpr int kSettingPadX = 10, kSettingPadY = 11, kSettingPadSize = 12;
 constexpr int kNormalScores = 56;  // best 0, recent 0, best 1, recent 1, ...
 
 struct Frame {
@@ -390,6 +391,36 @@ TEST_F(ReplayTest, AJoystickFromTheTimelineConfirmsTheWheelAndStartsARound) {
             kStatusTimelineEnded)
       << Output("run");
   EXPECT_GE(Count(FrameAt("run", 199), 586, 222, 630, 258, Yellow), 20) << "no round: the pickup is not shown";
+}
+
+// touch.txt: a tap on the wheel starts a round, the pad is drawn and follows
+// the fingers while paused, and the sound row changes by a tap. The same tap
+// given with the mouse starts nothing: clicks never press the screens.
+TEST_F(ReplayTest, ATouchOnlySessionPlaysARoundMovesThePadAndChangesASettingButAClickPressesNothing) {
+  constexpr long kPlaying = 430, kPaused = 780, kClickSeen = 400;
+  ASSERT_EQ(ReplayFile("touch", "touch.txt", {kPlaying, kPaused}), 0) << Output("touch");
+  auto pickupRight = [](const Frame& f) { return Count(f, 586, 222, 630, 258, Yellow); };
+  // The pad at its first place (64, 416) during play; dragged to (200, 380) while paused.
+  auto padAtStart = [](const Frame& f) { return Count(f, 16, 368, 112, 464, Bright); };
+  auto padMoved = [](const Frame& f) { return Count(f, 136, 316, 264, 444, Bright); };
+  Frame playing = FrameAt("touch", kPlaying), paused = FrameAt("touch", kPaused);
+  EXPECT_GE(pickupRight(playing), 20) << "no round: the pickup is not shown";
+  EXPECT_GT(padAtStart(playing), 1000) << padAtStart(playing);
+  EXPECT_GT(padMoved(paused), 1500) << padMoved(paused);
+  EXPECT_LT(padAtStart(paused), 300) << padAtStart(paused);
+  std::vector<long> items = Items("touch");
+  ASSERT_GT(items.size(), static_cast<size_t>(kSettingPadSize));
+  EXPECT_EQ(items[kSettingSound], 2);
+  EXPECT_EQ(items[kSettingPadX], 200);
+  EXPECT_EQ(items[kSettingPadY], 100);
+  EXPECT_EQ(items[kSettingPadSize], 14);  // the two fingers spread by 64 units: 4 steps of 16
+
+  ASSERT_EQ(Replay("click", "300 mouse-down 0 171 296\n304 mouse-up 0 171 296\n400 end\n", {kClickSeen}),
+            kStatusTimelineEnded)
+      << Output("click");
+  Frame clicked = FrameAt("click", kClickSeen);
+  EXPECT_LT(pickupRight(clicked), 20) << "a click on the wheel started a round";
+  EXPECT_LT(padAtStart(clicked), 300) << padAtStart(clicked);
 }
 
 TEST_F(ReplayTest, ABadTimelineIsRefusedBeforeAnyWindowOpens) {

@@ -27,6 +27,10 @@ TEST(Timeline, EveryEventReadsBackFromTheLineWrittenForIt) {
       "3 mouse-move -2.5 480.25\n"
       "4 mouse-down 2 10 20\n"
       "4 mouse-up 0 10 20\n"
+      "4 touch-down 31 412 300\n"
+      "4 touch-move 31 413.5 -1\n"
+      "4 touch-up 0 0 0\n"
+      "4 motion 0.25 -1 63.5\n"
       "5 joy-connect 15 5 14\n"
       "6 joy-axis 15 4 -0.123456791\n"
       "6 joy-button 15 13 1\n"
@@ -39,7 +43,7 @@ TEST(Timeline, EveryEventReadsBackFromTheLineWrittenForIt) {
   std::vector<TimelineEvent> events;
   std::string error;
   ASSERT_TRUE(tvParseTimeline(text, &events, &error)) << error;
-  ASSERT_EQ(events.size(), 15u);
+  ASSERT_EQ(events.size(), 19u);
   std::string written;
   for (const TimelineEvent& e : events) written += tvFormatTimelineEvent(e) + "\n";
   std::vector<TimelineEvent> again;
@@ -48,8 +52,12 @@ TEST(Timeline, EveryEventReadsBackFromTheLineWrittenForIt) {
   for (size_t i = 0; i < events.size(); ++i)
     EXPECT_EQ(tvFormatTimelineEvent(again[i]), tvFormatTimelineEvent(events[i]));
   EXPECT_EQ(events[5].value, 0.0f);
-  EXPECT_FLOAT_EQ(again[7].value, -0.123456791f);
-  EXPECT_EQ(again[12].a, 600);
+  EXPECT_FLOAT_EQ(again[11].value, -0.123456791f);
+  EXPECT_EQ(again[16].a, 600);
+  EXPECT_EQ(again[6].a, 31);
+  EXPECT_FLOAT_EQ(again[7].x, 413.5f);
+  EXPECT_FLOAT_EQ(again[9].y, -1);
+  EXPECT_FLOAT_EQ(again[9].z, 63.5f);
 }
 
 TEST(Timeline, BadLinesAreRefusedWithTheirNumber) {
@@ -64,6 +72,9 @@ TEST(Timeline, BadLinesAreRefusedWithTheirNumber) {
   EXPECT_EQ(ParseError("1 joy-axis 0 0 nan\n"), "line 1: axis value must be -1..1");
   EXPECT_EQ(ParseError("1 joy-button 16 0 1\n"), "line 1: joystick must be 0..15");
   EXPECT_EQ(ParseError("1 mouse-down 3 0 0\n"), "line 1: mouse button must be 0..2");
+  EXPECT_EQ(ParseError("1 touch-down 32 0 0\n"), "line 1: finger must be 0..31");
+  EXPECT_EQ(ParseError("1 motion 0 0 65\n"), "line 1: acceleration must be -64..64 g");
+  EXPECT_EQ(ParseError("1 motion 0 0\n"), "line 1: motion takes 3 arguments");
   EXPECT_EQ(ParseError("1 resize 0 480\n"), "line 1: window sides must be 1..16384");
   EXPECT_EQ(ParseError("1 key-down 8x\n"), "line 1: key code must be 0..511");
   EXPECT_EQ(ParseError("99999999999999999999 end\n"), "line 1: an update number (0 or more) comes first");
