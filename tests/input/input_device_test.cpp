@@ -1,11 +1,13 @@
 // The input device fed through the host's GLFW callbacks: hits and held keys
 // across updates, the character buffer, special characters, the mouse and
-// finger 0 mirroring, queue limits and out-of-range queries.
+// finger 0 mirroring, fingers and motion, queue limits and out-of-range
+// queries.
 #include <gtest/gtest.h>
 
 #include "host/app.h"
 #include "host/glfw27.h"
 #include "input/input_device.h"
+#include "input/keys.h"
 
 using namespace glfw27;
 
@@ -17,6 +19,10 @@ class InputOnlyDelegate : public VXGameDelegate {
   c_InputDevice* input = nullptr;
   void KeyEvent(int event, int data) override { input->p_KeyEvent(event, data); }
   void MouseEvent(int event, int data, float x, float y) override { input->p_MouseEvent(event, data, x, y); }
+  void TouchEvent(int event, int data, float x, float y) override { input->p_TouchEvent(event, data, x, y); }
+  void MotionEvent(int event, int data, float x, float y, float z) override {
+    input->p_MotionEvent(event, data, x, y, z);
+  }
   void mark() override { gc_enqueue_ref(input); }
 };
 
@@ -114,6 +120,39 @@ TEST_F(InputDeviceTest, LeftClickIsAlsoFingerZero) {
   host->MouseEvent(6, -1, 5, 6);
   EXPECT_EQ(delegate->input->fingerX[0], 5);
   EXPECT_EQ(delegate->input->fingerY[0], 6);
+}
+
+// A touch is told from a click by the touches that began; a finger number
+// the positions have no place for never writes one.
+TEST_F(InputDeviceTest, FingersKeepTheirPlacesTouchesAreToldFromClicksAndBadFingersWriteNothing) {
+  EXPECT_FALSE(vx_input_HasTouchScreen());
+  VXGlfwGame::OnTouch(3, GLFW_PRESS, 10, 20);
+  VXGlfwGame::OnTouch(3, GLFW_MOVE, 11, 21);
+  EXPECT_EQ(vx_input_KeyHit(vx_input_TouchKey(3)), 1);
+  EXPECT_TRUE(vx_input_TouchDown(3));
+  EXPECT_EQ(vx_input_TouchX(3), 11);
+  EXPECT_EQ(vx_input_TouchY(3), 21);
+  EXPECT_EQ(vx_input_TouchesStarted(), 1);
+  VXGlfwGame::OnTouch(3, GLFW_RELEASE, 50, 50);
+  EXPECT_FALSE(vx_input_TouchDown(3));
+  EXPECT_EQ(vx_input_TouchX(3), 11);
+  EndUpdate();
+  host->MouseEvent(4, 0, 10, 20);
+  EXPECT_EQ(vx_input_KeyHit(384), 1);
+  EXPECT_EQ(vx_input_TouchesStarted(), 0);
+  EndUpdate();
+  VXGlfwGame::OnTouch(kFingerPositions, GLFW_PRESS, 1, 1);
+  EXPECT_EQ(delegate->input->hitQueueLength, 0);
+  delegate->input->p_TouchEvent(7, kFingerPositions + 8, 1, 1);
+  EXPECT_TRUE(vx_input_TouchDown(kFingerPositions + 8));
+  EXPECT_EQ(vx_input_TouchX(kFingerPositions + 8), 0);
+  delegate->input->p_TouchEvent(7, kTouchFingerLast + 1, 1, 1);
+  delegate->input->p_TouchEvent(9, -1, 1, 1);
+  EXPECT_EQ(delegate->input->hitQueueLength, 1);
+  VXGlfwGame::OnMotion(0.25f, -1, 0.5f);
+  EXPECT_EQ(vx_input_AccelX(), 0.25f);
+  EXPECT_EQ(vx_input_AccelY(), -1);
+  EXPECT_EQ(vx_input_AccelZ(), 0.5f);
 }
 
 TEST_F(InputDeviceTest, MouseButtonsAboveMiddleProduceNothing) {
