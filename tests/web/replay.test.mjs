@@ -48,7 +48,8 @@ after(async () => {
 });
 
 for (const [timeline, what] of [['round.txt', 'a round played and ended from the pause menu'],
-                                ['options.txt', 'two settings changed in the option box']]) {
+                                ['options.txt', 'two settings changed in the option box'],
+                                ['touch.txt', 'a touch-only session']]) {
   test(`${what} (${timeline}) leaves the same state file as on the desktop`, async () => {
     const [web, desktop] = await Promise.all([browserState(browser, server, timeline), desktopState(timeline)]);
     assert.ok(desktop.length > 0, 'the desktop replay wrote an empty state file');

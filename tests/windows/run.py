@@ -102,7 +102,7 @@ linux_replay = os.path.join(LINUX, "skarnel-replay")
 windows_replay = os.path.join(WINDOWS, "skarnel-replay.exe")
 
 # The same timelines, the same ends and the same records on both systems.
-for name in ("round.txt", "options.txt"):
+for name in ("round.txt", "options.txt", "touch.txt"):
     text = open(os.path.join(TIMELINES, name)).read()
     ls, lout = replay(linux_replay, os.path.join(scratch, "linux-" + name), text)
     ws, wout = replay(windows_replay, os.path.join(scratch, "windows-" + name), text)
