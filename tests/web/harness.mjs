@@ -8,10 +8,10 @@
 //     server.url; server.requests ([{ path, status, bytes }]); server.bytesServed();
 //     server.missing.add('/data/x.png')  (answered 404); await server.close();
 //   const browser = await launchBrowser();        one per test file; await browser.close()
-//   const page = await openPage(browser, server.url + '/skarnel.html');
+//   const page = await openPage(browser, server.url + '/skarnel.html', { viewport });  (default SCREEN)
 //     page.lines (console); page.evaluate(fn, ...args); page.waitFor(fn, what); page.screen() -> frame;
-//     page.press(key, check, what, retryMs); page.readFile(path); page.reload(); page.close();
-//     page.page (puppeteer's own page)
+//     page.press(key, check, what, retryMs); page.frames(count); page.readFile(path); page.reload();
+//     page.close(); page.page (puppeteer's own page); page.session (its DevTools session)
 //   countPixels(frame, [x0, y0, x1, y1], (r, g, b) => bool); titleShown(frame); roundShown(frame);
 //   TITLE_RETRY_MS; waitUntil(check, what, ms); repoRoot, webDir (env WEB_DIR, default build-web), buildDir (env
 //   BUILD_DIR, default build)
@@ -123,11 +123,13 @@ export async function waitUntil(check, what, deadlineMs = DEADLINE_MS) {
 }
 
 // Opens `url` in a browser context of its own (so its stored files start
-// empty) at the screen size, collecting the console from the first line.
-export async function openPage(browser, url) {
+// empty) at the screen size or the viewport given (puppeteer's viewport:
+// a phone's has isMobile and hasTouch), collecting the console from the
+// first line.
+export async function openPage(browser, url, { viewport = SCREEN } = {}) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
-  await page.setViewport(SCREEN);
+  await page.setViewport(viewport);
   const lines = [];
   page.on('console', (message) => lines.push(message.text()));
   page.on('pageerror', (error) => lines.push(`page error: ${error.message}`));
@@ -146,8 +148,12 @@ export async function openPage(browser, url) {
   const tail = () => lines.slice(-CONSOLE_TAIL).join('\n');
   const self = {
     page,
+    session,
     lines,
     evaluate,
+
+    // Resolves after `count` of the page's frames.
+    frames: (count) => evaluate(animationFrames, count),
 
     // Waits until `fn` (run in the page) answers true; until the page has
     // loaded, a call that throws reads as false.
