@@ -161,6 +161,12 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
   const pausedShown = async () => (await count(page, PAUSED_TEXT, white)) > PAUSED_TEXT_PIXELS;
 
   assert.equal(await page.evaluate(() => navigator.maxTouchPoints > 0), true, 'the page has no touch screen');
+  // A touch on the canvas is the game's alone: the browser makes no mouse
+  // events of it (they would press a second time).
+  await page.evaluate(() => {
+    window.mouseEventsSeen = 0;
+    for (const type of ['mousedown', 'mouseup', 'click']) window.addEventListener(type, () => ++window.mouseEventsSeen, true);
+  });
   await waitUntil(titleShown, 'the title never showed its logo');
   await touch.tapUntil(NORMAL, roundShown, 'a tap on Normal did not start a round');
   assert.ok((await count(page, around(RIGHT_ARROW, PAD_SIZE / 2), bright)) > PAD_PIXELS / 4,
@@ -209,6 +215,7 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
   await page.frames(HOLD_FRAMES);
   await touch.tapUntil(BACK, async () => (await stateItems(page))[SETTING_SOUND] === SOUND_EFFECTS_ONLY,
                        'a tap on the sound row and one on back did not change and save the sound');
+  assert.equal(await page.evaluate(() => window.mouseEventsSeen), 0, 'the browser made mouse events of the touches');
   await waitUntil(() => page.evaluate(storedInBrowser, DATABASE, STORE, STATE_NAME),
                   'the browser never stored the state file');
 
