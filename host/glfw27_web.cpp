@@ -278,8 +278,8 @@ EM_JS(int, tarvik_screen_angle, (), {
 // The device's axes (x right, y up its natural edge) turned to the screen as
 // it is held (x right, y down), in g.
 EM_BOOL OnDeviceMotion(int, const EmscriptenDeviceMotionEvent* e, void*) {
-  if (!state.motionfun || !(e->supportedFields & EMSCRIPTEN_DEVICE_MOTION_EVENT_SUPPORTS_ACCELERATION_INCLUDING_GRAVITY))
-    return EM_FALSE;
+  constexpr int kWithGravity = EMSCRIPTEN_DEVICE_MOTION_EVENT_SUPPORTS_ACCELERATION_INCLUDING_GRAVITY;
+  if (!state.motionfun || !(e->supportedFields & kWithGravity)) return EM_FALSE;
   double angle = tarvik_screen_angle() * kRadiansPerDegree;
   double ax = e->accelerationIncludingGravityX, ay = e->accelerationIncludingGravityY;
   double right = ax * std::cos(angle) - ay * std::sin(angle);

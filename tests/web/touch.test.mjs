@@ -147,7 +147,8 @@ function storedInBrowser(database, store, name) {
   });
 }
 
-test('a touch-only player plays a round, pauses, moves the pad, ends the round, changes a setting, and the pad stays put', async (t) => {
+test('a touch-only player plays a round, pauses, moves the pad, ends the round, changes a setting, ' +
+     'and the pad stays put', async (t) => {
   const server = await startServer();
   const browser = await launchBrowser();
   t.after(async () => {
@@ -165,7 +166,9 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
   // events of it (they would press a second time).
   await page.evaluate(() => {
     window.mouseEventsSeen = 0;
-    for (const type of ['mousedown', 'mouseup', 'click']) window.addEventListener(type, () => ++window.mouseEventsSeen, true);
+    for (const type of ['mousedown', 'mouseup', 'click']) {
+      window.addEventListener(type, () => ++window.mouseEventsSeen, true);
+    }
   });
   await waitUntil(titleShown, 'the title never showed its logo');
   await touch.tapUntil(NORMAL, roundShown, 'a tap on Normal did not start a round');
