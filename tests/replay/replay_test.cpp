@@ -397,8 +397,13 @@ TEST_F(ReplayTest, AJoystickFromTheTimelineConfirmsTheWheelAndStartsARound) {
 // the fingers while paused, and the sound row changes by a tap. The same tap
 // given with the mouse starts nothing: clicks never press the screens.
 TEST_F(ReplayTest, ATouchOnlySessionPlaysARoundMovesThePadAndChangesASettingButAClickPressesNothing) {
-  constexpr long kPlaying = 430, kPaused = 780, kClickSeen = 400;
-  ASSERT_EQ(ReplayFile("touch", "touch.txt", {kPlaying, kPaused}), 0) << Output("touch");
+  constexpr long kBeforeTurn = 359, kTurned = 401, kPlaying = 430, kPaused = 780, kClickSeen = 400;
+  ASSERT_EQ(ReplayFile("touch", "touch.txt", {kBeforeTurn, kTurned, kPlaying, kPaused}), 0) << Output("touch");
+  // The pad's right arrow turns the ship where it waits at the left.
+  constexpr int kShipX0 = 0, kShipY0 = 210, kShipX1 = 80, kShipY1 = 270;
+  int turned = Differing(FrameAt("touch", kBeforeTurn), FrameAt("touch", kTurned), 50, kShipX0, kShipY0, kShipX1,
+                         kShipY1);
+  EXPECT_GT(turned, 100) << turned;
   auto pickupRight = [](const Frame& f) { return Count(f, 586, 222, 630, 258, Yellow); };
   // The pad at its first place (64, 416) during play; dragged to (200, 380) while paused.
   auto padAtStart = [](const Frame& f) { return Count(f, 16, 368, 112, 464, Bright); };
