@@ -100,6 +100,8 @@ VXGlfwVideoMode* VideoModeOf(const GLFWvidmode& m) {
 }
 }  // namespace
 
+bool VXGlfwGame::GetGlfwFullscreen() { return glfwGetWindowFullscreen() != 0; }
+
 VXGlfwVideoMode* VXGlfwGame::GetGlfwDesktopMode() {
   GLFWvidmode desktop;
   glfwGetDesktopMode(&desktop);
