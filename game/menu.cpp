@@ -61,7 +61,9 @@ constexpr int kListDigits = 11;
 // smaller size, one list under the other: two headings, twenty rows and a
 // blank line between the lists, ending this far above the bottom.
 constexpr float kListMinTextSize = 1;
-constexpr float kCompactListExtraLines = 3;  // the two headings and the blank line
+constexpr int kCompactHeadingLines = 1;
+constexpr int kCompactBlankLines = 1;
+constexpr float kCompactListExtraLines = 2 * kCompactHeadingLines + kCompactBlankLines;
 constexpr float kCompactListLines = 2 * kListRowsMax + kCompactListExtraLines;
 constexpr float kCompactListBottomInset = 10;
 
@@ -266,9 +268,10 @@ void c_MyApp::p_MenuScoreLists(float panel) {
       rows = kListRowsMax;
     } else {
       size = kListMinTextSize;
-      rows = ClampInt(static_cast<int>(std::floor((room / (size * line) - kCompactListExtraLines) / 2)), 1, kListRowsMax);
+      int perList = static_cast<int>(std::floor((room / (size * line) - kCompactListExtraLines) / 2));
+      rows = ClampInt(perList, 1, kListRowsMax);
     }
-    recentY = kBestListY + (rows + 2) * size * line;
+    recentY = kBestListY + (kCompactHeadingLines + rows + kCompactBlankLines) * size * line;
   }
   int best = (m_difficulty - 1) * kScoresPerList;
   float x = W() - panel - kListIntroSlide * m_menuIntro + kListIndent;
