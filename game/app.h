@@ -554,6 +554,7 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   int p_MouseIn_Radius(float cx, float cy, float w, float h);
   int p_Touch(float x, float y, float w, float h);
   void p_FullscreenFlip();
+  void p_SyncFullscreen();
   void p_iCade(int on);
   // Update steps 12..14: iCade characters, on-screen d-pad, tilt indicator.
   void p_ReadICadeChars();

@@ -260,7 +260,16 @@ int c_MyApp::p_Touch(float x, float y, float w, float h) {
 // Full screen
 // ---------------------------------------------------------------------------
 
+// The window system or the browser may have left full screen by itself:
+// the flag follows the window, so the option box names the mode a press
+// really switches to and the press always switches.
+void c_MyApp::p_SyncFullscreen() {
+  VXGlfwGame* host = VXGlfwGame::_glfwGame;
+  if (host != nullptr) m_fullscreen = host->GetGlfwFullscreen() ? 1 : 0;
+}
+
 void c_MyApp::p_FullscreenFlip() {
+  p_SyncFullscreen();
   m_fullscreen = 1 - m_fullscreen;
   VXGlfwGame* host = VXGlfwGame::_glfwGame;
   if (host == nullptr) return;

@@ -25,6 +25,14 @@ constexpr float kBackgroundEase = 0.125f;
 // A window taller than wide shows the design screen 1.5 times larger.
 constexpr float kPortraitFactor = 1.5f;
 
+// The shortest virtual screen a landscape window gets (a 16:9 window's) and
+// the narrowest a portrait one gets (a 3:4 window's). Every screen's layout
+// fits inside these; a phone held either way is wider or taller still, and
+// there the virtual screen grows along its long side instead of shrinking
+// along its short one.
+constexpr double kMinLandscapeHeight = 360;
+constexpr double kMinPortraitWidth = 540;
+
 // The framework alpha that playback leaves behind.
 constexpr float kAlphaAfterPlayback = 0.5f;
 
@@ -138,8 +146,11 @@ void c_MyApp::p_Tri(float x1, float y1, float x2, float y2, float x3, float y3) 
 // kept dimension is set to the design size itself and the other is worked
 // out in double precision: a single-precision devHeight / s made 1280 x 1024
 // a 599.99994 x 479.99997 screen, one menu row short of a 480-unit one.
-// A window with no area (minimised) keeps the last fit: it has no shape to
-// follow, and dividing by its zero side filled the game with NaN positions.
+// Past 16:9 one way or 3:4 the other the short side stays at that shape's
+// size and the long side grows, so a phone's screen is never too short for
+// the menus. A window with no area (minimised) keeps the last fit: it has no
+// shape to follow, and dividing by its zero side filled the game with NaN
+// positions.
 void c_MyApp::p_FitScreen(int devWidth, int devHeight) {
   if (devWidth <= 0 || devHeight <= 0) return;
   float k = devWidth < devHeight ? kPortraitFactor : 1.0f;
@@ -159,6 +170,17 @@ void c_MyApp::p_FitScreen(int devWidth, int devHeight) {
     m_scaleX = m_scaleY = sx;
     vx_Velmar_jscrw = static_cast<float>(designW);
     vx_Velmar_jscrh = static_cast<float>(devHeight * designW / devWidth);
+  }
+  if (k == 1.0f && vx_Velmar_jscrh < kMinLandscapeHeight) {
+    m_fitMode = 2;
+    m_scaleX = m_scaleY = static_cast<float>((h - 2 * ov) / kMinLandscapeHeight);
+    vx_Velmar_jscrw = static_cast<float>(devWidth * kMinLandscapeHeight / devHeight);
+    vx_Velmar_jscrh = static_cast<float>(kMinLandscapeHeight);
+  } else if (k != 1.0f && vx_Velmar_jscrw < kMinPortraitWidth) {
+    m_fitMode = 1;
+    m_scaleX = m_scaleY = static_cast<float>((w - 2 * ov) / kMinPortraitWidth);
+    vx_Velmar_jscrw = static_cast<float>(kMinPortraitWidth);
+    vx_Velmar_jscrh = static_cast<float>(devHeight * kMinPortraitWidth / devWidth);
   }
   m_landscape = vx_Velmar_jscrh <= vx_Velmar_jscrw ? 1 : 0;
 }

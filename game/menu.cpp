@@ -57,6 +57,15 @@ constexpr float kListIntroSlide = 4;
 constexpr float kBestListY = 60;
 constexpr float kRecentListDrop = 20;
 constexpr int kListDigits = 11;
+// A screen too short for ten rows of each list at full size shows them at a
+// smaller size, one list under the other: two headings, twenty rows and a
+// blank line between the lists, ending this far above the bottom.
+constexpr float kListMinTextSize = 1;
+constexpr int kCompactHeadingLines = 1;
+constexpr int kCompactBlankLines = 1;
+constexpr float kCompactListExtraLines = 2 * kCompactHeadingLines + kCompactBlankLines;
+constexpr float kCompactListLines = 2 * kListRowsMax + kCompactListExtraLines;
+constexpr float kCompactListBottomInset = 10;
 
 // Gear and wheel.
 constexpr float kHubInsetX = 38;
@@ -242,21 +251,37 @@ void c_MyApp::p_MenuSidePanel(float panel) {
   p_ResetDraw();
 }
 
-// "Top n" and "Last n" over the rows that fit under half the screen.
+// "Top n" and "Last n" over the rows that fit under half the screen; where
+// fewer than ten would fit there, both lists shrink to show all ten.
 void c_MyApp::p_MenuScoreLists(float panel) {
-  int lineHeight = m_imageInfo[m_fontSlot * kImageInfoStride + kInfoFrameHeight];
-  float rowHeight = kListTextSize * (lineHeight > 0 ? lineHeight : kFontLineHeight);
-  int rows = static_cast<int>(std::floor((H() - kListBottomMargin - H() / 2) / rowHeight));
+  int fontLine = m_imageInfo[m_fontSlot * kImageInfoStride + kInfoFrameHeight];
+  float line = static_cast<float>(fontLine > 0 ? fontLine : kFontLineHeight);
+  int rows = static_cast<int>(std::floor((H() - kListBottomMargin - H() / 2) / (kListTextSize * line)));
   rows = ClampInt(rows, 1, kListRowsMax);
+  float size = kListTextSize;
+  float recentY = H() / 2 + kRecentListDrop;
+  if (rows < kListRowsMax) {
+    float room = H() - kBestListY - kCompactListBottomInset;
+    float fit = room / (kCompactListLines * line);
+    if (fit >= kListMinTextSize) {
+      size = std::fmin(fit, kListTextSize);
+      rows = kListRowsMax;
+    } else {
+      size = kListMinTextSize;
+      int perList = static_cast<int>(std::floor((room / (size * line) - kCompactListExtraLines) / 2));
+      rows = ClampInt(perList, 1, kListRowsMax);
+    }
+    recentY = kBestListY + (kCompactHeadingLines + rows + kCompactBlankLines) * size * line;
+  }
   int best = (m_difficulty - 1) * kScoresPerList;
   float x = W() - panel - kListIntroSlide * m_menuIntro + kListIndent;
 
   p_ResetDraw();
-  p_SetSize(kListTextSize, kAbsentF);
+  p_SetSize(size, kAbsentF);
   p_SetCol(255, 200, 100, 1);
   p_Text(x, kBestListY, p_MenuScoreText(best, rows, "Top ", "Highscore"), 0, 1, 0);
   p_SetCol(200, 255, 100, 1);
-  p_Text(x, H() / 2 + kRecentListDrop, p_MenuScoreText(best + kRecentScoresOffset, rows, "Last ", "Last"), 0, 1, 0);
+  p_Text(x, recentY, p_MenuScoreText(best + kRecentScoresOffset, rows, "Last ", "Last"), 0, 1, 0);
   p_ResetDraw();
 }
 

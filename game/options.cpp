@@ -165,6 +165,7 @@ void c_MyApp::p_OptionRows() {
     if (m_settings[stick] != 0 && m_settings[stick] != 1) m_settings[stick] = 0;
 
   if (m_optionCursor >= p_OptionRowCount()) m_optionCursor = p_OptionRowCount() - 1;
+  p_SyncFullscreen();
   float firstY = kRowStartY - kSlideStep * m_optionSlide;
   for (int row = kRowSound; row < p_OptionRowCount(); ++row) {
     float y = firstY + kRowGap * (row - kRowSound);

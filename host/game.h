@@ -157,6 +157,8 @@ class VXGlfwGame : public VXGame {
   virtual void SetGlfwWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
                              int depthBits, int stencilBits, bool fullscreen);
   virtual VXGlfwVideoMode* GetGlfwDesktopMode();
+  // Whether the window fills the screen now, whoever changed it last.
+  virtual bool GetGlfwFullscreen();
   virtual Array<VXGlfwVideoMode*> GetGlfwVideoModes();
   virtual void Run();
   // Suspends or resumes when the window's focus changed. The loop checks every

@@ -297,6 +297,8 @@ void glfwSetWindowTitle(const char* title) {
 
 void glfwSetWindowClass(const char* name) { state.windowClass = name; }
 
+int glfwGetWindowFullscreen() { return state.window && glfwGetWindowMonitor(state.window) ? 1 : 0; }
+
 void glfwGetWindowSize(int* width, int* height) {
   *width = 0;
   *height = 0;

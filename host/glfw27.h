@@ -117,6 +117,9 @@ void glfwSetWindowTitle(const char* title);
 // desktop (WM_CLASS on X11), by which the desktop groups its windows.
 void glfwSetWindowClass(const char* name);
 void glfwGetWindowSize(int* width, int* height);
+// Not in 2.7: 1 while the window fills the screen, 0 otherwise. The window
+// system, or a browser's own key, may end full screen without the program.
+int glfwGetWindowFullscreen();
 void glfwSetWindowSize(int width, int height);
 void glfwSetWindowPos(int x, int y);
 void glfwSwapBuffers();

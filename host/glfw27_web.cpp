@@ -518,6 +518,10 @@ void glfwSetWindowTitle(const char* title) {
 // A page's tab is the browser's: it has no class of its own to present.
 void glfwSetWindowClass(const char*) {}
 
+// A request waiting for the key that grants it counts as full screen; leaving
+// by the browser's own key clears it (OnFullscreenChange).
+int glfwGetWindowFullscreen() { return state.opened && state.fullscreen ? 1 : 0; }
+
 void glfwGetWindowSize(int* width, int* height) {
   *width = state.opened ? state.width : 0;
   *height = state.opened ? state.height : 0;

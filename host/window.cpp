@@ -102,6 +102,8 @@ VXGlfwVideoMode* VideoModeOf(const GLFWvidmode& m) {
 }
 }  // namespace
 
+bool VXGlfwGame::GetGlfwFullscreen() { return glfwGetWindowFullscreen() != 0; }
+
 VXGlfwVideoMode* VXGlfwGame::GetGlfwDesktopMode() {
   GLFWvidmode desktop;
   glfwGetDesktopMode(&desktop);

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -145,6 +146,44 @@ class Menus : public ::testing::Test {
     ASSERT_EQ(app->m_optionSlide, kOptionSlideMax);
   }
 
+  struct Box {
+    float x0, y0, x1, y1;
+  };
+  // The frames of image slot `slot` drawn this update (frame -1: any frame).
+  std::vector<Box> Images(int slot, int frame) {
+    std::vector<Box> boxes;
+    for (int c = 0; c < app->m_drawLen; c += kDrawCommandFloats) {
+      const float* d = app->m_drawList.Data() + c;
+      if (d[kCmdKind] != slot || d[kCmdAlpha] <= 0 || (frame >= 0 && d[kCmdFrame] != frame)) continue;
+      float hw = d[kCmdSizeX] * app->m_imageInfo[slot * kImageInfoStride + kInfoFrameWidth] / 2;
+      float hh = d[kCmdSizeY] * app->m_imageInfo[slot * kImageInfoStride + kInfoFrameHeight] / 2;
+      boxes.push_back({d[kCmdX] - hw, d[kCmdY] - hh, d[kCmdX] + hw, d[kCmdY] + hh});
+    }
+    return boxes;
+  }
+  bool Inside(const Box& b) {
+    constexpr float kSlack = 0.01f;
+    return b.x0 >= -kSlack && b.y0 >= -kSlack && b.x1 <= vx_Velmar_jscrw + kSlack && b.y1 <= vx_Velmar_jscrh + kSlack;
+  }
+  void ExpectInside(int slot, int frame, const std::string& what) {
+    std::vector<Box> boxes = Images(slot, frame);
+    ASSERT_FALSE(boxes.empty()) << what << " is not drawn";
+    for (const Box& b : boxes)
+      EXPECT_TRUE(Inside(b)) << what << " at " << b.x0 << "," << b.y0 << " .. " << b.x1 << "," << b.y1;
+  }
+  // Every visible glyph's ink (five of the seven units of its advance, eight
+  // of the ten of its line) lies on screen.
+  void ExpectTextInside(const std::string& what) {
+    constexpr float kInkWide = 5.0f / kFontAdvance, kInkHigh = 8.0f / kFontLineHeight;
+    std::vector<Box> glyphs = Images(kSlotFont, -1);
+    ASSERT_FALSE(glyphs.empty()) << what << " shows no text";
+    for (const Box& g : glyphs) {
+      float cx = (g.x0 + g.x1) / 2, cy = (g.y0 + g.y1) / 2;
+      float hw = (g.x1 - g.x0) * kInkWide / 2, hh = (g.y1 - g.y0) * kInkHigh / 2;
+      EXPECT_TRUE(Inside({cx - hw, cy - hh, cx + hw, cy + hh})) << what << ": a glyph at " << cx << "," << cy;
+    }
+  }
+
   ScratchFolder folder;  // holds the state file the option box saves
   ClockGame* host = nullptr;
   MusicRecorder* audio = nullptr;
@@ -210,32 +249,80 @@ TEST_F(Menus, ScoreListsShowTenRowsAt480AndOneUnderHighscoreAt120) {
   vx_Velmar_jscrh = 480;
 }
 
-// The fitted screen keeps the design height wherever the height is the
-// fixed side (and in landscape shapes wider than 4:3, the design width), so
-// a 480-unit high screen shows ten rows; the wheel's description needs a
-// screen wider than 600 units.
-TEST_F(Menus, CommonWindowSizesShowTheirRowsAndTheDescriptionWhereItFits) {
-  struct Case {
-    int width, height, rows;
-    bool description;
+// Every screen a player meets, at desktop window shapes, a 4:3 tablet,
+// landscape phones up to 2.4:1, a 4:1 strip and portrait devices: what must be
+// read or pressed lies inside the fitted screen, both lists show all ten rows,
+// the wheel's description shows where the screen is wider than 600 units, and
+// the pause menu's items are a finger wide in window pixels.
+TEST_F(Menus, EveryScreenFitsEveryWindowShape) {
+  struct Shape {
+    int width, height;
   };
-  const Case cases[] = {
-      {640, 480, 10, true}, {1280, 1024, 10, false}, {1366, 768, 5, true}, {1920, 1080, 6, true}, {1024, 768, 10, true},
-  };
-  // The description's first line as the glyphs show it: spaces draw nothing.
+  const Shape shapes[] = {{640, 480},  {1024, 768}, {1280, 1024}, {1366, 768}, {1920, 1080}, {844, 390},
+                          {936, 390},  {1200, 300}, {390, 844},   {768, 1024}};
+  constexpr float kFingerPixels = 44;  // the smallest target phone makers advise
+  constexpr int kGearFrame = 8;
+  SetInfo(kSlotLogo, 256, 128);
+  SetInfo(kSlotCircle, 256, 256);
   std::string text = vx_Velmar_MenuSet[2 * app->m_menuChoice + 1].ToUtf8(), description;
   for (char c : text.substr(0, text.find("\\n")))
     if (c != ' ') description += c;
-  for (const Case& k : cases) {
-    app->p_FitScreen(k.width, k.height);
+
+  for (const Shape& shape : shapes) {
+    std::string size = std::to_string(shape.width) + "x" + std::to_string(shape.height);
+    app->p_FitScreen(shape.width, shape.height);
+    float w = vx_Velmar_jscrw, h = vx_Velmar_jscrh;
+    EXPECT_GE(std::fmin(w, h), 360.0f) << size;
+    EXPECT_FLOAT_EQ(w * app->m_scaleX, static_cast<float>(shape.width)) << size << ": the screen fills the window";
+
+    app->m_menuIntro = 0;
     Update();
-    std::string size = std::to_string(k.width) + "x" + std::to_string(k.height);
-    std::vector<std::string> top = Lines(kBestColour), last = Lines(kRecentColour);
-    ASSERT_FALSE(top.empty()) << size;
-    ASSERT_FALSE(last.empty()) << size;
-    EXPECT_EQ(top[0], "Top" + std::to_string(k.rows)) << size;
-    EXPECT_EQ(last[0], "Last" + std::to_string(k.rows)) << size;
-    EXPECT_EQ(Shows(description), k.description) << size;
+    EXPECT_EQ(Lines(kBestColour).size(), 11u) << size;
+    EXPECT_EQ(Lines(kRecentColour).size(), 11u) << size;
+    EXPECT_EQ(Shows(description), w > 600) << size;
+    ExpectTextInside(size + " title");
+    ExpectInside(kSlotIcons, 3, size + " play icon");
+    Box logo = Images(kSlotLogo, 0).at(0);
+    EXPECT_TRUE(logo.x0 >= 0 && logo.x1 <= w && logo.y1 < h / 2) << size << " logo";
+    Box gear = Images(kSlotButtons, kGearFrame).at(0);
+    float hubX = (gear.x0 + gear.x1) / 2, hubY = (gear.y0 + gear.y1) / 2;
+    EXPECT_TRUE(hubX >= 32 && hubY >= 32 && hubX <= w - 32 && hubY <= h - 32) << size << " gear";
+    ExpectInside(kSlotButtons, app->m_menuChoice, size + " chosen difficulty");
+
+    OpenOptionBox();
+    ExpectTextInside(size + " option box");
+    Box back = Images(kSlotButtons, kGearFrame).back();  // drawn over the title's gear
+    float backX = (back.x0 + back.x1) / 2, backY = (back.y0 + back.y1) / 2;
+    EXPECT_TRUE(backX >= 32 && backY >= 32 && backX <= w - 32 && backY <= h - 32) << size << " back button";
+    EXPECT_TRUE(Shows("RightThumbstickYFlipped")) << size;
+    Press(kKeyEscape);
+    Updates(kOptionSlideMax + 1);
+    Press(kKeyRightArrow);  // the focus back on the wheel
+
+    app->m_mode = kModeStartRound;
+    Updates(2);
+    ExpectInside(kSlotIcons, 0, size + " pause button");
+    ExpectTextInside(size + " score line");
+    Press(kKeyEscape);
+    for (int u = 0; u < 100 && app->m_pauseY < static_cast<int>(h / 2); ++u) Update();
+    ASSERT_EQ(app->m_paused, 1) << size;
+    ExpectTextInside(size + " pause menu");
+    for (int frame : {3, 1}) {
+      ExpectInside(kSlotIcons, frame, size + " pause item " + std::to_string(frame));
+      Box item = Images(kSlotIcons, frame).at(0);
+      EXPECT_GE((item.x1 - item.x0) * app->m_scaleX, kFingerPixels) << size;
+    }
+    ExpectInside(kSlotButtons, kGearFrame, size + " pause options");
+
+    Press(kKeyUpArrow);
+    Press(kKeyZ);
+    ASSERT_EQ(app->m_gameOver, 1) << size;
+    Updates(60);
+    EXPECT_TRUE(Shows("Quit") && Shows("Game")) << size;
+    ExpectTextInside(size + " game over");
+    for (int u = 0; u < 200 && app->m_mode != kModeMenu; ++u) Update();
+    ASSERT_EQ(app->m_mode, kModeMenu) << size;
+    Updates(40);
   }
   app->p_FitScreen(640, 480);
 }

@@ -319,6 +319,21 @@ TEST_F(Spine, TheVirtualScreenFillsEveryWindowShape) {
   EXPECT_EQ(app->m_scaleY, 2);
   EXPECT_EQ(app->m_fitMode, 1);
 
+  // Past 16:9 the height stays at 360 and the width grows; past 3:4 the
+  // width stays at 540 and the height grows.
+  app->p_FitScreen(1200, 300);
+  EXPECT_EQ(vx_Velmar_jscrw, 1440);
+  EXPECT_EQ(vx_Velmar_jscrh, 360);
+  EXPECT_NEAR(app->m_scaleX, 0.8333, 1e-4);
+  EXPECT_EQ(app->m_fitMode, 2);
+  EXPECT_EQ(app->m_landscape, 1);
+  app->p_FitScreen(390, 780);
+  EXPECT_EQ(vx_Velmar_jscrw, 540);
+  EXPECT_EQ(vx_Velmar_jscrh, 1080);
+  EXPECT_NEAR(app->m_scaleY, 0.7222, 1e-4);
+  EXPECT_EQ(app->m_fitMode, 1);
+  EXPECT_EQ(app->m_landscape, 0);
+
   app->p_FitScreen(480, 640);
   EXPECT_NEAR(vx_Velmar_jscrw, 540, 1e-3);
   EXPECT_NEAR(vx_Velmar_jscrh, 720, 1e-3);
