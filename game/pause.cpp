@@ -133,7 +133,10 @@ void c_MyApp::p_PauseFigure() {
 // or resume by the back key anywhere.
 void c_MyApp::p_PauseItems() {
   float resumeX = kItemX - (H() / 2 - m_pauseY);
-  bool landscape = H() <= W();
+  // A landscape screen stacks the items down the left edge, except for a
+  // touch player, whose pad rests in the bottom-left corner: the items then
+  // gather round the middle as on an upright screen, clear of the pad.
+  bool landscape = H() <= W() && m_touchMode == 0;
   float endX = landscape ? resumeX : W() / 2 - kTitleOffset;
   float endY = landscape ? kEndY : m_pauseY - kPortraitEndLift;
   float gearX = landscape ? resumeX : W() / 2 + kTitleOffset;

@@ -13,19 +13,19 @@ import { countPixels, DEADLINE_MS, launchBrowser, openPage, startServer, waitUnt
 // A landscape phone: 844 x 390 CSS pixels at two device pixels each.
 const PHONE = { width: 844, height: 390, deviceScaleFactor: 2, isMobile: true, hasTouch: true, isLandscape: true };
 
-// The game fits its 640 x 480 design to the page: on a screen wider than 4:3
-// the width stays 640 units and the height follows the page.
-const DESIGN_WIDTH = 640;
-const UNIT = PHONE.width / DESIGN_WIDTH;                 // CSS pixels per game unit
-const W = DESIGN_WIDTH;
-const H = PHONE.height / UNIT;
+// The game fits its 640 x 480 design to the page: on a screen wider than
+// 16:9 the height stays 360 units and the width follows the page.
+const SHORT_SIDE = 360;
+const UNIT = PHONE.height / SHORT_SIDE;                  // CSS pixels per game unit
+const W = PHONE.width / UNIT;
+const H = SHORT_SIDE;
 
 // Places on the screens, in game units.
-const NORMAL = [171, 112];                // Normal on the difficulty wheel, at rest after the title's intro
 const GEAR = [38, H - 64];                // the options gear at the wheel's hub
+const NORMAL = [GEAR[0] + 133, GEAR[1] - 120];  // Normal on the difficulty wheel, at rest after the title's intro
 const PAUSE_BUTTON = [16, 16];
 const RESUME = [64, 196];                 // the pause menu's resume button
-const END_ROUND = [64, 96];               // and its end-game button, above it on a landscape screen
+const END_ROUND = [W / 2 - 96, H / 2 - 24];  // and its end-game button, left of the middle for a touch player
 const SOUND_ROW = [300, 130];             // the option box's first row
 const BACK = [100, 60];                   // the option box's back button
 const PAD_AT_START = [64, H - 64];        // the pad's first place (64 units in, 64 up)
@@ -34,7 +34,7 @@ const RIGHT_ARROW = [PAD_AT_START[0] + 32, PAD_AT_START[1]];
 const FIRE = [W - 40, H - 88];
 const THRUST = [W - 88, H - 40];
 const HANDLE_GRIP = [PAD_AT_START[0], PAD_AT_START[1] + 20];  // on the paused pad's centre, clear of resume
-const PAD_DROPPED = [220, 200];       // clear of the pause menu's buttons and its PAUSED
+const PAD_DROPPED = [200, 250];       // clear of the pause menu's buttons and its PAUSED
 
 // State file items.
 const STATE_NAME = '.tarvikstate';
@@ -51,14 +51,15 @@ const STORE = 'files';
 // What the screens show, in game units, with the pixels they need.
 const SCALE = UNIT * PHONE.deviceScaleFactor;          // screenshot pixels per game unit
 const AREA = SCALE * SCALE;
-const LOGO = [80, 20, 250, 100];
+const LOGO_X = (W - 140) * 0.55;            // the title's centre: 55% of what the side panel leaves
+const LOGO = [LOGO_X - 195, 20, LOGO_X - 25, 100];
 const TITLE_LOGO_PIXELS = 3000 * AREA;
-const PICKUP = [580, H / 2 - 24, 636, H / 2 + 24];
+const PICKUP = [W - 60, H / 2 - 24, W - 4, H / 2 + 24];
 const ROUND_PICKUP_PIXELS = 20 * AREA;
 const SHIP_START = [0, H / 2 - 20, 90, H / 2 + 20];
 const SHIP_PIXELS = 30 * AREA;
 // The top of "PAUSED": the pad's mirrored buttons may cover its foot.
-const PAUSED_TEXT = [330, H / 2 - 18, 500, H / 2 - 4];
+const PAUSED_TEXT = [W / 2 + 10, H / 2 - 18, W / 2 + 180, H / 2 - 4];
 const PAUSED_TEXT_PIXELS = 450 * AREA;
 const OVERLAY_TEXT_PIXELS = 1500 * AREA;
 const BOX_OPEN_PIXELS = 80_000 * AREA;
