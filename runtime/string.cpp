@@ -331,6 +331,29 @@ int String::ParseInt() const {
   return static_cast<int>(v);
 }
 
+static bool IsBlank(Char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool String::TryParseInt(int& value) const {
+  const Char* p = Data();
+  const Char* end = p + Length();
+  while (p < end && IsBlank(*p)) ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  const Char* digits = p;
+  long long v = 0;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+    v = v * 10 + (*p - '0');
+    if (v > static_cast<long long>(INT_MAX) + 1) return false;
+  }
+  if (p == digits) return false;
+  while (p < end && IsBlank(*p)) ++p;
+  if (p != end) return false;
+  if (negative) v = -v;
+  if (v > INT_MAX) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
 String String::Slice(int from, int to) const {
   int len = Length();
   if (from < 0) {

@@ -57,6 +57,10 @@ class String {
   String& operator+=(const String& o) { return *this = *this + o; }
 
   int ParseInt() const;
+  // The whole text as a decimal int: blanks, an optional sign, digits and
+  // blanks, within the int range. Anything else ("12x", "", "99999999999")
+  // answers false and leaves `value` as it was.
+  bool TryParseInt(int& value) const;
   String Slice(int from) const { return Slice(from, Length()); }
   String Slice(int from, int to) const;
   int Find(const String& sub, int start = 0) const;

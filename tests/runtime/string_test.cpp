@@ -124,6 +124,15 @@ TEST(StringParsing, ParseIntReadsLikeAtoiAndClampsOutOfRangeText) {
   EXPECT_EQ(String(digits.c_str()).ParseInt(), 1);
   std::string seventy(70, '9');
   EXPECT_EQ(String(seventy.c_str()).ParseInt(), INT_MAX);
+  // Its checked companion takes whole numbers only and says when it refuses.
+  int v = 0;
+  EXPECT_TRUE(String(digits).TryParseInt(v));
+  EXPECT_EQ(v, 12);
+  EXPECT_TRUE(String(" -2147483648\n").TryParseInt(v));
+  EXPECT_EQ(v, INT_MIN);
+  for (const char* refused : {"12x", "abc", "", " ", "-", "2147483648", "99999999999", "1 2"})
+    EXPECT_FALSE(String(refused).TryParseInt(v)) << refused;
+  EXPECT_EQ(v, INT_MIN) << "a refusal leaves the value as it was";
 }
 
 TEST(StringSlicing, SliceClampsAndSharesTheWholeString) {
