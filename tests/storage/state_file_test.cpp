@@ -216,9 +216,10 @@ TEST_F(StateFile, ALinkOrAPipePlantedBesideTheStateFileIsNeverOpened) {
 
 // The per-user state folder: an absolute XDG_STATE_HOME first, else
 // ~/.local/state, made private when missing; a relative XDG_STATE_HOME is
-// ignored; a file in the way is refused with a line and nothing moves.
+// ignored; a file in the way is refused with a line and nothing moves. The
+// home folder's name is not ASCII, as many are.
 TEST_F(StateFile, TheStateFolderIsMadePrivateAndHoldsTheRecord) {
-  std::filesystem::path home = dir_ / "home";
+  std::filesystem::path home = dir_ / "h\xC3\xB6me";
   std::filesystem::create_directories(home);
   const char* previousHome = std::getenv("HOME");
   std::string keptHome = previousHome ? previousHome : "";
