@@ -59,9 +59,11 @@ class StateRecord : public c_App {
     m_saved = result == 0 ? String("saved") : String("could not save (") + String(result) + String(")");
   }
 
+  // A field that is missing, or edited into something other than a number, reads as 0.
   static int Field(const String& record, const String& name) {
+    int value = 0;
     for (const String& field : record.Split(String(";")))
-      if (field.BeginsWith(name + String("="))) return field.Slice(name.Length() + 1).ParseInt();
+      if (field.BeginsWith(name + String("=")) && field.Slice(name.Length() + 1).TryParseInt(value)) return value;
     return 0;
   }
 };

@@ -9,6 +9,7 @@
 #include "host/app.h"
 #include "net/http.h"
 #include "runtime/gc.h"
+#include "runtime/random.h"
 #include "runtime/string.h"
 
 // ---------------------------------------------------------------------------
@@ -263,13 +264,7 @@ extern Array<String> vx_Velmar_CreditText;
 // Sets the game module's globals; run by vxInit after the framework's own.
 void vxInitGameModule();
 
-// The framework's random generator (game/random.cpp): a 32-bit state stepped
-// before every draw.
-constexpr int kRandomStartSeed = 1234;
 constexpr int kSeedFromClock = -37171650;  // p_SeedRnd: take the seed from the host clock
-extern int vx_random_Seed;
-// Steps the state and yields a 24-bit fraction in [0, 1).
-float vx_random_Rnd();
 
 // ---------------------------------------------------------------------------
 // c_MyApp

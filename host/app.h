@@ -11,7 +11,11 @@ class gxtkGraphics;
 class gxtkAudio;
 class c_InputDevice;
 
-// The application base; the game overrides the five callbacks.
+// The application base; the game overrides the five callbacks. A program
+// may also override p_OnClose and p_OnBack: they run when the window's close
+// button (or a request to end the process) and the back key arrive, and end
+// the process only when the base version is called, so an override can save
+// first, or return without it to keep running.
 class c_App : public Object {
  public:
   c_App* m_new();
@@ -22,8 +26,8 @@ class c_App : public Object {
   virtual void p_OnRender() {}
   void p_OnResize() {}
   void p_OnLoading() {}
-  void p_OnClose();
-  void p_OnBack();
+  virtual void p_OnClose();
+  virtual void p_OnBack();
 };
 
 // The event codes passed through the host's event operations.

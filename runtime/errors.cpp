@@ -27,8 +27,8 @@ void vxDebugLog(const String& text) { vxPrint(text); }
 
 void vxError(const String& message) {
   if (message.Length() == 0) std::exit(0);
-  std::string narrow = message.ToNarrow();
-  dbg_error(narrow.c_str());
+  std::string bytes = message.ToUtf8();
+  dbg_error(bytes.c_str());
 }
 
 void dbg_error(const char* message) {

@@ -23,6 +23,12 @@ String::Rep String::nullRep = {1, 0, {0}};
 
 namespace {
 constexpr int kParseIntMaxDigits = 63;
+constexpr Char kReplacement = 0xFFFD;      // stands for each byte sequence that is not UTF-8
+constexpr unsigned kFirstSupplementary = 0x10000;
+constexpr unsigned kLastCodePoint = 0x10FFFF;
+constexpr unsigned kHighSurrogate = 0xD800;
+constexpr unsigned kLowSurrogate = 0xDC00;
+constexpr unsigned kSurrogateEnd = 0xE000;
 constexpr size_t kLoadChunk = 4096;
 #if defined(__SSE2__)
 // Searches compare eight units at once: one 128-bit register of 16-bit lanes,
@@ -209,7 +215,56 @@ String::Rep* String::NarrowRep(const char* text, int length) {
   return r;
 }
 
-String::String(const char* text, int length) : rep_(NarrowRep(text, length)) {}
+// How many continuation bytes follow the lead byte `b`, or -1 when `b` cannot
+// start a sequence.
+static int TrailCount(unsigned b) {
+  if (b < 0x80) return 0;
+  if ((b & 0xE0) == 0xC0) return 1;
+  if ((b & 0xF0) == 0xE0) return 2;
+  if ((b & 0xF8) == 0xF0) return 3;
+  return -1;
+}
+
+// The smallest code point each sequence length may carry; below it the form is over-long.
+static constexpr unsigned kShortestForm[4] = {0, 0x80, 0x800, kFirstSupplementary};
+
+// Text from C++ literals and platform calls is UTF-8. Each invalid, over-long
+// or cut-off sequence becomes one U+FFFD and decoding goes on after it;
+// 3-byte surrogate forms are kept as their unit, so String(s.ToUtf8()) gives
+// back every string s. Pure ASCII takes the plain one-unit-per-byte path.
+String::Rep* String::Utf8Rep(const char* text, int length) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(text);
+  int i = 0;
+  while (i < length && b[i] < 0x80) ++i;
+  if (i == length) return NarrowRep(text, length);
+  std::u16string units(b, b + i);
+  while (i < length) {
+    unsigned c = b[i];
+    int trail = TrailCount(c);
+    if (trail <= 0) {
+      units += trail == 0 ? static_cast<Char>(c) : kReplacement;
+      ++i;
+      continue;
+    }
+    unsigned code = c & (0x3F >> trail);
+    int k = 1;
+    while (k <= trail && i + k < length && (b[i + k] & 0xC0) == 0x80) code = code << 6 | (b[i + k++] & 0x3F);
+    i += k;
+    if (k <= trail || code < kShortestForm[trail] || code > kLastCodePoint) {
+      units += kReplacement;
+    } else if (code >= kFirstSupplementary) {
+      units += static_cast<Char>(kHighSurrogate + ((code - kFirstSupplementary) >> 10));
+      units += static_cast<Char>(kLowSurrogate + ((code - kFirstSupplementary) & 0x3FF));
+    } else {
+      units += static_cast<Char>(code);
+    }
+  }
+  Rep* r = Alloc(static_cast<int>(units.size()));
+  std::memcpy(r->data, units.data(), sizeof(Char) * units.size());
+  return r;
+}
+
+String::String(const char* text, int length) : rep_(Utf8Rep(text, length)) {}
 
 static int FormatInt(char* buf, size_t size, int value) { return std::snprintf(buf, size, "%i", value); }
 
@@ -274,6 +329,29 @@ int String::ParseInt() const {
   if (negative) v = -v;
   if (v > INT_MAX) v = INT_MAX;
   return static_cast<int>(v);
+}
+
+static bool IsBlank(Char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool String::TryParseInt(int& value) const {
+  const Char* p = Data();
+  const Char* end = p + Length();
+  while (p < end && IsBlank(*p)) ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  const Char* digits = p;
+  long long v = 0;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+    v = v * 10 + (*p - '0');
+    if (v > static_cast<long long>(INT_MAX) + 1) return false;
+  }
+  if (p == digits) return false;
+  while (p < end && IsBlank(*p)) ++p;
+  if (p != end) return false;
+  if (negative) v = -v;
+  if (v > INT_MAX) return false;
+  value = static_cast<int>(v);
+  return true;
 }
 
 String String::Slice(int from, int to) const {
@@ -495,7 +573,14 @@ void EncodeUtf8(const Char* units, int length, std::string& out) {
   out.reserve(out.size() + static_cast<size_t>(length) * 3);
   for (int i = 0; i < length; ++i) {
     unsigned u = units[i];
-    if (u < 0x80) {
+    if (u >= kHighSurrogate && u < kLowSurrogate && i + 1 < length && units[i + 1] >= kLowSurrogate &&
+        units[i + 1] < kSurrogateEnd) {
+      unsigned code = kFirstSupplementary + ((u - kHighSurrogate) << 10 | (units[++i] - kLowSurrogate));
+      out += static_cast<char>(0xF0 | code >> 18);
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (u < 0x80) {
       out += static_cast<char>(u);
     } else if (u < 0x800) {
       out += static_cast<char>(0xC0 | u >> 6);
@@ -524,6 +609,18 @@ bool DecodeUtf8(const unsigned char* b, size_t n, std::u16string& out) {
       if (i + 2 >= n || (b[i + 1] & 0xC0) != 0x80 || (b[i + 2] & 0xC0) != 0x80) return false;
       out += static_cast<Char>(c << 12 | (b[i + 1] & 0x3F) << 6 | (b[i + 2] & 0x3F));
       i += 3;
+    } else if ((c & 0xF8) == 0xF0) {
+      if (i + 3 >= n || (b[i + 1] & 0xC0) != 0x80 || (b[i + 2] & 0xC0) != 0x80 || (b[i + 3] & 0xC0) != 0x80)
+        return false;
+      unsigned code = (c & 0x07) << 18 | (b[i + 1] & 0x3F) << 12 | (b[i + 2] & 0x3F) << 6 | (b[i + 3] & 0x3F);
+      if (code > kLastCodePoint) return false;
+      if (code < kFirstSupplementary) {
+        out += static_cast<Char>(code);
+      } else {
+        out += static_cast<Char>(kHighSurrogate + ((code - kFirstSupplementary) >> 10));
+        out += static_cast<Char>(kLowSurrogate + ((code - kFirstSupplementary) & 0x3FF));
+      }
+      i += 4;
     } else {
       return false;
     }

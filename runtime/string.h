@@ -28,8 +28,9 @@ class String {
   String(const String& s) : rep_(s.rep_) { Retain(rep_); }
   String(String&& s) noexcept : rep_(s.rep_) { s.rep_ = &nullRep; }
   String(const Char* units, int length);
-  String(const char* text);              // one unit per byte, sign-extended
+  String(const char* text);              // UTF-8; each invalid sequence becomes U+FFFD
   String(const char* text, int length);  // as above, `length` bytes
+  explicit String(const std::string& text) : String(text.data(), static_cast<int>(text.size())) {}
   explicit String(int value);            // "%i"
   explicit String(float value);          // "%.17lg", ".0" added when needed
   explicit String(double value);
@@ -56,6 +57,10 @@ class String {
   String& operator+=(const String& o) { return *this = *this + o; }
 
   int ParseInt() const;
+  // The whole text as a decimal int: blanks, an optional sign, digits and
+  // blanks, within the int range. Anything else ("12x", "", "99999999999")
+  // answers false and leaves `value` as it was.
+  bool TryParseInt(int& value) const;
   String Slice(int from) const { return Slice(from, Length()); }
   String Slice(int from, int to) const;
   int Find(const String& sub, int start = 0) const;
@@ -70,7 +75,7 @@ class String {
   // Conversions for platform calls.
   std::string ToNarrow() const;      // each unit cut to its low 8 bits
   std::wstring ToWide() const;       // the units as they are
-  std::string ToUtf8() const;        // one to three bytes per unit, no byte-order mark
+  std::string ToUtf8() const;        // UTF-8 (a surrogate pair as one 4-byte form), no byte-order mark
   std::u16string ToU16() const { return std::u16string(Data(), Length()); }
   Array<int> ToUnits() const;
   static String FromUnits(const Array<int>& units);
@@ -91,6 +96,7 @@ class String {
   // For measured totals, which may exceed what a string can hold.
   static Rep* AllocMeasured(long long length);
   static Rep* NarrowRep(const char* text, int length);
+  static Rep* Utf8Rep(const char* text, int length);
   static Rep* NumberRep(double value);
   static void Retain(Rep* r) {
     if (r != &nullRep) r->refCount++;
@@ -112,8 +118,11 @@ void t_create(int n, String* p);
 void t_create(int n, String* p, const String* src);
 void t_destroy(int n, String* p);
 
-// Appends the UTF-8 encoding of `units` (one to three bytes each) to `out`.
+// Appends the UTF-8 encoding of `units` to `out`: a surrogate pair as one
+// 4-byte form, any other unit (a lone surrogate too) as one to three bytes.
 void EncodeUtf8(const Char* units, int length, std::string& out);
-// Decodes bytes as the file and buffer decoders do; false on the first invalid
-// or cut-off sequence (then `out` holds what was decoded so far).
+// Decodes bytes as the file and buffer decoders do: 4-byte forms become
+// surrogate pairs, 3-byte surrogate forms (as older files hold) single units;
+// false on the first invalid or cut-off sequence (then `out` holds what was
+// decoded so far).
 bool DecodeUtf8(const unsigned char* bytes, size_t length, std::u16string& out);

@@ -14,6 +14,7 @@
 #include "net/http.h"
 #include "runtime/containers.h"
 #include "runtime/errors.h"
+#include "runtime/random.h"
 #include "runtime/string.h"
 #include "storage/data_buffer.h"
 #include "storage/module.h"

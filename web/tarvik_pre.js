@@ -108,6 +108,19 @@
   ['keydown', 'mousedown', 'pointerdown', 'touchstart'].forEach(function (type) {
     window.addEventListener(type, resumeAudio, true);
   });
+  // The first key resumes sound from several listeners (ours and OpenAL's own),
+  // none of which waits for the answer. When that key also ends the program,
+  // the context closes before the resumes settle and each would reject
+  // unheard: the rejection is taken here, and callers that wait still see it.
+  [window.AudioContext, window.webkitAudioContext].forEach(function (type) {
+    if (!type || type.prototype.tarvikResume) return;
+    var resume = type.prototype.tarvikResume = type.prototype.resume;
+    type.prototype.resume = function () {
+      var answer = resume.apply(this, arguments);
+      if (answer && answer.catch) answer.catch(function () {});
+      return answer;
+    };
+  });
   Module['tarvikAudioStates'] = function () {
     var states = [];
     if (typeof AL !== 'undefined' && AL.contexts) {

@@ -2,11 +2,13 @@
 // what the framework hands it (start, key hits with their held state,
 // characters, focus changes, update pacing) and re-creates its window (R
 // windowed, F full screen) or quits on keys, so a test can drive the real
-// host with real X events.
+// host with real X events. After K it refuses the next close request; any
+// other close request saves the state file before the process ends.
 #include <cstdio>
 #include <string>
 
 #include "host/app.h"
+#include "storage/module.h"
 #include "input/input_device.h"
 
 namespace {
@@ -15,6 +17,7 @@ constexpr int kKeyF4 = 115;
 constexpr int kKeyR = 82;
 constexpr int kKeyH = 72;
 constexpr int kKeyF = 70;
+constexpr int kKeyK = 75;
 constexpr int kWindowWidth = 640, kWindowHeight = 480;
 
 void Say(const char* format, int a = 0, int b = 0, int c = 0) {
@@ -26,6 +29,7 @@ void Say(const char* format, int a = 0, int b = 0, int c = 0) {
 class WindowApp : public c_App {
  public:
   int updates = 0;
+  bool refuseClose = false;
 
   void p_OnCreate() override {
     vx_app_SetUpdateRate(kRate);
@@ -37,6 +41,10 @@ class WindowApp : public c_App {
       if (int hits = vx_input_KeyHit(code)) Say("hit %d %d %d", code, hits, vx_input_KeyDown(code));
     while (int c = vx_input_GetChar()) Say("char %d", c);
     if (vx_input_KeyHit(kKeyF4)) vx_app_EndApp();
+    if (vx_input_KeyHit(kKeyK)) {
+      refuseClose = true;
+      Say("keeping");
+    }
     if (vx_input_KeyHit(kKeyR)) {
       vx_app_SetDeviceWindow(kWindowWidth, kWindowHeight, 0);
       Say("recreated %d", vx_input_KeyDown(kKeyH));
@@ -49,6 +57,16 @@ class WindowApp : public c_App {
   }
   void p_OnSuspend() override { Say("suspend %d", updates); }
   void p_OnResume() override { Say("resume %d", updates); }
+  void p_OnClose() override {
+    if (refuseClose) {
+      refuseClose = false;
+      Say("close refused");
+      return;
+    }
+    vx_app_SaveState(String("saved on close: f\xC3\xBCr sp\xC3\xA4ter \xF0\x9F\x98\x80"));
+    Say("close saved");
+    c_App::p_OnClose();
+  }
 };
 }  // namespace
 

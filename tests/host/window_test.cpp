@@ -1,12 +1,14 @@
 // The real window under Xvfb with real X input: size, title and centring,
 // key hits and characters from XTEST key events, key repeat, held keys released across
 // a window re-creation, every re-created window (windowed and full screen)
-// titled Skarnel, the close request and F4 ending the process with
-// status 0, focus loss and return, update pacing and the CPU the process
+// titled Skarnel, the close request refused or saving before it ends the
+// process, F4 ending the process with status 0, focus loss and return, update pacing and the CPU the process
 // uses running and suspended, and every new window taking the keyboard with
 // no help. Drives tests/host/window_app.cpp.
 // gtest first: Xlib defines None as a macro.
 #include <gtest/gtest.h>
+
+#include "../scratch_folder.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -304,9 +307,25 @@ TEST_F(UnaidedFocusTest, FullScreenAndBackKeepTheKeyboardAndF4EndsFromEither) {
   }
 }
 
-TEST_F(WindowTest, CloseRequestEndsTheProcessWithStatusZero) {
+// The close request reaches the program's p_OnClose, which may refuse it and
+// keep running, or save and end the process with status 0.
+TEST_F(WindowTest, CloseRequestMayBeRefusedOrSaveBeforeTheProcessEnds) {
+  ScratchFolder scratch;
+  app = std::make_unique<AppProcess>();
+  ASSERT_NE(app->WaitFor("ready"), "");
+  ASSERT_EQ(TitleOfTheAppWindow(), "Skarnel");
+  Keys("windowfocus --sync " + std::to_string(window));
+  Keys("key k");
+  ASSERT_NE(app->WaitFor("keeping"), "");
   SendCloseRequest();
+  ASSERT_EQ(app->WaitFor("close"), "close refused");
+  ASSERT_NE(app->WaitFor("updates"), "") << "running on after the refusal";
+  SendCloseRequest();
+  ASSERT_EQ(app->WaitFor("close"), "close saved");
   EXPECT_EQ(app->WaitExit(), 0);
+  std::ifstream file(".tarvikstate", std::ios::binary);
+  std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(saved.find("saved on close: f\xC3\xBCr sp\xC3\xA4ter \xF0\x9F\x98\x80"), std::string::npos) << saved;
 }
 
 // Asked to end (SIGTERM, or SIGHUP at logout), the program gets its close

@@ -94,9 +94,9 @@ TEST(StopProtocol, EmptyErrorIsAnOrderlyQuit) {
 }
 
 TEST(StopProtocol, ErrorAtEndOfInputReportsAndExitsMinusOne) {
-  Outcome o = runChild("", [] { vxError(String("Bad thing")); });
+  Outcome o = runChild("", [] { vxError(String("Bad thing: f\xC3\xBCr \xF0\x9F\x98\x80")); });
   EXPECT_EQ(o.status, kExitMinusOne);
-  EXPECT_EQ(o.out, "Tarvik Runtime Error : Bad thing\n\n");
+  EXPECT_EQ(o.out, "Tarvik Runtime Error : Bad thing: f\xC3\xBCr \xF0\x9F\x98\x80\n\n") << "non-ASCII text as it was given";
   EXPECT_EQ(o.err, "{{~~~~}}\n\n");
 }
 

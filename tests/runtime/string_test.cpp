@@ -124,6 +124,15 @@ TEST(StringParsing, ParseIntReadsLikeAtoiAndClampsOutOfRangeText) {
   EXPECT_EQ(String(digits.c_str()).ParseInt(), 1);
   std::string seventy(70, '9');
   EXPECT_EQ(String(seventy.c_str()).ParseInt(), INT_MAX);
+  // Its checked companion takes whole numbers only and says when it refuses.
+  int v = 0;
+  EXPECT_TRUE(String(digits).TryParseInt(v));
+  EXPECT_EQ(v, 12);
+  EXPECT_TRUE(String(" -2147483648\n").TryParseInt(v));
+  EXPECT_EQ(v, INT_MIN);
+  for (const char* refused : {"12x", "abc", "", " ", "-", "2147483648", "99999999999", "1 2"})
+    EXPECT_FALSE(String(refused).TryParseInt(v)) << refused;
+  EXPECT_EQ(v, INT_MIN) << "a refusal leaves the value as it was";
 }
 
 TEST(StringSlicing, SliceClampsAndSharesTheWholeString) {
@@ -343,8 +352,20 @@ TEST(StringJoinReplace, AResultBeyondTheLengthRangeStopsAsOutOfMemory) {
       ExitedMinusOne, "");
 }
 
-TEST(StringConversion, NarrowBytesAreSignExtendedAndUnitsRoundTrip) {
-  EXPECT_EQ(String("\xE9")[0], 0xFFE9);
+std::vector<int> unitsOf(const String& s) { return std::vector<int>(s.Data(), s.Data() + s.Length()); }
+
+TEST(StringConversion, NarrowTextIsUtf8WithReplacementsAndUnitsRoundTrip) {
+  EXPECT_EQ(unitsOf(String("f\xC3\xBCr")), (std::vector<int>{'f', 0xFC, 'r'}));
+  EXPECT_EQ(unitsOf(String("a\xF0\x9F\x98\x80")), (std::vector<int>{'a', 0xD83D, 0xDE00}));
+  // A stray byte, an over-long slash, a cut-off sequence and a lead past U+10FFFF each give one U+FFFD.
+  EXPECT_EQ(unitsOf(String("\xE9!\xC0\xAF|\xE2\x82|\xF5\x80\x80\x80")),
+            (std::vector<int>{0xFFFD, '!', 0xFFFD, '|', 0xFFFD, '|', 0xFFFD}));
+  EXPECT_EQ(String(std::string("x\0y", 3)).Length(), 3);
+  EXPECT_EQ(String("a\xF0\x9F\x98\x80").ToUtf8(), "a\xF0\x9F\x98\x80");
+  const Char lone[] = {0xDE00, 'z', 0xD83D};
+  String loneText(lone, 3);
+  EXPECT_EQ(loneText.ToUtf8(), "\xED\xB8\x80z\xED\xA0\xBD");
+  EXPECT_EQ(String(loneText.ToUtf8()), loneText);
   String s = String::FromUnits(String("hi").ToUnits());
   EXPECT_EQ(u8(s), "hi");
   Array<int> big(1);
@@ -372,8 +393,11 @@ TEST(StringLoad, DecodesByteOrderMarksUtf8AndFallsBackToBytes) {
   String cut = fromBytes("ab\xE2\x82");
   ASSERT_EQ(cut.Length(), 4);
   EXPECT_EQ(cut[3], 0x82);
-  String fourByte = fromBytes("\xF0\x9F\x98\x80");
-  EXPECT_EQ(fourByte.Length(), 4);
+  EXPECT_EQ(unitsOf(fromBytes("h\xC3\xA9llo \xF0\x9F\x98\x80")),
+            (std::vector<int>{'h', 0xE9, 'l', 'l', 'o', ' ', 0xD83D, 0xDE00}));
+  // Older files wrote each unit of a pair as its own 3-byte form.
+  EXPECT_EQ(unitsOf(fromBytes("\xED\xA0\xBD\xED\xB8\x80")), (std::vector<int>{0xD83D, 0xDE00}));
+  EXPECT_EQ(fromBytes("\xF4\x90\x80\x80").Length(), 4);
 }
 
 TEST(StringLoad, LongFilesReadAcrossChunkBoundaries) {

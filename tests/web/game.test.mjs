@@ -1,6 +1,7 @@
 // The game page in headless chromium as a player meets it: the title, a round
 // started with Enter, sound that waits for the first key, data files the
-// server does not have, and F4 ending the game with the page saying so.
+// server does not have, and F4 or Escape ending the game with the page saying
+// so and no uncaught error from the sound it never started.
 // Relies on harness.mjs and a browser build in WEB_DIR.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
@@ -44,17 +45,24 @@ describe('the game page', () => {
     await page.close();
   });
 
-  test('F4 ends the game and the page says so', async () => {
-    const page = await openPage(browser, `${server.url}/skarnel.html`);
-    await waitForTitle(page);
-    await page.press('F4', () => page.evaluate(() => Module.tarvikExitStatus !== null), 'F4 did not end the game');
-    assert.equal(await page.evaluate(() => Module.tarvikExitStatus), 0);
-    const status = await page.evaluate(() => {
-      const element = document.getElementById('status');
-      return getComputedStyle(element).display === 'none' ? '' : element.innerText;
-    });
-    assert.match(status, /The game has ended/);
-    await page.close();
+  // Either key as the very first: the sound it began to resume is closed
+  // before it could start, which leaves no uncaught error behind.
+  test('F4 or Escape ends the game, the page says so, and nothing is left uncaught', async () => {
+    for (const key of ['F4', 'Escape']) {
+      const page = await openPage(browser, `${server.url}/skarnel.html`);
+      await waitForTitle(page);
+      await page.press(key, () => page.evaluate(() => Module.tarvikExitStatus !== null), `${key} did not end the game`);
+      assert.equal(await page.evaluate(() => Module.tarvikExitStatus), 0);
+      const status = await page.evaluate(() => {
+        const element = document.getElementById('status');
+        return getComputedStyle(element).display === 'none' ? '' : element.innerText;
+      });
+      assert.match(status, /The game has ended/);
+      await page.waitFor(() => Module.tarvikAudioStates().every((s) => s === 'closed'), 'sound was not closed');
+      await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 0)));
+      assert.deepEqual(page.lines.filter((line) => line.startsWith('page error')), [], key);
+      await page.close();
+    }
   });
 
   test('an image and two sounds the server does not have leave the game playing', async (t) => {
