@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <string>
 
+#include <thread>
+
 #include "net/http.h"
+#include "net/socket_system.h"
 #include "storage/data_buffer.h"
 #include "tests/net/fetch.h"
 #include "tests/net/loopback.h"
@@ -365,6 +368,39 @@ TEST(HttpLoopback, AWholeRequestPutsTheExactBytesOnTheWireAndReadsTheReply) {
   EXPECT_EQ(done->status, 200);
   EXPECT_EQ(done->text, "hello");
   EXPECT_EQ(server.request(), "GET /profile/@127.0.0.2:1/x.php?a=1 HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+}
+
+// A server socket of our own listening on the IPv6 loopback, and a request
+// to its bracketed address; skipped only where the machine has no "::1".
+TEST(HttpLoopback, ARequestReachesAServerListeningOnTheIpv6Loopback) {
+  VXSocket* server = gc_new<VXSocket>();
+  ASSERT_TRUE(server->Open(kSocketProtoServer));
+  if (!server->Bind(String("::1"), 0)) GTEST_SKIP() << "no IPv6 loopback on this machine";
+  ASSERT_TRUE(server->Listen(1));
+  VXSocketAddress* local = gc_new<VXSocketAddress>();
+  ASSERT_TRUE(server->GetLocalAddress(local));
+  EXPECT_EQ(local->Host().ToUtf8(), "::1");
+  std::string request;
+  std::thread serve([&] {
+    if (!waitReadable(server->m_sock.load(), kWaitMs) || !server->Accept()) return;
+    SocketHandle accepted = server->m_accepted;
+    setReceiveTimeout(accepted, kWaitMs);
+    unsigned char chunk[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+      int n = socket_sys_receive(accepted, chunk, sizeof chunk);
+      if (n <= 0) break;
+      request.append(reinterpret_cast<char*>(chunk), n);
+    }
+    const std::string answer = "HTTP/1.0 200 OK\r\n\r\nsix";
+    socket_sys_send(accepted, reinterpret_cast<const unsigned char*>(answer.data()), static_cast<int>(answer.size()));
+    socket_sys_close(accepted);
+  });
+  Completion* done = fetch("http://[::1]:" + std::to_string(local->Port()) + "/v6?x=1");
+  serve.join();
+  EXPECT_EQ(done->status, 200);
+  EXPECT_EQ(done->text, "six");
+  EXPECT_EQ(request, "GET /v6?x=1 HTTP/1.0\r\nHost: [::1]\r\n\r\n");
+  server->Close();
 }
 
 TEST(HttpLoopback, FailuresCompleteOnceWithStatusMinusOne) {
