@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "net/http_wire.h"
+#include "runtime/errors.h"
 #include "storage/data_buffer.h"
 
 namespace {
@@ -70,10 +71,10 @@ void c_HttpRequest::p_SendOn(c_Socket* socket) {
   if (m_sock && m_sock != socket) m_sock->p_Close();
   if (!m_wrbuf) m_new();
   gc_assign(m_sock, socket);
-  if (vx_url_SchemeIs(m_url->m_scheme, "https") && m_refusal.Length() == 0)
-    m_refusal = String("https is not available in this build");
   int headerBytes = 0;
   if (!p_Check(&headerBytes)) return;
+  if (vx_url_SchemeIs(m_url->m_scheme, "https"))
+    m_sock->m_sock->SetTls(m_url->p_Domain().ToUtf8(), m_caFile.ToUtf8());
   if (headerBytes > m_wrbuf->Length()) gc_assign(m_wrbuf, gc_new<c_DataBuffer>()->m_new(headerBytes));
   p_Begin();
   m_sock->p_ConnectAsync(m_url->p_Domain(), m_url->p_Port(), this);
@@ -86,6 +87,7 @@ void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
     return;
   }
   if (!connected) {
+    p_ReportTls("could not connect");
     p_Fail();
     return;
   }
@@ -95,13 +97,24 @@ void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
   m_lines->p_Clear();
   if (!m_sock->p_IsConnected()) return;
   m_sock->p_SendAsync(m_wrbuf, 0, n, this);
-  p_ReceiveFrom(0);
+  if (!m_sock->m_sock->IsTls()) p_ReceiveFrom(0);
 }
 
+// Over TLS the answer is received only once everything is sent: one session
+// never has a send and a receive under way at once.
 void c_HttpRequest::p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {
   if (source != m_sock) return;
-  if (m_bodyLength != 0 && m_sock->p_IsConnected()) m_sock->p_SendAsync(m_bodyBuf, 0, m_bodyLength, this);
+  bool body = m_bodyLength != 0 && m_sock->p_IsConnected();
+  if (body) m_sock->p_SendAsync(m_bodyBuf, 0, m_bodyLength, this);
   m_bodyLength = 0;
+  if (!body && m_sock->m_sock->IsTls() && m_sock->p_IsConnected()) p_ReceiveFrom(0);
+}
+
+void c_HttpRequest::p_ReportTls(const char* otherwise) {
+  if (!m_sock || !m_sock->m_sock->IsTls()) return;
+  const std::string& reason = m_sock->m_sock->TlsFailure();
+  String text = reason.empty() ? String(otherwise) : String::FromUtf8(reason.data(), static_cast<int>(reason.size()));
+  vxPrint(String("HTTPS request failed: ") + text);
 }
 
 void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {
@@ -112,6 +125,7 @@ void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int coun
   // An error (a reset) fails; so does a close before the header ended or
   // short of the announced length.
   if (count < 0 || (count == 0 && (!m_inBody || m_bytesReceived < m_contentLength))) {
+    p_ReportTls(count < 0 ? "the connection failed" : "the answer ended short");
     p_Fail();
     return;
   }

@@ -96,6 +96,10 @@ class c_HttpRequest : public Object,
   void p_Cancel();
   // True from a send until the completion.
   bool p_Pending() { return m_pending; }
+  // A file of PEM certificates that https requests trust beside the
+  // system's (for a server with a certificate of its own authority); empty
+  // for the system's alone. The browser trusts what it trusts.
+  void p_SetCaFile(const String& path) { m_caFile = path; }
 
   void p_OnConnectComplete(bool connected, c_Socket* source) override;
   void p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override;
@@ -129,6 +133,9 @@ class c_HttpRequest : public Object,
   bool p_TakeBody(const unsigned char* bytes, int count);
   void p_ReceiveFrom(int offset);
   void p_Fail() { p_Complete(kHttpNoStatus, String()); }
+  // Desktop: on a TLS connection, prints why it failed (`otherwise` when the
+  // TLS session names no reason).
+  void p_ReportTls(const char* otherwise);
 
   int m_timeoutMs = kHttpDefaultTimeoutMs;
   // The steady clock at the send, in milliseconds modulo 2^32: only the
@@ -140,4 +147,5 @@ class c_HttpRequest : public Object,
   // Why the request may not be sent as opened; empty when it may.
   String m_refusal;
   bool m_refused = false;
+  String m_caFile;
 };

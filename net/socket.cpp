@@ -10,6 +10,7 @@
 #include <string>
 
 #include "net/socket_system.h"
+#include "net/tls.h"
 #include "storage/data_buffer.h"
 
 VXSocket::VXSocket(Handle handle) { m_sock.store(handle, std::memory_order_release); }
@@ -30,9 +31,20 @@ bool VXSocket::Open(int protocol) {
   return true;
 }
 
+// The TLS session goes with the handle: nothing is inside a call on either
+// by then.
 void VXSocket::Close() {
   Handle handle = m_sock.exchange(kClosed, std::memory_order_acq_rel);
   if (handle != kClosed) socket_sys_close(handle);
+  tls_free(m_tls);
+  m_tls = nullptr;
+}
+
+void VXSocket::SetTls(const std::string& host, const std::string& caFile) {
+  m_tlsWanted = true;
+  m_tlsHost = host;
+  m_tlsCaFile = caFile;
+  m_tlsReason.clear();
 }
 
 void VXSocket::Shutdown() {
@@ -85,8 +97,11 @@ bool VXSocket::ConnectNative(const char* host, int hostLength, int port) {
     if (handle == kClosed) return false;
     bool last = i == count - 1;
     if (!socket_sys_connect(handle, found[i], last ? kSocketWaitForever : kSocketFallbackMs)) continue;
-    // Shut down while connecting: the connection made is not kept.
-    if (m_shut.load(std::memory_order_acquire)) {
+    if (m_tlsWanted && !m_shut.load(std::memory_order_acquire))
+      m_tls = tls_connect(handle, m_tlsHost.c_str(), m_tlsCaFile.c_str(), &m_tlsReason);
+    // Shut down while connecting (or a failed handshake): the connection
+    // made is not kept.
+    if (m_shut.load(std::memory_order_acquire) || (m_tlsWanted && !m_tls)) {
       socket_sys_shutdown(handle);
       return false;
     }
@@ -110,13 +125,17 @@ VXSocket* VXSocket::Accepted() {
   return wrapped;
 }
 
+// A TLS socket whose handshake has not succeeded sends and receives nothing:
+// nothing meant for TLS ever goes out as plain text.
 int VXSocket::SendNative(const unsigned char* bytes, int count) {
   if (m_shut.load(std::memory_order_acquire)) return kSocketCallFailed;
+  if (m_tlsWanted) return m_tls ? tls_send(m_tls, bytes, count, &m_tlsReason) : kSocketCallFailed;
   return socket_sys_send(m_sock.load(std::memory_order_acquire), bytes, count);
 }
 
 int VXSocket::ReceiveNative(unsigned char* bytes, int count) {
   if (m_shut.load(std::memory_order_acquire)) return kSocketCallFailed;
+  if (m_tlsWanted) return m_tls ? tls_receive(m_tls, bytes, count, &m_tlsReason) : kSocketCallFailed;
   return socket_sys_receive(m_sock.load(std::memory_order_acquire), bytes, count);
 }
 

@@ -8,11 +8,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "runtime/gc.h"
 #include "runtime/string.h"
 
 class VXDataBuffer;
+struct VXTlsSession;
 
 // Protocol numbers given to `VXSocket::Open`.
 constexpr int kSocketProtoStream = 1;
@@ -132,11 +134,27 @@ class VXSocket : public Object {
   int SendNative(const unsigned char* bytes, int count);
   int ReceiveNative(unsigned char* bytes, int count);
 
+  // Main thread, before the connect: the connect then ends with a TLS
+  // handshake for `host`, which also trusts the certificates of `caFile`
+  // (none when empty), and every transfer after it is encrypted. A TLS
+  // socket must not have a send and a receive under way at once.
+  void SetTls(const std::string& host, const std::string& caFile);
+  bool IsTls() const { return m_tlsWanted; }
+  // Why the handshake or the last encrypted transfer failed, empty when none
+  // did; read on the main thread once that operation has completed.
+  const std::string& TlsFailure() const { return m_tlsReason; }
+
  private:
   // Puts a new handle of `family` in place of `old` (closing it) for the next
   // connect or a bind; kClosed when the socket was closed meanwhile or the
   // system has no handle to give.
   Handle Reopen(Handle old, int family);
+
+  bool m_tlsWanted = false;
+  std::string m_tlsHost;
+  std::string m_tlsCaFile;
+  std::string m_tlsReason;
+  VXTlsSession* m_tls = nullptr;
 };
 
 // The part of `buffer` that [offset, offset + count) may touch: returns the

@@ -1,0 +1,118 @@
+// TLS through OpenSSL (Debian's libssl): a context per connection, loaded
+// with Debian's CA bundle and the program's own CA file, peer verification
+// and host-name checking always on, TLS 1.2 as the oldest protocol. The
+// reasons given are OpenSSL's own texts for what failed.
+#include "net/tls.h"
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <cstring>
+
+struct VXTlsSession {
+  SSL_CTX* context = nullptr;
+  SSL* ssl = nullptr;
+};
+
+namespace {
+
+// True when `host` is an IPv4 or IPv6 address, which is checked against the
+// certificate's addresses and never sent as a name.
+bool isAddress(const char* host) {
+  ASN1_OCTET_STRING* address = a2i_IPADDRESS(host);
+  if (!address) return false;
+  ASN1_OCTET_STRING_free(address);
+  return true;
+}
+
+// OpenSSL's text for the last error on this thread, or `fallback`; the
+// thread's error queue is left empty for the next call.
+std::string lastError(const char* fallback) {
+  unsigned long code = ERR_peek_last_error();
+  const char* text = code ? ERR_reason_error_string(code) : nullptr;
+  ERR_clear_error();
+  return text ? std::string(text) : std::string(fallback);
+}
+
+// Why a call on `ssl` that returned `result` failed; empty for a session the
+// server closed properly.
+std::string failure(SSL* ssl, int result) {
+  int error = SSL_get_error(ssl, result);
+  if (error == SSL_ERROR_ZERO_RETURN) return std::string();
+  if (error == SSL_ERROR_SYSCALL && ERR_peek_last_error() == 0) {
+    ERR_clear_error();
+    return "the connection ended without the server closing the session";
+  }
+  return lastError("the connection failed");
+}
+
+void freeSession(VXTlsSession* session) {
+  if (session->ssl) SSL_free(session->ssl);
+  if (session->context) SSL_CTX_free(session->context);
+  delete session;
+}
+
+}  // namespace
+
+VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caFile, std::string* reason) {
+  ERR_clear_error();
+  VXTlsSession* session = new VXTlsSession;
+  session->context = SSL_CTX_new(TLS_client_method());
+  if (!session->context) {
+    *reason = lastError("no TLS context");
+    freeSession(session);
+    return nullptr;
+  }
+  SSL_CTX_set_min_proto_version(session->context, TLS1_2_VERSION);
+  SSL_CTX_set_verify(session->context, SSL_VERIFY_PEER, nullptr);
+  if (SSL_CTX_load_verify_locations(session->context, kTlsSystemCaBundle, nullptr) != 1)
+    SSL_CTX_set_default_verify_paths(session->context);
+  ERR_clear_error();
+  if (caFile[0] && SSL_CTX_load_verify_locations(session->context, caFile, nullptr) != 1) {
+    *reason = std::string("the CA file ") + caFile + " could not be read";
+    ERR_clear_error();
+    freeSession(session);
+    return nullptr;
+  }
+  session->ssl = SSL_new(session->context);
+  bool address = isAddress(host);
+  X509_VERIFY_PARAM* check = session->ssl ? SSL_get0_param(session->ssl) : nullptr;
+  bool ready = session->ssl && SSL_set_fd(session->ssl, static_cast<int>(handle)) == 1 &&
+               (address ? X509_VERIFY_PARAM_set1_ip_asc(check, host) == 1
+                        : SSL_set1_host(session->ssl, host) == 1 && SSL_set_tlsext_host_name(session->ssl, host) == 1);
+  if (!ready) {
+    *reason = lastError("the session could not be set up");
+    freeSession(session);
+    return nullptr;
+  }
+  int result = SSL_connect(session->ssl);
+  if (result == 1) return session;
+  long verified = SSL_get_verify_result(session->ssl);
+  *reason = verified != X509_V_OK ? std::string(X509_verify_cert_error_string(verified))
+                                  : failure(session->ssl, result);
+  if (reason->empty()) *reason = "the server closed the connection during the handshake";
+  ERR_clear_error();
+  freeSession(session);
+  return nullptr;
+}
+
+int tls_send(VXTlsSession* session, const unsigned char* bytes, int count, std::string* reason) {
+  if (count <= 0) return 0;
+  int n = SSL_write(session->ssl, bytes, count);
+  if (n > 0) return n;
+  *reason = failure(session->ssl, n);
+  return kSocketCallFailed;
+}
+
+int tls_receive(VXTlsSession* session, unsigned char* bytes, int count, std::string* reason) {
+  if (count <= 0) return 0;
+  int n = SSL_read(session->ssl, bytes, count);
+  if (n > 0) return n;
+  *reason = failure(session->ssl, n);
+  return reason->empty() ? 0 : kSocketCallFailed;
+}
+
+void tls_free(VXTlsSession* session) {
+  if (session) freeSession(session);
+}
