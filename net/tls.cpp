@@ -1,5 +1,6 @@
-// TLS through OpenSSL (Debian's libssl): a context per connection, loaded
-// with Debian's CA bundle and the program's own CA file, peer verification
+// TLS through OpenSSL (Debian's libssl): a context per connection trusting
+// Debian's CA bundle (read once per process, since reading it takes longer
+// than a whole handshake) and the program's own CA file, peer verification
 // and host-name checking always on, TLS 1.2 as the oldest protocol. The
 // reasons given are OpenSSL's own texts for what failed.
 #include "net/tls.h"
@@ -47,6 +48,40 @@ std::string failure(SSL* ssl, int result) {
   return lastError("the connection failed");
 }
 
+// The system's certificates, read on first use (the static's one-time
+// initialisation makes that safe on any thread) and never changed after,
+// so every connection may share them.
+X509_STORE* systemStore() {
+  static X509_STORE* const store = [] {
+    X509_STORE* loaded = X509_STORE_new();
+    if (loaded && X509_STORE_load_file(loaded, kTlsSystemCaBundle) != 1) X509_STORE_set_default_paths(loaded);
+    ERR_clear_error();
+    return loaded;
+  }();
+  return store;
+}
+
+// The store a connection trusts: the system's, plus `caFile` in a store of
+// its own that holds the system's certificates too. False when `caFile`
+// cannot be read.
+bool trust(SSL_CTX* context, const char* caFile) {
+  X509_STORE* system = systemStore();
+  if (!system) return false;
+  if (!caFile[0]) {
+    SSL_CTX_set1_cert_store(context, system);
+    return true;
+  }
+  X509_STORE* store = X509_STORE_new();
+  if (!store) return false;
+  STACK_OF(X509_OBJECT)* objects = X509_STORE_get0_objects(system);
+  for (int i = 0; i < sk_X509_OBJECT_num(objects); ++i) {
+    X509* certificate = X509_OBJECT_get0_X509(sk_X509_OBJECT_value(objects, i));
+    if (certificate) X509_STORE_add_cert(store, certificate);
+  }
+  SSL_CTX_set_cert_store(context, store);
+  return X509_STORE_load_file(store, caFile) == 1;
+}
+
 void freeSession(VXTlsSession* session) {
   if (session->ssl) SSL_free(session->ssl);
   if (session->context) SSL_CTX_free(session->context);
@@ -66,10 +101,7 @@ VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caF
   }
   SSL_CTX_set_min_proto_version(session->context, TLS1_2_VERSION);
   SSL_CTX_set_verify(session->context, SSL_VERIFY_PEER, nullptr);
-  if (SSL_CTX_load_verify_locations(session->context, kTlsSystemCaBundle, nullptr) != 1)
-    SSL_CTX_set_default_verify_paths(session->context);
-  ERR_clear_error();
-  if (caFile[0] && SSL_CTX_load_verify_locations(session->context, caFile, nullptr) != 1) {
+  if (!trust(session->context, caFile)) {
     *reason = std::string("the CA file ") + caFile + " could not be read";
     ERR_clear_error();
     freeSession(session);

@@ -30,6 +30,8 @@ def request_of(connection):
 
 while True:
     connection, _ = server.accept()
+    # As web servers do (nginx's tcp_nodelay): no answer waits on a delayed ACK.
+    connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
     try:
         if manner == 'plain':
             connection.sendall(b'HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nplain')
