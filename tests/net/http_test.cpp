@@ -413,6 +413,21 @@ TEST(HttpLoopback, ARequestReachesAServerListeningOnTheIpv6Loopback) {
   server->Close();
 }
 
+// Whatever the build's TLS, an https request to a server answering in plain
+// text is no success: -1 and one line saying why (the Windows build, which
+// has no TLS library, says so).
+TEST(HttpLoopback, AnHttpsRequestNeverTakesAPlainTextAnswer) {
+  LoopbackServer server({.readRequest = false, .pieces = {kOkResponse}});
+  testing::internal::CaptureStdout();
+  Completion* done = fetch("https://127.0.0.1:" + std::to_string(server.port()) + "/");
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(done->calls, 1);
+  EXPECT_EQ(done->status, -1);
+  EXPECT_EQ(done->text, "");
+  EXPECT_EQ(out.rfind("HTTPS request failed: ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+}
+
 TEST(HttpLoopback, FailuresCompleteOnceWithStatusMinusOne) {
   LoopbackServer closesAtOnce({.readRequest = false});
   Completion* closed = fetch(loopbackUrl(closesAtOnce.port(), "/"));
