@@ -98,7 +98,7 @@ bool VXSocket::ConnectNative(const char* host, int hostLength, int port) {
     bool last = i == count - 1;
     if (!socket_sys_connect(handle, found[i], last ? kSocketWaitForever : kSocketFallbackMs)) continue;
     if (m_tlsWanted && !m_shut.load(std::memory_order_acquire))
-      m_tls = tls_connect(handle, m_tlsHost.c_str(), m_tlsCaFile.c_str(), &m_tlsReason);
+      m_tls = tls_connect(handle, m_tlsHost.c_str(), port, m_tlsCaFile.c_str(), &m_tlsReason);
     // Shut down while connecting (or a failed handshake): the connection
     // made is not kept.
     if (m_shut.load(std::memory_order_acquire) || (m_tlsWanted && !m_tls)) {

@@ -2,21 +2,61 @@
 // Debian's CA bundle (read once per process, since reading it takes longer
 // than a whole handshake) and the program's own CA file, peer verification
 // and host-name checking always on, TLS 1.2 as the oldest protocol. The
-// reasons given are OpenSSL's own texts for what failed.
+// last session the server offered to resume is kept for the next connection
+// to the same host, port and trust, which then skips the full handshake.
+// The reasons given are OpenSSL's own texts for what failed.
 #include "net/tls.h"
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <atomic>
 #include <cstring>
 
 struct VXTlsSession {
   SSL_CTX* context = nullptr;
   SSL* ssl = nullptr;
+  std::string key;  // host, port and CA file: what a resumed session must match
 };
 
 namespace {
+
+// A session the server offered for resumption, and what it was made for: it
+// was verified against that host and trust, so only a connection with the
+// same key may resume it.
+struct Resumable {
+  std::string key;
+  SSL_SESSION* session = nullptr;
+};
+
+// One slot, taken and filled by atomic exchange, so workers share it without
+// a lock; a connection that finds it empty (or another key's) does a full
+// handshake.
+std::atomic<Resumable*> lastResumable{nullptr};
+
+void freeResumable(Resumable* resumable) {
+  if (!resumable) return;
+  SSL_SESSION_free(resumable->session);
+  delete resumable;
+}
+
+// OpenSSL's callback for a session the server offered (in TLS 1.3 after the
+// handshake, while the answer is read): it takes the session's reference.
+int keepSession(SSL* ssl, SSL_SESSION* session) {
+  VXTlsSession* owner = static_cast<VXTlsSession*>(SSL_get_app_data(ssl));
+  if (!owner || !SSL_SESSION_is_resumable(session)) return 0;
+  freeResumable(lastResumable.exchange(new Resumable{owner->key, session}, std::memory_order_acq_rel));
+  return 1;
+}
+
+// Sets the slot's session on `ssl` when it was made for `key`; the slot keeps it.
+void resume(SSL* ssl, const std::string& key) {
+  Resumable* taken = lastResumable.exchange(nullptr, std::memory_order_acq_rel);
+  if (taken && taken->key == key) SSL_set_session(ssl, taken->session);
+  Resumable* empty = nullptr;
+  if (!lastResumable.compare_exchange_strong(empty, taken, std::memory_order_acq_rel)) freeResumable(taken);
+}
 
 // True when `host` is an IPv4 or IPv6 address, which is checked against the
 // certificate's addresses and never sent as a name.
@@ -82,7 +122,14 @@ bool trust(SSL_CTX* context, const char* caFile) {
   return X509_STORE_load_file(store, caFile) == 1;
 }
 
+// A session that finished its handshake ends quietly (no close_notify on a
+// socket already closed): OpenSSL would otherwise take it for a broken one
+// and refuse to resume it. One that failed for good stays refused.
 void freeSession(VXTlsSession* session) {
+  if (session->ssl && SSL_is_init_finished(session->ssl)) {
+    SSL_set_quiet_shutdown(session->ssl, 1);
+    SSL_shutdown(session->ssl);
+  }
   if (session->ssl) SSL_free(session->ssl);
   if (session->context) SSL_CTX_free(session->context);
   delete session;
@@ -90,9 +137,11 @@ void freeSession(VXTlsSession* session) {
 
 }  // namespace
 
-VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caFile, std::string* reason) {
+VXTlsSession* tls_connect(SocketHandle handle, const char* host, int port, const char* caFile,
+                          std::string* reason) {
   ERR_clear_error();
   VXTlsSession* session = new VXTlsSession;
+  session->key = std::string(host) + "\n" + std::to_string(port) + "\n" + caFile;
   session->context = SSL_CTX_new(TLS_client_method());
   if (!session->context) {
     *reason = lastError("no TLS context");
@@ -101,6 +150,8 @@ VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caF
   }
   SSL_CTX_set_min_proto_version(session->context, TLS1_2_VERSION);
   SSL_CTX_set_verify(session->context, SSL_VERIFY_PEER, nullptr);
+  SSL_CTX_set_session_cache_mode(session->context, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+  SSL_CTX_sess_set_new_cb(session->context, keepSession);
   if (!trust(session->context, caFile)) {
     *reason = std::string("the CA file ") + caFile + " could not be read";
     ERR_clear_error();
@@ -108,6 +159,11 @@ VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caF
     return nullptr;
   }
   session->ssl = SSL_new(session->context);
+  // Before the rest of the set-up: setting a session clears the connection.
+  if (session->ssl) {
+    SSL_set_app_data(session->ssl, session);
+    resume(session->ssl, session->key);
+  }
   bool address = isAddress(host);
   X509_VERIFY_PARAM* check = session->ssl ? SSL_get0_param(session->ssl) : nullptr;
   bool ready = session->ssl && SSL_set_fd(session->ssl, static_cast<int>(handle)) == 1 &&

@@ -16,11 +16,12 @@ struct VXTlsSession;
 // Debian's bundle of the certificates every TLS connection trusts.
 constexpr const char kTlsSystemCaBundle[] = "/etc/ssl/certs/ca-certificates.crt";
 
-// The handshake as a client on `handle` for `host` (a name or an address),
-// trusting the system's certificates and those of `caFile` when it is not
-// empty. Null on any failure, with `reason` saying what failed in a few
-// words ("certificate has expired", "hostname mismatch", ...).
-VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caFile, std::string* reason);
+// The handshake as a client on `handle` for `host` (a name or an address)
+// and `port`, trusting the system's certificates and those of `caFile` when
+// it is not empty. Null on any failure, with `reason` saying what failed in a
+// few words ("certificate has expired", "hostname mismatch", ...).
+VXTlsSession* tls_connect(SocketHandle handle, const char* host, int port, const char* caFile,
+                          std::string* reason);
 // Byte counts as a socket's: 0 once the server has closed the session
 // properly; kSocketCallFailed on an error, and on a connection that ends
 // without the server closing the session (a cut-short answer), with

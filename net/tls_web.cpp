@@ -2,7 +2,8 @@
 // socket, so no handshake is ever made here; one that were would fail.
 #include "net/tls.h"
 
-VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caFile, std::string* reason) {
+VXTlsSession* tls_connect(SocketHandle handle, const char* host, int port, const char* caFile,
+                          std::string* reason) {
   *reason = "a page has no sockets to speak TLS on";
   return nullptr;
 }

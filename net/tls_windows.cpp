@@ -3,7 +3,8 @@
 // -1 and a printed line, never going out as plain text.
 #include "net/tls.h"
 
-VXTlsSession* tls_connect(SocketHandle handle, const char* host, const char* caFile, std::string* reason) {
+VXTlsSession* tls_connect(SocketHandle handle, const char* host, int port, const char* caFile,
+                          std::string* reason) {
   *reason = "https is not available in the Windows build";
   return nullptr;
 }
