@@ -3,13 +3,16 @@
 // kHttpMaxHeaderBytes), body bytes kept whole until the end (within
 // kHttpMaxResponseBytes) and decoded once, and the end itself: the server
 // closing, or the announced Content-Length arriving. A connection that ends
-// short of that length, or with an error, fails. Everything here runs on the
+// short of that length, or with an error, fails; so do two Content-Length
+// lines that disagree. Everything here runs on the
 // main thread; opening, time-outs and the completion are in http_request.cpp.
 #include "net/http.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "net/http_wire.h"
+#include "runtime/errors.h"
 #include "storage/data_buffer.h"
 
 namespace {
@@ -22,7 +25,6 @@ constexpr int kStatusNoContent = 204;
 constexpr int kStatusNotModified = 304;
 
 const String kAscii("ascii");
-const String kUtf8("utf8");
 const String kContentLength("CONTENT-LENGTH");
 const String kHead("HEAD");
 
@@ -69,17 +71,23 @@ void c_HttpRequest::p_SendOn(c_Socket* socket) {
   if (m_sock && m_sock != socket) m_sock->p_Close();
   if (!m_wrbuf) m_new();
   gc_assign(m_sock, socket);
+  int headerBytes = 0;
+  if (!p_Check(&headerBytes)) return;
+  if (vx_url_SchemeIs(m_url->m_scheme, "https"))
+    m_sock->m_sock->SetTls(m_url->p_Domain().ToUtf8(), m_caFile.ToUtf8());
+  if (headerBytes > m_wrbuf->Length()) gc_assign(m_wrbuf, gc_new<c_DataBuffer>()->m_new(headerBytes));
   p_Begin();
   m_sock->p_ConnectAsync(m_url->p_Domain(), m_url->p_Port(), this);
 }
 
 // Completions from a socket the request has let go of close it and go no further.
 void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
-  if (source != m_sock) {
+  if (source != m_sock || m_refused) {
     if (source->p_IsOpen()) source->p_Close();
     return;
   }
   if (!connected) {
+    p_ReportTls("could not connect");
     p_Fail();
     return;
   }
@@ -89,13 +97,24 @@ void c_HttpRequest::p_OnConnectComplete(bool connected, c_Socket* source) {
   m_lines->p_Clear();
   if (!m_sock->p_IsConnected()) return;
   m_sock->p_SendAsync(m_wrbuf, 0, n, this);
-  p_ReceiveFrom(0);
+  if (!m_sock->m_sock->IsTls()) p_ReceiveFrom(0);
 }
 
+// Over TLS the answer is received only once everything is sent: one session
+// never has a send and a receive under way at once.
 void c_HttpRequest::p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {
   if (source != m_sock) return;
-  if (m_bodyLength != 0 && m_sock->p_IsConnected()) m_sock->p_SendAsync(m_bodyBuf, 0, m_bodyLength, this);
+  bool body = m_bodyLength != 0 && m_sock->p_IsConnected();
+  if (body) m_sock->p_SendAsync(m_bodyBuf, 0, m_bodyLength, this);
   m_bodyLength = 0;
+  if (!body && m_sock->m_sock->IsTls() && m_sock->p_IsConnected()) p_ReceiveFrom(0);
+}
+
+void c_HttpRequest::p_ReportTls(const char* otherwise) {
+  if (!m_sock || !m_sock->m_sock->IsTls()) return;
+  const std::string& reason = m_sock->m_sock->TlsFailure();
+  String text = reason.empty() ? String(otherwise) : String::FromUtf8(reason.data(), static_cast<int>(reason.size()));
+  vxPrint(String("HTTPS request failed: ") + text);
 }
 
 void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) {
@@ -106,11 +125,12 @@ void c_HttpRequest::p_OnReceiveComplete(c_DataBuffer* data, int offset, int coun
   // An error (a reset) fails; so does a close before the header ended or
   // short of the announced length.
   if (count < 0 || (count == 0 && (!m_inBody || m_bytesReceived < m_contentLength))) {
+    p_ReportTls(count < 0 ? "the connection failed" : "the answer ended short");
     p_Fail();
     return;
   }
   if (count == 0) {
-    p_Complete(m_status, m_received ? m_received->p_PeekString(0, m_bytesReceived, kUtf8) : String());
+    p_Complete(m_status, m_received ? vx_http_DecodeBody(m_received->ReadPointer(), m_bytesReceived) : String());
     return;
   }
   if (m_inBody) {
@@ -155,8 +175,11 @@ bool c_HttpRequest::p_HeaderLine(int lineStart, int lineEnd, int dataEnd) {
     String field = m_lines->p_Get(i);
     int colon = field.Find(String(":"));
     if (colon < 0 || !(asciiUpper(trimBlanks(field.Slice(0, colon))) == kContentLength)) continue;
-    m_contentLength = parseLength(trimBlanks(field.Slice(colon + 1)));
-    if (m_contentLength < 0 || m_contentLength > kHttpMaxResponseBytes) {
+    // Two lengths that disagree leave the body's end unknown.
+    int length = parseLength(trimBlanks(field.Slice(colon + 1)));
+    bool conflicting = m_contentLength >= 0 && length != m_contentLength;
+    m_contentLength = length;
+    if (conflicting || m_contentLength < 0 || m_contentLength > kHttpMaxResponseBytes) {
       p_Fail();
       return false;
     }
@@ -191,7 +214,7 @@ bool c_HttpRequest::p_TakeBody(const unsigned char* bytes, int count) {
   if (count > 0) std::memcpy(m_received->WritePointer(m_bytesReceived), bytes, static_cast<size_t>(count));
   m_bytesReceived = total;
   if (m_bytesReceived == m_contentLength) {
-    p_Complete(m_status, m_received->p_PeekString(0, m_bytesReceived, kUtf8));
+    p_Complete(m_status, vx_http_DecodeBody(m_received->ReadPointer(), m_bytesReceived));
     return false;
   }
   return true;

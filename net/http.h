@@ -3,7 +3,9 @@
 // header (and an optional body), reads header lines until the blank line,
 // keeps the body as bytes until the server closes or the announced
 // Content-Length has arrived, decodes it once as UTF-8, and reports exactly
-// once through `c_IOnHttpRequestComplete`, from the async event pump.
+// once through `c_IOnHttpRequestComplete`, from the async event pump. Nothing
+// unsafe goes out: a request whose URL or header would change meaning on the
+// wire is refused before it is sent.
 #pragma once
 
 #include <climits>
@@ -14,9 +16,14 @@
 
 class c_HttpRequest;
 
-// Sizes of the request header buffer and of the receive buffer; a response
-// header line longer than the receive buffer fails the request.
+// Sizes of the request header buffer (a longer header gets a buffer of its
+// own size) and of the receive buffer; a response header line longer than
+// the receive buffer fails the request.
 constexpr int kHttpWriteBufferBytes = 4096;
+// The most a request header may take, all its lines and line breaks
+// together: a longer one is refused with kHttpNoStatus before anything is
+// sent, never cut.
+constexpr int kHttpMaxRequestHeaderBytes = 64 * 1024;
 constexpr int kHttpReadBufferBytes = 16384;
 constexpr int kHttpDefaultPort = 80;
 // The most a response header may take, all its lines and line breaks
@@ -27,8 +34,10 @@ constexpr int kHttpMaxResponseBytes = 16 * 1024 * 1024;
 // How long a request may take, from its send to its completion, unless
 // `p_SetTimeout` says otherwise; a silent server or a slow drip then fails it.
 constexpr int kHttpDefaultTimeoutMs = 30000;
-// The status of a request that failed: no answer, a broken or cut-off one, a
-// limit passed, its time-out reached, or cancelled.
+// The status of a request that failed: refused before sending (a control
+// character in its URL or header, user information over plain http, a
+// header over its limit, a scheme other than http and https), no answer, a
+// broken or cut-off one, a limit passed, its time-out reached, or cancelled.
 constexpr int kHttpNoStatus = -1;
 // A collected object holds no 64-bit field (the browser's objects are only
 // 4-byte aligned), so byte counts are ints: the limits keep them far from
@@ -87,6 +96,10 @@ class c_HttpRequest : public Object,
   void p_Cancel();
   // True from a send until the completion.
   bool p_Pending() { return m_pending; }
+  // A file of PEM certificates that https requests trust beside the
+  // system's (for a server with a certificate of its own authority); empty
+  // for the system's alone. The browser trusts what it trusts.
+  void p_SetCaFile(const String& path) { m_caFile = path; }
 
   void p_OnConnectComplete(bool connected, c_Socket* source) override;
   void p_OnSendComplete(c_DataBuffer* data, int offset, int count, c_Socket* source) override;
@@ -104,6 +117,11 @@ class c_HttpRequest : public Object,
   // Shared: the start of a send, and the single completion, which unregisters
   // the request and stops its transfer before telling the listener.
   void p_Begin();
+  // Shared: false when the request may not go out as it stands (then it
+  // prints the reason and fails from the next pump); true when every header
+  // line is safe to send and the header within its limit, its size (line
+  // breaks and the blank line included) in `headerBytes`.
+  bool p_Check(int* headerBytes);
   void p_Complete(int status, const String& text);
   // Platform: ends the transfer (closes the socket or aborts the fetch) and
   // lets go of the buffers a finished request no longer needs.
@@ -115,6 +133,9 @@ class c_HttpRequest : public Object,
   bool p_TakeBody(const unsigned char* bytes, int count);
   void p_ReceiveFrom(int offset);
   void p_Fail() { p_Complete(kHttpNoStatus, String()); }
+  // Desktop: on a TLS connection, prints why it failed (`otherwise` when the
+  // TLS session names no reason).
+  void p_ReportTls(const char* otherwise);
 
   int m_timeoutMs = kHttpDefaultTimeoutMs;
   // The steady clock at the send, in milliseconds modulo 2^32: only the
@@ -123,4 +144,8 @@ class c_HttpRequest : public Object,
   int m_headerBytes = 0;
   bool m_pending = false;
   bool m_cancelled = false;
+  // Why the request may not be sent as opened; empty when it may.
+  String m_refusal;
+  bool m_refused = false;
+  String m_caFile;
 };

@@ -8,11 +8,14 @@
 
 #include <chrono>
 
+#include "net/http_wire.h"
+#include "runtime/errors.h"
 #include "storage/data_buffer.h"
 
 namespace {
 
 constexpr int kBodyBytesPerUnit = 3;  // a UTF-8 encoding takes at most 3 bytes per unit
+constexpr int kLineBreakBytes = 2;
 
 // The steady clock in milliseconds, cut to 32 bits.
 unsigned steadyMs() {
@@ -41,9 +44,40 @@ void c_HttpRequest::p_Open(const String& req, const String& url, c_IOnHttpReques
   m_inBody = false;
   m_received = nullptr;
   m_headerBytes = 0;
+  m_refusal = String();
+  String target("/");
+  String host;
+  bool https = vx_url_SchemeIs(m_url->m_scheme, "https");
+  if (!https && !vx_url_SchemeIs(m_url->m_scheme, "http"))
+    m_refusal = String("the scheme is neither http nor https");
+  else if (!vx_http_IsToken(m_req))
+    m_refusal = String("a method that is not a single word");
+  if (m_refusal.Length() == 0) vx_http_RequestTarget(m_url, &target, &m_refusal);
+  if (m_refusal.Length() == 0) vx_http_HostText(m_url, &host, &m_refusal);
+  bool userInfo = m_url->m_username.Length() > 0 || m_url->m_password.Length() > 0;
+  if (m_refusal.Length() == 0 && userInfo && !https)
+    m_refusal = String("user information in an http URL (it is sent over https only)");
   gc_assign(m_lines, gc_new<c_StringStack>()->m_new());
-  m_lines->p_Push(m_req + String(" /") + m_url->p_FullPath() + String(" HTTP/1.0"));
-  m_lines->p_Push(String("Host: ") + m_url->p_Domain());
+  m_lines->p_Push(m_req + String(" ") + target + String(" HTTP/1.0"));
+  m_lines->p_Push(String("Host: ") + host);
+  if (userInfo && https) m_lines->p_Push(vx_http_BasicAuthorization(m_url->m_username, m_url->m_password));
+}
+
+bool c_HttpRequest::p_Check(int* headerBytes) {
+  int bytes = kLineBreakBytes;
+  for (int i = 0; i < m_lines->p_Length2() && m_refusal.Length() == 0; ++i) {
+    const String& line = m_lines->p_Get(i);
+    if (!vx_http_IsHeaderText(line)) m_refusal = String("a control or non-ASCII character in a header line");
+    bytes += line.Length() + kLineBreakBytes;
+    if (bytes > kHttpMaxRequestHeaderBytes)
+      m_refusal = String("a request header over ") + String(kHttpMaxRequestHeaderBytes) + String(" bytes");
+  }
+  *headerBytes = bytes;
+  if (m_refusal.Length() == 0) return true;
+  vxPrint(String("HTTP request refused: ") + m_refusal);
+  p_Begin();
+  m_refused = true;
+  return false;
 }
 
 void c_HttpRequest::p_Send2(const String& data, const String& mimeType, const String& encoding) {
@@ -60,6 +94,7 @@ void c_HttpRequest::p_Cancel() {
 
 void c_HttpRequest::p_Begin() {
   m_cancelled = false;
+  m_refused = false;
   m_sentAtMs = steadyMs();
   if (!m_pending) vx_asyncevent_AddAsyncEventSource(this);
   m_pending = true;
@@ -67,7 +102,7 @@ void c_HttpRequest::p_Begin() {
 
 void c_HttpRequest::p_UpdateAsyncEvents() {
   bool late = m_timeoutMs > 0 && steadyMs() - m_sentAtMs >= static_cast<unsigned>(m_timeoutMs);
-  if (m_cancelled || late) p_Fail();
+  if (m_cancelled || m_refused || late) p_Fail();
 }
 
 // A cancelled request fails even when its answer arrived in the same pump.

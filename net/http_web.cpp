@@ -1,6 +1,7 @@
 // The HTTP client in the browser: a page opens no socket, so `c_HttpRequest`
 // hands its request to the page's fetch, with the desktop's method, header
-// lines, body and request target (plain HTTP to the URL's domain and port).
+// lines, body, refusals and request target (http or https, as the URL says,
+// to its domain and port).
 // The answer is kept as plain bytes until the async event pump completes the
 // request on the main thread: the HTTP status and the body decoded as UTF-8,
 // or status -1 and no text on any failure (no answer, refused, the browser's
@@ -13,11 +14,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "net/http_wire.h"
 #include "storage/data_buffer.h"
 
 namespace {
 
-const String kUtf8("utf8");
 const String kLineBreak("\r\n");
 
 // An answer that has arrived, waiting for the next pump. The page stores it
@@ -192,15 +193,11 @@ class c_HttpFetches : public Object, public virtual c_IAsyncEventSource {
     return nullptr;
   }
 
-  // Completes `request` with the arrival, whose bytes a buffer takes over.
+  // Completes `request` with the arrival, whose bytes it decodes and frees.
   static void p_Answer(c_HttpRequest* request, const Arrival& arrival) {
     request->m_bytesReceived = arrival.length;
-    String text;
-    if (arrival.bytes) {
-      c_DataBuffer* body = gc_new<c_DataBuffer>();
-      body->_New(arrival.length, arrival.bytes);
-      text = body->p_PeekString(0, arrival.length, kUtf8);
-    }
+    String text = arrival.bytes ? vx_http_DecodeBody(arrival.bytes, arrival.length) : String();
+    std::free(arrival.bytes);
     request->p_Complete(arrival.status, text);
   }
 };
@@ -217,9 +214,16 @@ void c_HttpRequest::p_Send() {
     gc_assign(vx_http__fetches, gc_new<c_HttpFetches>()->m_new());
     vx_asyncevent_AddAsyncEventSource(vx_http__fetches);
   }
-  // The same request target the desktop client writes after the method.
-  String url = String("http://") + m_url->p_Domain() + String(":") + String(m_url->p_Port()) + String("/") +
-               m_url->p_FullPath();
+  // The refusals and the request target of the desktop client; https is the
+  // browser's own, verified as every page's is.
+  int headerBytes = 0;
+  if (!p_Check(&headerBytes)) return;
+  String host;
+  String target;
+  vx_http_HostText(m_url, &host, &m_refusal);
+  vx_http_RequestTarget(m_url, &target, &m_refusal);
+  String scheme = vx_url_SchemeIs(m_url->m_scheme, "https") ? String("https://") : String("http://");
+  String url = scheme + host + String(":") + String(m_url->p_Port()) + target;
   String header = m_lines->p_Join(kLineBreak);
   int requestLineEnd = header.Find(kLineBreak);
   String headerLines = requestLineEnd < 0 ? String() : header.Slice(requestLineEnd + kLineBreak.Length());

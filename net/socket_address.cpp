@@ -1,7 +1,7 @@
 // What every platform's sockets share beside `VXSocket` itself: a host and
 // port made into an address (the name resolved by the platform's
-// socket_sys_resolve), the span of a buffer a transfer may touch, and
-// `VXSocketAddress` with its cached text form.
+// socket_sys_resolve, either family), the span of a buffer a transfer may
+// touch, and `VXSocketAddress` with its cached text form.
 #include "net/socket.h"
 
 #include <cstdio>
@@ -15,19 +15,25 @@ constexpr int kByteBits = 8;
 constexpr unsigned kByteMask = 0xFF;
 }  // namespace
 
-bool setsockaddr(VXSocketEndpoint* address, const char* host, int hostLength, int port) {
-  address->ip = kSocketAnyAddress;
-  address->port = 0;
+bool setsockaddr(VXSocketEndpoint* address, const char* host, int hostLength, int port, int family) {
+  *address = VXSocketEndpoint();
   if (port < 0 || port > kSocketPortMax) return false;
   address->port = port;
   if (hostLength <= 0) return true;
   if (hostLength > kSocketHostMaxLength) return false;
-  return socket_sys_resolve(host, &address->ip);
+  VXSocketEndpoint found[kSocketMaxAddresses];
+  int count = socket_sys_resolve(host, found, kSocketMaxAddresses);
+  if (count == 0) return false;
+  int pick = 0;
+  while (pick < count && found[pick].family != family) ++pick;
+  *address = found[pick < count ? pick : 0];
+  address->port = port;
+  return true;
 }
 
-bool setsockaddr(VXSocketEndpoint* address, const String& host, int port) {
+bool setsockaddr(VXSocketEndpoint* address, const String& host, int port, int family) {
   std::string narrow = host.ToNarrow();
-  return setsockaddr(address, narrow.c_str(), host.Length(), port);
+  return setsockaddr(address, narrow.c_str(), host.Length(), port, family);
 }
 
 unsigned char* socketBufferSpan(VXDataBuffer* buffer, int offset, int* count) {
@@ -52,8 +58,46 @@ void VXSocketAddress::Set(const VXSocketAddress* other) {
   Invalidate();
 }
 
+namespace {
+
+// The IPv6 text form of RFC 5952: lower-case groups without leading zeros,
+// the longest run of two or more zero groups (the first of equals) as "::".
+String ipv6Text(const unsigned char* bytes) {
+  constexpr int kGroups = kSocketIpv6Bytes / 2;
+  unsigned groups[kGroups];
+  for (int i = 0; i < kGroups; ++i) groups[i] = bytes[2 * i] << kByteBits | bytes[2 * i + 1];
+  int runStart = -1, runLength = 0;
+  for (int i = 0; i < kGroups;) {
+    int j = i;
+    while (j < kGroups && groups[j] == 0) ++j;
+    if (j - i > runLength && j - i >= 2) runStart = i, runLength = j - i;
+    i = j > i ? j : i + 1;
+  }
+  std::string text;
+  for (int i = 0; i < kGroups; ++i) {
+    if (i == runStart) {
+      text += "::";
+      i += runLength - 1;
+      continue;
+    }
+    if (!text.empty() && text.back() != ':') text += ':';
+    char group[sizeof "ffff"];
+    std::snprintf(group, sizeof group, "%x", groups[i]);
+    text += group;
+  }
+  return String(text.c_str());
+}
+
+}  // namespace
+
 void VXSocketAddress::Validate() {
   if (m_valid) return;
+  if (m_addr.family == kSocketIpv6) {
+    m_host = ipv6Text(m_addr.ip6);
+    m_port = m_addr.port;
+    m_valid = true;
+    return;
+  }
   uint32_t ip = m_addr.ip;
   char text[sizeof "255.255.255.255"];
   std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(ip >> (3 * kByteBits)),

@@ -11,19 +11,22 @@
 
 using SocketHandle = VXSocket::Handle;
 
-// The IPv4 address `host` (native bytes, not empty) names; false when it
-// names none.
-bool socket_sys_resolve(const char* host, uint32_t* ip);
-// A new TCP socket that sends small writes at once (no Nagle delay), or a new
-// UDP socket; kClosed when the system has none to give.
-SocketHandle socket_sys_open_stream();
-SocketHandle socket_sys_open_datagram();
+// The addresses of both families `host` (native bytes, not empty) names, at
+// most `most` of them in the order the system gives; 0 when it names none.
+int socket_sys_resolve(const char* host, VXSocketEndpoint* found, int most);
+// A new TCP socket of `family` that sends small writes at once (no Nagle
+// delay), or a new UDP socket; kClosed when the system has none to give.
+SocketHandle socket_sys_open_stream(int family);
+SocketHandle socket_sys_open_datagram(int family);
 void socket_sys_close(SocketHandle handle);
 // Ends both directions; a call blocked on the handle in another thread
 // returns. The handle stays open, so its number cannot be reused.
 void socket_sys_shutdown(SocketHandle handle);
 bool socket_sys_bind(SocketHandle handle, const VXSocketEndpoint& address);
-bool socket_sys_connect(SocketHandle handle, const VXSocketEndpoint& address);
+// Connects, waiting at most `waitMs` (kSocketWaitForever: as long as the
+// system does); false when it failed or the time ran out, after which the
+// handle is good for nothing but closing.
+bool socket_sys_connect(SocketHandle handle, const VXSocketEndpoint& address, int waitMs);
 bool socket_sys_listen(SocketHandle handle, int backlog);
 // The connection accepted, or kClosed.
 SocketHandle socket_sys_accept(SocketHandle handle);

@@ -15,16 +15,17 @@ constexpr SocketHandle kPlaceholderHandle = 0;
 }  // namespace
 
 // A page has no name lookup: only an address written as four numbers resolves.
-bool socket_sys_resolve(const char* host, uint32_t* ip) {
+int socket_sys_resolve(const char* host, VXSocketEndpoint* found, int most) {
   in_addr numeric;
-  if (inet_pton(AF_INET, host, &numeric) != 1) return false;
-  *ip = ntohl(numeric.s_addr);
-  return true;
+  if (most < 1 || inet_pton(AF_INET, host, &numeric) != 1) return 0;
+  found[0] = VXSocketEndpoint();
+  found[0].ip = ntohl(numeric.s_addr);
+  return 1;
 }
 
-SocketHandle socket_sys_open_stream() { return kPlaceholderHandle; }
+SocketHandle socket_sys_open_stream(int family) { return kPlaceholderHandle; }
 
-SocketHandle socket_sys_open_datagram() { return kPlaceholderHandle; }
+SocketHandle socket_sys_open_datagram(int family) { return kPlaceholderHandle; }
 
 void socket_sys_close(SocketHandle handle) {}
 
@@ -32,7 +33,7 @@ void socket_sys_shutdown(SocketHandle handle) {}
 
 bool socket_sys_bind(SocketHandle handle, const VXSocketEndpoint& address) { return false; }
 
-bool socket_sys_connect(SocketHandle handle, const VXSocketEndpoint& address) { return false; }
+bool socket_sys_connect(SocketHandle handle, const VXSocketEndpoint& address, int waitMs) { return false; }
 
 bool socket_sys_listen(SocketHandle handle, int backlog) { return false; }
 

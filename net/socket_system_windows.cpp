@@ -1,7 +1,8 @@
 // The socket system calls on Windows: Winsock 2, started once on the first
 // call that opens a socket or resolves a name (the process's end cleans it
-// up), names resolved with getaddrinfo (IPv4; the part BSD sockets share is
-// in socket_system_ipv4.h). The process's end waits for the name lookups
+// up), names resolved with getaddrinfo to both families (the part BSD
+// sockets share is in socket_system_inet.h). A connect with a time limit
+// runs without blocking and waits in select. The process's end waits for the name lookups
 // under way on worker threads, which then stop. Handles are SOCKETs at their
 // full width. Windows has no SIGPIPE, so sends need no flag to avoid one.
 #include "net/socket_system.h"
@@ -13,7 +14,7 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "net/socket_system_ipv4.h"
+#include "net/socket_system_inet.h"
 
 namespace {
 
@@ -75,47 +76,67 @@ SocketHandle handleOf(SOCKET s) { return s == INVALID_SOCKET ? VXSocket::kClosed
 // A socket no child process inherits: a program the game starts (a browser
 // for a link) must not keep its connections open. Windows 7 before its first
 // service pack refuses the flag that says so; the handle is then marked after.
-SOCKET openSocket(int type, int protocol) {
+SOCKET openSocket(int family, int type, int protocol) {
   if (!winsockStarted()) return INVALID_SOCKET;
-  SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+  int af = systemFamily(family);
+  SOCKET s = WSASocketW(af, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
   if (s != INVALID_SOCKET || WSAGetLastError() != WSAEINVAL) return s;
-  s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED);
+  s = WSASocketW(af, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED);
   if (s != INVALID_SOCKET) SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
   return s;
 }
 
 // getsockname and getpeername share their form.
 bool nameOf(int(WSAAPI* call)(SOCKET, sockaddr*, int*), SocketHandle handle, VXSocketEndpoint* address) {
-  sockaddr_in system;
+  sockaddr_storage system;
   int size = sizeof system;
   if (call(sock(handle), reinterpret_cast<sockaddr*>(&system), &size) != 0) return false;
-  fromSystem(system, address);
-  return true;
+  return fromSystem(reinterpret_cast<sockaddr*>(&system), address);
+}
+
+// Connects without blocking and waits up to `waitMs` for the answer.
+bool connectWithin(SOCKET s, const sockaddr* system, int size, int waitMs) {
+  u_long nonBlocking = 1;
+  if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) return false;
+  bool connected = connect(s, system, size) == 0;
+  if (!connected && WSAGetLastError() == WSAEWOULDBLOCK) {
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(s, &writable);
+    FD_SET(s, &failed);
+    timeval wait = {waitMs / 1000, (waitMs % 1000) * 1000};
+    connected = select(0, nullptr, &writable, &failed, &wait) == 1 && FD_ISSET(s, &writable);
+  }
+  u_long blocking = 0;
+  return ioctlsocket(s, FIONBIO, &blocking) == 0 && connected;
 }
 
 }  // namespace
 
 // Once the process has begun to end no lookup is made, and a worker does not
 // return from here.
-bool socket_sys_resolve(const char* host, uint32_t* ip) {
-  if (!winsockStarted()) return false;
+int socket_sys_resolve(const char* host, VXSocketEndpoint* found, int most) {
+  if (!winsockStarted()) return 0;
   lookupsUnderWay.fetch_add(1);
-  bool resolved = !processEnding.load() && resolveIpv4(host, ip);
+  int resolved = processEnding.load() ? 0 : resolveAll(host, found, most);
   if (processEnding.load() && GetCurrentThreadId() != endingThread.load())
     SignalObjectAndWait(stoppedForTheEnd, neverSet, INFINITE, FALSE);
   lookupsUnderWay.fetch_sub(1);
   return resolved;
 }
 
-SocketHandle socket_sys_open_stream() {
-  SOCKET s = openSocket(SOCK_STREAM, IPPROTO_TCP);
+SocketHandle socket_sys_open_stream(int family) {
+  SOCKET s = openSocket(family, SOCK_STREAM, IPPROTO_TCP);
   if (s == INVALID_SOCKET) return VXSocket::kClosed;
   BOOL on = kOptionOn;
   setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
   return handleOf(s);
 }
 
-SocketHandle socket_sys_open_datagram() { return handleOf(openSocket(SOCK_DGRAM, IPPROTO_UDP)); }
+SocketHandle socket_sys_open_datagram(int family) {
+  return handleOf(openSocket(family, SOCK_DGRAM, IPPROTO_UDP));
+}
 
 void socket_sys_close(SocketHandle handle) { closesocket(sock(handle)); }
 
@@ -132,13 +153,16 @@ void socket_sys_shutdown(SocketHandle handle) {
 bool socket_sys_bind(SocketHandle handle, const VXSocketEndpoint& address) {
   BOOL exclusive = kOptionOn;
   setsockopt(sock(handle), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
-  sockaddr_in system = toSystem(address);
-  return bind(sock(handle), reinterpret_cast<sockaddr*>(&system), sizeof system) == 0;
+  sockaddr_storage system;
+  int size = toSystem(address, &system);
+  return bind(sock(handle), reinterpret_cast<sockaddr*>(&system), size) == 0;
 }
 
-bool socket_sys_connect(SocketHandle handle, const VXSocketEndpoint& address) {
-  sockaddr_in system = toSystem(address);
-  return connect(sock(handle), reinterpret_cast<sockaddr*>(&system), sizeof system) == 0;
+bool socket_sys_connect(SocketHandle handle, const VXSocketEndpoint& address, int waitMs) {
+  sockaddr_storage system;
+  int size = toSystem(address, &system);
+  if (waitMs >= 0) return connectWithin(sock(handle), reinterpret_cast<sockaddr*>(&system), size, waitMs);
+  return connect(sock(handle), reinterpret_cast<sockaddr*>(&system), size) == 0;
 }
 
 bool socket_sys_listen(SocketHandle handle, int backlog) { return listen(sock(handle), backlog) == 0; }
@@ -154,17 +178,19 @@ int socket_sys_receive(SocketHandle handle, unsigned char* bytes, int count) {
 }
 
 int socket_sys_send_to(SocketHandle handle, const unsigned char* bytes, int count, const VXSocketEndpoint& address) {
-  sockaddr_in system = toSystem(address);
+  sockaddr_storage system;
+  int size = toSystem(address, &system);
   return sendto(sock(handle), reinterpret_cast<const char*>(bytes), count, 0, reinterpret_cast<sockaddr*>(&system),
-                sizeof system);
+                size);
 }
 
 int socket_sys_receive_from(SocketHandle handle, unsigned char* bytes, int count, VXSocketEndpoint* from) {
   // A stream socket names no sender: `from` then keeps what it held.
-  sockaddr_in system = toSystem(*from);
+  sockaddr_storage system;
+  toSystem(*from, &system);
   int size = sizeof system;
   int n = recvfrom(sock(handle), reinterpret_cast<char*>(bytes), count, 0, reinterpret_cast<sockaddr*>(&system), &size);
-  if (n >= 0) fromSystem(system, from);
+  if (n >= 0) fromSystem(reinterpret_cast<sockaddr*>(&system), from);
   return n;
 }
 

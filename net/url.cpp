@@ -1,7 +1,9 @@
 // URL parsing: the address part ends at the first "?" or "#" (a "?" after the
-// "#" belongs to the fragment); inside it come an optional "scheme://", an
-// optional "user[:password]@", the domain, an optional ":port" and the path.
-// A port outside 1..65535 is refused (kUrlNoPort), never wrapped.
+// "#" belongs to the fragment); inside it come an optional "scheme://" and
+// the authority, which ends at the first "/": an optional "user[:password]@",
+// the host (a name, an IPv4 address or a bracketed IPv6 address) and an
+// optional ":port". The path follows. A port outside 1..65535 is refused
+// (kUrlNoPort), never wrapped; "https" without a port means port 443.
 #include "net/url.h"
 
 #include "net/socket.h"
@@ -24,7 +26,31 @@ int parsePort(const String& text) {
   return port == 0 ? kUrlNoPort : port;
 }
 
+// The last occurrence of `unit` in [from, to), or -1: a password may hold an
+// "@" of its own, the host never does.
+int lastIn(const String& text, Char unit, int from, int to) {
+  for (int i = to - 1; i >= from; --i)
+    if (text[i] == unit) return i;
+  return -1;
+}
+
+int firstIn(const String& text, Char unit, int from, int to) {
+  for (int i = from; i < to; ++i)
+    if (text[i] == unit) return i;
+  return -1;
+}
+
 }  // namespace
+
+bool vx_url_SchemeIs(const String& scheme, const char* name) {
+  int i = 0;
+  for (; i < scheme.Length() && name[i]; ++i) {
+    Char c = scheme[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<Char>(c - u'A' + u'a');
+    if (c != static_cast<Char>(name[i])) return false;
+  }
+  return i == scheme.Length() && !name[i];
+}
 
 c_Url* c_Url::m_new(const String& url, const String& defaultScheme, int defaultPort) {
   m_defaultScheme = defaultScheme;
@@ -58,8 +84,12 @@ void c_Url::p_Set2(const String& url) {
     start = schemeEnd + 3;
   }
 
-  int at = url.Find(String("@"), start);
-  if (at >= 0 && at < end) {
+  int slash = firstIn(url, u'/', start, end);
+  int authorityEnd = slash >= 0 ? slash : end;
+  if (slash >= 0) m_path = url.Slice(slash, end);
+
+  int at = lastIn(url, u'@', start, authorityEnd);
+  if (at >= 0) {
     String user = url.Slice(start, at);
     int colon = user.Find(String(":"));
     if (colon >= 0) {
@@ -71,24 +101,27 @@ void c_Url::p_Set2(const String& url) {
     start = at + 1;
   }
 
-  int c = url.Find(String(":"), start);
-  if (c >= end) c = -1;
-  int s = url.Find(String("/"), start);
-  if (s >= end) s = -1;
-  if (s >= 0) {
-    if (c >= 0 && c < s) {
-      m_domain = url.Slice(start, c);
-      m_port = parsePort(url.Slice(c + 1, s));
-    } else {
-      m_domain = url.Slice(start, s);
+  // A bracketed IPv6 address holds colons of its own: the port's colon
+  // follows the closing bracket, and anything else there spoils the port.
+  bool portGiven = false;
+  int close = start < authorityEnd && url[start] == u'[' ? firstIn(url, u']', start, authorityEnd) : -1;
+  if (close >= 0) {
+    m_domain = url.Slice(start + 1, close);
+    if (close + 1 < authorityEnd) {
+      portGiven = true;
+      m_port = url[close + 1] == u':' ? parsePort(url.Slice(close + 2, authorityEnd)) : kUrlNoPort;
     }
-    m_path = url.Slice(s, end);
-  } else if (c >= 0) {
-    m_domain = url.Slice(start, c);
-    m_port = parsePort(url.Slice(c + 1, end));
   } else {
-    m_domain = url.Slice(start, end);
+    int c = firstIn(url, u':', start, authorityEnd);
+    if (c >= 0) {
+      m_domain = url.Slice(start, c);
+      m_port = parsePort(url.Slice(c + 1, authorityEnd));
+      portGiven = true;
+    } else {
+      m_domain = url.Slice(start, authorityEnd);
+    }
   }
+  if (!portGiven && vx_url_SchemeIs(m_scheme, "https")) m_port = kUrlHttpsPort;
 
   if (q >= 0 && h >= 0) {
     m_query = url.Slice(q + 1, h);

@@ -65,6 +65,36 @@ TEST(Url, SeparatorsAfterTheAddressPartDoNotSplitIt) {
   EXPECT_EQ(narrow(u->m_query), "next=http://other:9/x@y");
 }
 
+// RFC 3986: the authority ends at the first "/", "?" or "#"; an "@" after it
+// names no host. Brackets hold an IPv6 address and its colons; https without
+// a port means 443.
+TEST(Url, TheAuthorityEndsAtItsFirstSlashAndMayHoldABracketedIpv6Address) {
+  c_Url* u = parse("http://127.0.0.1:18100/profile/@127.0.0.2:18121/x");
+  EXPECT_EQ(narrow(u->m_domain), "127.0.0.1");
+  EXPECT_EQ(u->m_port, 18100);
+  EXPECT_EQ(narrow(u->m_username), "");
+  EXPECT_EQ(narrow(u->m_path), "/profile/@127.0.0.2:18121/x");
+
+  u->p_Set2(String("http://a@b@host/"));
+  EXPECT_EQ(narrow(u->m_username), "a@b");
+  EXPECT_EQ(narrow(u->m_domain), "host");
+
+  u->p_Set2(String("http://[::1]:8080/x?y"));
+  EXPECT_EQ(narrow(u->m_domain), "::1");
+  EXPECT_EQ(u->m_port, 8080);
+  EXPECT_EQ(narrow(u->m_path), "/x");
+  u->p_Set2(String("http://[fe80::1:2]/"));
+  EXPECT_EQ(narrow(u->m_domain), "fe80::1:2");
+  EXPECT_EQ(u->m_port, 80);
+  u->p_Set2(String("http://[::1]x/"));
+  EXPECT_EQ(u->m_port, kUrlNoPort);
+
+  EXPECT_EQ(parse("https://host/")->m_port, kUrlHttpsPort);
+  EXPECT_EQ(parse("HTTPS://host")->m_port, kUrlHttpsPort);
+  EXPECT_EQ(parse("https://host:8443/")->m_port, 8443);
+  EXPECT_EQ(parse("https://[::1]/")->m_port, kUrlHttpsPort);
+}
+
 TEST(Url, AColonInThePathIsNotAPort) {
   c_Url* u = parse("http://host/a:b?q");
   EXPECT_EQ(narrow(u->m_domain), "host");

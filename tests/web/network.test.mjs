@@ -14,27 +14,29 @@ const PAGE_ANSWER_LIMIT = 16 * 1024 * 1024;
 const GREETING = 'h\u00e9llo w\u00f6rld \u2713';   // 13 units, 17 bytes in UTF-8
 const ANY_ORIGIN = { 'Access-Control-Allow-Origin': '*' };
 
-// Requests to //silent, which are never answered: how many arrived, and how
+// Requests to /silent, which are never answered: how many arrived, and how
 // many of those the page then closed.
 let silentArrived = 0;
 let silentClosed = 0;
+let injected = 0;
 
 // Answers the pages: a greeting, an echo of what a POST brought, an answer one
-// byte over what a page keeps, and never for //silent. Request targets begin
-// with two slashes, as the desktop client writes them.
+// byte over what a page keeps, and never for /silent. Any request that
+// arrives with an X-Injected header is counted: none may.
 function startApi() {
   const server = http.createServer((request, response) => {
+    if (request.headers['x-injected'] !== undefined) ++injected;
     if (request.method === 'OPTIONS') {
       response.writeHead(204, { ...ANY_ORIGIN, 'Access-Control-Allow-Methods': 'POST',
                                 'Access-Control-Allow-Headers': 'X-Probe' });
       response.end();
-    } else if (request.url === '//greeting') {
+    } else if (request.url === '/greeting') {
       response.writeHead(200, { ...ANY_ORIGIN, 'Content-Type': 'text/plain; charset=utf-8' });
       response.end(GREETING);
-    } else if (request.url === '//silent') {
+    } else if (request.url === '/silent') {
       ++silentArrived;
       response.on('close', () => ++silentClosed);
-    } else if (request.url === '//large') {
+    } else if (request.url === '/large') {
       response.writeHead(200, ANY_ORIGIN);
       response.end(Buffer.alloc(PAGE_ANSWER_LIMIT + 1, 'x'));
     } else {
@@ -94,11 +96,17 @@ async function outcome(page, name) {
 
 test('a POST carries its method, target, header lines and encoded body; its status and text come back', async () => {
   assert.equal(await outcome(probe, 'post'),
-               'post pumped 201 POST //echo?q=1 | two words | text/plain; charset=utf-8 | caf\u00e9 \u2713');
+               'post pumped 201 POST /echo?q=1 | two words | text/plain; charset=utf-8 | caf\u00e9 \u2713');
 });
 
 test('an answer larger than a page keeps completes with status -1 and no text', async () => {
   assert.match(await outcome(probe, 'large'), /^large pumped -1\s*$/);
+});
+
+test('a URL that would smuggle a header line is refused with a line and -1, and never fetched', async () => {
+  assert.match(await outcome(probe, 'unsafe'), /^unsafe pumped -1\s*$/);
+  assert.ok(probe.lines.some((l) => l.startsWith('HTTP request refused: a control character in the URL')));
+  assert.equal(injected, 0);
 });
 
 test('a refused connection completes with status -1 and no text', async () => {

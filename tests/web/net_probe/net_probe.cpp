@@ -1,6 +1,7 @@
 // A page for the browser tests of net/ (tests/web/network.test.mjs): it posts
 // a body with a header of its own to a loopback server, asks for an answer
-// larger than a page keeps and for one from a closed port, waits on a server
+// larger than a page keeps, for one from a closed port and for one whose URL
+// would smuggle a header line (refused before any fetch), waits on a server
 // that never answers with a short time-out and with a cancel, and connects a
 // socket; each outcome is one printed line saying whether the async event
 // pump delivered it. Arguments: the server's URL, the closed port, and the
@@ -29,6 +30,7 @@ class NetProbe : public c_App, public virtual c_IOnHttpRequestComplete, public v
   c_HttpRequest* m_refused = nullptr;
   c_HttpRequest* m_timeout = nullptr;
   c_HttpRequest* m_cancel = nullptr;
+  c_HttpRequest* m_unsafe = nullptr;
   c_Socket* m_socket = nullptr;
   bool m_pumping = false;
 
@@ -49,6 +51,8 @@ class NetProbe : public c_App, public virtual c_IOnHttpRequestComplete, public v
     m_timeout->p_Send();
     gc_assign(m_cancel, gc_new<c_HttpRequest>()->m_new2(String("GET"), server + String("/silent"), this));
     m_cancel->p_Send();
+    gc_assign(m_unsafe, gc_new<c_HttpRequest>()->m_new2(String("GET"), server + String("/echo\r\nX-Injected: yes"), this));
+    m_unsafe->p_Send();
     gc_assign(m_socket, gc_new<c_Socket>()->m_new(String("stream")));
     m_socket->p_ConnectAsync(String("127.0.0.1"), String(gListenerPort.c_str()).ParseInt(), this);
   }
@@ -65,6 +69,7 @@ class NetProbe : public c_App, public virtual c_IOnHttpRequestComplete, public v
                   : request == m_large   ? String("large")
                   : request == m_timeout ? String("timeout")
                   : request == m_cancel  ? String("cancel")
+                  : request == m_unsafe  ? String("unsafe")
                                          : String("refused");
     vxPrint(name + String(" ") + Delivery() + String(" ") + String(request->p_Status()) + String(" ") +
             request->p_ResponseText());
@@ -80,6 +85,7 @@ class NetProbe : public c_App, public virtual c_IOnHttpRequestComplete, public v
     gc_enqueue_ref(m_refused);
     gc_enqueue_ref(m_timeout);
     gc_enqueue_ref(m_cancel);
+    gc_enqueue_ref(m_unsafe);
     gc_enqueue_ref(m_socket);
   }
 

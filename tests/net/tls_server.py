@@ -1,0 +1,51 @@
+# A loopback TLS server for the HTTP client's tests: serves with one
+# certificate in one manner until it is stopped, and writes its port to a
+# file once it listens. Manners: "ok" answers with the body the path asks
+# for (/big: 5 MB, /ten: 10 KB, else a greeting) and a Content-Length;
+# "tls10" accepts TLS 1.0 alone; "plain" answers at once without TLS; "cut" announces
+# more than it sends and drops the connection without closing the session.
+import os, socket, ssl, sys
+
+port_file, cert, key, manner, family = sys.argv[1:6]
+context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+if manner == 'tls10':
+    context.set_ciphers('DEFAULT:@SECLEVEL=0')
+    context.minimum_version = ssl.TLSVersion.TLSv1
+    context.maximum_version = ssl.TLSVersion.TLSv1
+context.load_cert_chain(cert, key)
+host = '::1' if family == '6' else '127.0.0.1'
+server = socket.create_server((host, 0), family=socket.AF_INET6 if family == '6' else socket.AF_INET)
+with open(port_file + '.part', 'w') as f:
+    f.write(str(server.getsockname()[1]))
+os.rename(port_file + '.part', port_file)
+
+def request_of(connection):
+    data = b''
+    while b'\r\n\r\n' not in data:
+        piece = connection.recv(4096)
+        if not piece:
+            break
+        data += piece
+    return data
+
+while True:
+    connection, _ = server.accept()
+    # As web servers do (nginx's tcp_nodelay): no answer waits on a delayed ACK.
+    connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    try:
+        if manner == 'plain':
+            connection.sendall(b'HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nplain')
+            connection.close()
+            continue
+        session = context.wrap_socket(connection, server_side=True)
+        target = request_of(session).split(b' ')[1] if manner != 'tls10' else b'/'
+        body = b'x' * (5 * 1024 * 1024) if target == b'/big' else b'y' * 10240 if target == b'/ten' else b'hello over tls'
+        length = len(body) + (100 if manner == 'cut' else 0)
+        session.sendall(b'HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n' % length + body)
+        if manner == 'cut':
+            session.shutdown(socket.SHUT_RDWR)
+            session.close()
+        else:
+            session.unwrap().close()
+    except (OSError, ssl.SSLError, IndexError):
+        connection.close()
