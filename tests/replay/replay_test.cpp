@@ -7,11 +7,14 @@
 // Needs DISPLAY.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,7 @@ const std::string kTimelines = TARVIK_SOURCE_DIR "/tests/replay/timelines/";
 
 constexpr int kStatusTimelineEnded = 2;
 constexpr int kStatusFrameMissing = 3;
+constexpr int kStatusRecordingFailed = 4;
 constexpr int kStatusUsage = 64;
 constexpr int kStatusBadTimeline = 65;
 constexpr int kKeyF4 = 115, kKeyF11 = 122;
@@ -129,20 +133,31 @@ class ReplayTest : public ::testing::Test {
   }
 
   // Runs skarnel-replay with `args` in folder `name`, its output in out.txt,
-  // its address space limited to `memoryLimit` bytes when that is not 0; the
-  // exit status, or minus the signal that ended it.
-  int Run(const std::string& name, std::vector<std::string> args, rlim_t memoryLimit = 0) {
+  // its address space limited to `memoryLimit` bytes and the files it writes
+  // to `fileLimit` bytes (a full disk) when those are not 0; the exit status,
+  // or minus the signal that ended it.
+  int Run(const std::string& name, std::vector<std::string> args, rlim_t memoryLimit = 0, rlim_t fileLimit = 0) {
     fs::path dir = Folder(name);
     args.insert(args.begin(), kReplay);
+    // The output comes through a pipe, which a limit on file sizes spares.
+    int out[2];
+    if (pipe(out) != 0) return -1;
     pid_t pid = fork();
     if (pid == 0) {
       if (chdir(dir.c_str()) != 0) _exit(127);
-      int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(out, 1);
-      dup2(out, 2);
+      dup2(out[1], 1);
+      dup2(out[1], 2);
+      close(out[0]);
+      close(out[1]);
       if (memoryLimit) {
         rlimit limit = {memoryLimit, memoryLimit};
         if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
+      }
+      if (fileLimit) {
+        // Writes past the limit fail with EFBIG instead of ending the program.
+        rlimit limit = {fileLimit, fileLimit};
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
       }
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
@@ -150,6 +165,14 @@ class ReplayTest : public ::testing::Test {
       execv(argv[0], argv.data());
       _exit(127);
     }
+    close(out[1]);
+    std::string output;
+    char buffer[4096];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) != 0;)
+      if (n > 0) output.append(buffer, static_cast<size_t>(n));
+      else if (errno != EINTR) break;
+    close(out[0]);
+    WriteFile(dir / "out.txt", output);
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
@@ -457,4 +480,44 @@ TEST_F(ReplayTest, AFrameTheGameNeverReachedFailsTheRunHoweverItEnded) {
       << Output("quit");
   EXPECT_EQ(Replay("ran-out", "100 end\n", {500}), kStatusFrameMissing) << Output("ran-out");
   EXPECT_NE(Output("ran-out").find("the replay ended before frame 500"), std::string::npos) << Output("ran-out");
+}
+
+// A recording is refused, before any window opens and touching nothing, on
+// an existing file unless told to replace it, on the state file, and on
+// anything but a regular file (a pipe must not block the start); one the
+// disk cannot take fails the run.
+TEST_F(ReplayTest, ARecordingNeverDestroysAFileAndFailsWhenNotWritten) {
+  const std::string kept = "100 key-down 32\n";
+  WriteFile(Folder("run") / "session.txt", kept);
+  WriteFile(scratch / "run" / ".tarvikstate", Record(98, 98));
+  ASSERT_EQ(mkfifo((scratch / "run" / "pipe").c_str(), 0600), 0);
+  Folder("run/folder");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--record", "session.txt"}, "session.txt: the file exists (--replace records over it)"},
+      {{"--record", ".tarvikstate", "--replace"}, ".tarvikstate: it is the game's state file"},
+      {{"--record", "folder/../.tarvikstate"}, "it is the game's state file"},
+      {{"--record", "pipe", "--replace"}, "pipe: not a regular file"},
+      {{"--record", "folder", "--replace"}, "folder: not a regular file"},
+      {{"--replace", "session.txt"}, "--replace goes with --record FILE"},
+  };
+  for (const auto& [args, complaint] : cases) {
+    EXPECT_EQ(Run("run", args), kStatusUsage) << args[1];
+    EXPECT_NE(Output("run").find(complaint), std::string::npos) << Output("run");
+  }
+  EXPECT_EQ(ReadFile(scratch / "run" / "session.txt"), kept);
+  EXPECT_EQ(State("run"), Record(98, 98));
+  fs::remove(scratch / "run" / ".tarvikstate");
+  EXPECT_EQ(Run("run", {"--record", "./.tarvikstate"}), kStatusUsage) << Output("run");
+  EXPECT_FALSE(fs::exists(scratch / "run" / ".tarvikstate")) << "a missing state file was recorded into";
+
+  // A full disk: nothing of the recording could be written, and the file
+  // replaced stays as it was.
+  constexpr rlim_t kFullDisk = 1;
+  EXPECT_EQ(Run("run", {"--record", "new.txt"}, 0, kFullDisk), kStatusRecordingFailed);
+  EXPECT_NE(Output("run").find("cannot record to new.txt: File too large"), std::string::npos) << Output("run");
+  EXPECT_FALSE(fs::exists(scratch / "run" / "new.txt"));
+  EXPECT_EQ(Run("run", {"--record", "session.txt", "--replace"}, 0, kFullDisk), kStatusRecordingFailed);
+  EXPECT_EQ(ReadFile(scratch / "run" / "session.txt"), kept);
+  for (const auto& entry : fs::directory_iterator(scratch / "run"))
+    EXPECT_EQ(entry.path().filename().string().rfind("session.txt.", 0), std::string::npos) << entry.path();
 }
