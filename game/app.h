@@ -231,6 +231,8 @@ constexpr int kHighScoresClearedAtStart = 31;
 constexpr int kBadgeQueueSlots = 15;
 // Badge notices the game itself raises; they have no icon.
 constexpr int kNoticeNotSaved = -2;
+constexpr int kNoticeNotRead = -3;    // the record is there but could not be read
+constexpr int kNoticeDamaged = -4;    // the record did not load whole; a copy is kept
 constexpr int kBadgeFlags = 256;
 constexpr int kBadgeFlagsClearedAtStart = 128;
 constexpr int kTouchSlots = 10;
@@ -656,6 +658,8 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   // ===== Saved settings, high scores and badges =====
   int p_Save();
   void p_AnnounceNotSaved();
+  // Shows a notice of the game's own (kNotice...) in the first free badge slot.
+  void p_AnnounceNotice(int notice);
   void p_Load();
   // Enters m_score into the difficulty's best and recent lists, then saves.
   void p_RecordScore();

@@ -80,23 +80,30 @@ int c_MyApp::p_Save() {
 // A save that failed (a full disk, a folder that cannot be written) is
 // announced the way badges are: the session's scores are not kept, though
 // the record from before stays whole.
-void c_MyApp::p_AnnounceNotSaved() {
+void c_MyApp::p_AnnounceNotSaved() { p_AnnounceNotice(kNoticeNotSaved); }
+
+void c_MyApp::p_AnnounceNotice(int notice) {
   for (int r = 0; r < kBadgeQueueSlots; ++r) {
     if (m_badgeTimers[r] != 0) continue;
-    m_badgeQueue[r] = kNoticeNotSaved;
+    m_badgeQueue[r] = notice;
     m_badgeTimers[r] = 1;
     return;
   }
 }
 
+// Reads the record; a section that is missing or fails its checksum keeps
+// its defaults, the rest loads. A record that did not load whole is kept as
+// a damaged copy before the next save replaces it, and the player is told.
 void c_MyApp::p_Load() {
   String text = vx_app_LoadState();
   Array<String> items = text.Split(String("|"));
   if (vx_Velmar_DebugMode == 1) vxPrint(text);
   int count = items.Length();
   auto item = [&](int i) { return items[i].ParseInt(); };
+  bool whole = true;
 
   int badgeStart = 0;
+  if (count < kSettingsCount) whole = false;
   if (count >= kSettingsCount) {
     int sum = 0;
     for (int j = 0; j < kSettingsCount; ++j) {
@@ -107,6 +114,7 @@ void c_MyApp::p_Load() {
       vxPrint(String("Settings Loaded"));
     } else {
       vxPrint(String("Settings Checksum Invalid"));
+      whole = false;
       for (int j = 0; j < kSettingsCount; ++j) m_settings[j] = 0;
       m_settings[kSettingSound] = 1;
     }
@@ -137,15 +145,27 @@ void c_MyApp::p_Load() {
       vxPrint(String("Badges Loaded"));
     } else {
       vxPrint(String("Badge Checksum Invalid"));
+      whole = false;
       for (int i = 0; i < kBadgeFlags; ++i) m_badges[i] = false;
     }
     groupStart += kBadgeSectionItems;
+  } else {
+    whole = false;
   }
+
+  static const char* const kGroupNames[kScoreGroupsRead] = {"Easy", "Normal", "Hard"};
+  String notLoaded;
+  auto noteGroup = [&](int g, const char* why) {
+    notLoaded = notLoaded + String(notLoaded.Length() ? ", " : " ") + String(kGroupNames[g]) + String(why);
+  };
 
   for (int g = 0; g < kScoreGroupsRead; ++g) {
     int first = groupStart + kScoreGroupItems * g;
     int checksumItem = first + kScoreGroupItems - 1;
-    if (checksumItem >= count) continue;
+    if (checksumItem >= count) {
+      noteGroup(g, " (missing)");
+      continue;
+    }
     int sum = 0;
     for (int k = 0; k < kScoresPerList; ++k) {
       int best = item(first + 2 * k);
@@ -156,17 +176,29 @@ void c_MyApp::p_Load() {
       sum = wrapAdd(sum, wrapMul(k + 3 + g, recent));
     }
     if (item(checksumItem) != sum) {
+      noteGroup(g, " (checksum)");
       for (int k = 0; k < kScoresPerList; ++k) {
         m_highScores[kScoresPerList * g + k] = 0;
         m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = 0;
       }
     }
   }
-  vxPrint(String("Highscores Loaded"));
+  if (text.Length() == 0) {
+    // No record (or none that could be read): nothing is damaged.
+    vxPrint(String("Highscores Loaded"));
+    if (vx_app_StateUnreadable()) p_AnnounceNotice(kNoticeNotRead);
+    return;
+  }
+  vxPrint(notLoaded.Length() ? String("Highscores Not Loaded:") + notLoaded : String("Highscores Loaded"));
+  if (whole && notLoaded.Length() == 0) return;
+  vx_app_KeepDamagedState();
+  p_AnnounceNotice(kNoticeDamaged);
 }
 
 String c_MyApp::p_BadgeID(int n) {
   if (n == kNoticeNotSaved) return String("Not saved!|Settings and scores could not be saved.");
+  if (n == kNoticeNotRead) return String("Save not read!|The saved record could not be read: it is kept, and nothing is saved over it.");
+  if (n == kNoticeDamaged) return String("Save damaged!|The saved record was damaged: a copy is kept beside it as .tarvikstate.damaged.");
   if (n == 0) return String("Test Badge|This is a Test Badge which has no purpose.");
   return String("Odd Badge|This badge hasn't been defined!");
 }

@@ -27,6 +27,9 @@ const char* const kTempPattern = ".XXXXXX";
 // waits this long at most before saving anyway (its record is still whole).
 constexpr int kLockTries = 200;
 constexpr useconds_t kLockWaitMicros = 10000;
+// A damaged record's copy is the player's own, as the state folder is.
+constexpr mode_t kPrivateFile = 0600;
+constexpr size_t kCopyChunk = 4096;
 
 // The folder part of a file path.
 std::string folderOf(const std::string& path) {
@@ -92,6 +95,31 @@ bool writeAll(int fd, const std::string& bytes) {
   return true;
 }
 
+// Keeps the record at `target` as the newest damaged copy, the older copies
+// moving down one name (the oldest goes). A hard link costs no copy; where
+// the file system has none, the bytes are copied. False, with errno, when no
+// copy could be made: the record must not be replaced then.
+bool keepDamagedCopy(const std::string& target) {
+  for (int n = kDamagedCopies - 1; n > 0; --n)
+    ::rename(tvDamagedCopyName(target, n - 1).c_str(), tvDamagedCopyName(target, n).c_str());
+  std::string newest = tvDamagedCopyName(target, 0);
+  if (::link(target.c_str(), newest.c_str()) == 0 || errno == ENOENT) return true;
+  int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return errno == ENOENT;
+  int out = ::open(newest.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile);
+  bool copied = out >= 0;
+  char buffer[kCopyChunk];
+  for (ssize_t n; copied && (n = ::read(in, buffer, sizeof buffer)) != 0;)
+    copied = n > 0 ? writeAll(out, std::string(buffer, static_cast<size_t>(n))) : errno == EINTR;
+  copied = copied && ::fsync(out) == 0;
+  int error = errno;
+  ::close(in);
+  if (out >= 0) ::close(out);
+  if (!copied && out >= 0) ::unlink(newest.c_str());
+  errno = error;
+  return copied;
+}
+
 }  // namespace
 
 String tvProgramName() {
@@ -127,10 +155,16 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
 // Opened without blocking, so a pipe or a device at the state file's name
 // cannot stop the start; anything but a regular file is refused.
 FILE* tvOpenStateFile(const String& filePath) {
+  tvBeginStateLoad(filePath);
   if (filePath.Length() == 0) return nullptr;
   std::string path = filePath.ToUtf8();
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    // Only a file that is not there is no record; any other failure leaves
+    // a record that must not be saved over.
+    if (errno != ENOENT) tvNoteStateUnreadable(filePath, std::strerror(errno));
+    return nullptr;
+  }
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
@@ -139,7 +173,11 @@ FILE* tvOpenStateFile(const String& filePath) {
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   FILE* file = ::fdopen(fd, "rb");
-  if (!file) ::close(fd);
+  if (!file) {
+    tvNoteStateUnreadable(filePath, std::strerror(errno));
+    ::close(fd);
+    return nullptr;
+  }
   return file;
 }
 
@@ -149,6 +187,10 @@ FILE* tvOpenStateFile(const String& filePath) {
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
   std::string path = filePath.ToUtf8();
+  if (tvStateUnreadable(filePath)) {
+    reportUnsaved(path, "it could not be read");
+    return -1;
+  }
   std::string target = saveTarget(path);
   if (target.empty()) {
     reportUnsaved(path, "it is not a regular file");
@@ -156,6 +198,13 @@ int tvWriteStateFile(const String& filePath, const String& state) {
   }
   std::string folder = folderOf(target);
   FolderLock lock(folder);
+  if (tvDamagedStateToKeep()) {
+    if (!keepDamagedCopy(target)) {
+      reportUnsaved(path, std::string("the damaged record could not be kept: ") + std::strerror(errno));
+      return -1;
+    }
+    tvDamagedStateKept();
+  }
   std::string temp = target + kTempPattern;
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {

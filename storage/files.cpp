@@ -31,7 +31,41 @@ const String kExternalPrefix("tarvik://external/");
 String appPath;       // the executable's folder, set on the first mapped path
 String internalPath;  // appPath + "/internal", set on the first internal path
 
+String openedStatePath;      // the state file being read
+String unreadableStatePath;  // one that is there but could not be read: never saved over
+bool keepDamaged = false;    // the record on disk did not load whole
+
 }  // namespace
+
+const char* const kDamagedSuffix = ".damaged";
+const int kDamagedCopies = 3;
+
+void tvBeginStateLoad(const String& filePath) {
+  openedStatePath = filePath;
+  keepDamaged = false;
+}
+
+void tvNoteStateUnreadable(const String& filePath, const std::string& why) {
+  if (filePath.Length() == 0) return;
+  unreadableStatePath = filePath;
+  vxPrint(String(("State file not read: " + filePath.ToUtf8() + ": " + why +
+                  "; it is kept as it is, and nothing is saved over it")
+                     .c_str()));
+}
+
+bool tvStateUnreadable(const String& filePath) {
+  return unreadableStatePath.Length() != 0 && filePath == unreadableStatePath;
+}
+
+bool tvAnyStateUnreadable() { return unreadableStatePath.Length() != 0; }
+
+void tvKeepDamagedState() { keepDamaged = true; }
+bool tvDamagedStateToKeep() { return keepDamaged; }
+void tvDamagedStateKept() { keepDamaged = false; }
+
+std::string tvDamagedCopyName(const std::string& filePath, int n) {
+  return filePath + kDamagedSuffix + (n == 0 ? std::string() : "." + std::to_string(n));
+}
 
 void tvReportMissingFile(const std::string& path) {
   static std::set<std::string> reported;
@@ -108,10 +142,16 @@ String tvLoadMappedText(const String& filePath) {
 String tvReadStateText(FILE* file) {
   std::vector<unsigned char> bytes(static_cast<size_t>(kStateFileCap) + 1);
   size_t n = std::fread(bytes.data(), 1, bytes.size(), file);
+  int readError = std::ferror(file) ? errno : 0;
   struct stat info;
   long long claimed = ::fstat(fileno(file), &info) == 0 ? info.st_size : 0;
   std::fclose(file);
+  if (readError != 0) {
+    tvNoteStateUnreadable(openedStatePath, std::strerror(readError));
+    return String();
+  }
   if (n > static_cast<size_t>(kStateFileCap)) {
+    tvKeepDamagedState();
     std::string size = claimed > kStateFileCap ? std::to_string(claimed) + " bytes" : "its size";
     vxPrint(String(("State file ignored: " + size + " is more than the " + std::to_string(kStateFileCap) +
                     " a saved state can hold; starting with defaults")

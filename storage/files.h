@@ -82,8 +82,9 @@ FILE* tvOpenStateFile(const String& filePath);
 
 // The state text of an opened state file, which it closes. Reads at most
 // kStateFileCap + 1 bytes whatever size the file claims: a longer file is
-// left unread (and untouched), a line on standard output says so and the
-// result is the empty text, so the game starts with defaults.
+// left unread, a line on standard output says so and the result is the empty
+// text, so the game starts with defaults; it is kept as a damaged record
+// before the next save. A file that fails while being read is unreadable.
 String tvReadStateText(FILE* file);
 
 // Replaces the file at `filePath` (or, when it is a symbolic link, the file
@@ -93,6 +94,31 @@ String tvReadStateText(FILE* file);
 // the place is not a regular file), -2 short write; a failure leaves the old
 // record and prints one line on standard output.
 int tvWriteStateFile(const String& filePath, const String& state);
+
+// A state file that is there but could not be opened or read (no
+// permission, an I/O error, no file handles left) is never saved over while
+// the program runs: the reason is named once on standard output, and saves
+// to that path fail from then on. The platform's open and read call these;
+// every load of the state file begins with tvBeginStateLoad, which also
+// forgets a damaged record that an earlier load asked to keep.
+void tvBeginStateLoad(const String& filePath);
+void tvNoteStateUnreadable(const String& filePath, const std::string& why);
+bool tvStateUnreadable(const String& filePath);
+// Whether any state file read so far was there but could not be read.
+bool tvAnyStateUnreadable();
+
+// A record that did not load whole is kept before the next save replaces
+// it: copies beside the state file named after it with kDamagedSuffix, the
+// newest first and then ".1", ".2" up to kDamagedCopies in all.
+extern const char* const kDamagedSuffix;
+extern const int kDamagedCopies;
+void tvKeepDamagedState();
+// Whether the next save must first keep the record it replaces; the platform's
+// save asks, and calls tvDamagedStateKept once the copy is made.
+bool tvDamagedStateToKeep();
+void tvDamagedStateKept();
+// The name of damaged copy `n` (0 the newest) of the state file at `filePath`.
+std::string tvDamagedCopyName(const std::string& filePath, int n);
 
 // The host file operations on the desktop mapping, for code that runs
 // without a host object.

@@ -25,3 +25,7 @@ String vx_app_LoadState() { return VXGame::_game ? VXGame::_game->LoadState() : 
 int vx_app_SaveState(const String& state) {
   return VXGame::_game ? VXGame::_game->SaveState(state) : tvSaveState(state);
 }
+
+bool vx_app_StateUnreadable() { return tvAnyStateUnreadable(); }
+
+void vx_app_KeepDamagedState() { tvKeepDamagedState(); }

@@ -316,9 +316,17 @@ TEST_F(ReplayTest, OptionBoxSettingsSurviveARestart) {
   EXPECT_EQ(State("second"), State("first"));
 }
 
-TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGame) {
-  const std::string quit = Tap(100, kKeyF4);
-  ASSERT_EQ(Replay("fresh", quit, {90}), 0) << Output("fresh");
+// A damaged record never stops the game: the player sees a notice (in the
+// bottom-left corner, over the title), and the first save (on focus loss)
+// keeps the damaged file beside the new record. One that cannot be read at
+// all (a link to itself) is told of the same way and never saved over.
+TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGameAndAreKeptAndTold) {
+  const std::string timeline = "30 focus-lost\n40 focus-gained\n" + Tap(100, kKeyF4);
+  // The first notice's box; the unreadable record's refused save adds a
+  // second ("Not saved!") above it.
+  constexpr int kNoticeX1 = 160, kNoticeY0 = 446, kNoticeY1 = 478, kNoticePixels = 2000, kTwoNoticesY0 = 412;
+  ASSERT_EQ(Replay("fresh", timeline, {90}), 0) << Output("fresh");
+  EXPECT_FALSE(fs::exists(scratch / "fresh" / ".tarvikstate.damaged"));
   std::string good = Record(77, 77);
   std::string wrongSum = good;
   wrongSum.replace(wrongSum.find("|1|"), 3, "|2|");
@@ -336,16 +344,33 @@ TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGame) {
        }()},
       {"noise", noise},
       {"long", longLine},
+      {"unreadable", ""},
   };
   for (const auto& [name, text] : cases) {
-    WriteFile(Folder(name) / ".tarvikstate", text);
-    ASSERT_EQ(Replay(name, quit, {90}), 0) << name << ": " << Output(name);
-    EXPECT_NE(Output(name).find("Highscores Loaded"), std::string::npos) << name;
+    const bool unreadable = std::string(name) == "unreadable";
+    if (unreadable) fs::create_symlink(".tarvikstate", Folder(name) / ".tarvikstate");
+    else WriteFile(Folder(name) / ".tarvikstate", text);
+    ASSERT_EQ(Replay(name, timeline, {90}), 0) << name << ": " << Output(name);
+    Frame frame = FrameAt(name, 90), fresh = FrameAt("fresh", 90);
+    EXPECT_GT(Differing(frame, fresh, 8, 0, kNoticeY0, kNoticeX1, kNoticeY1), kNoticePixels)
+        << name << ": no notice";
     if (std::string(name) != "checksum") {
-      EXPECT_EQ(Differing(FrameAt(name, 90), FrameAt("fresh", 90), 0), 0) << name << ": the title differs";
+      EXPECT_EQ(Differing(frame, fresh, 0, 0, 0, -1, unreadable ? kTwoNoticesY0 : kNoticeY0), 0)
+          << name << ": the title differs";
+    }
+    if (unreadable) {
+      EXPECT_NE(Output(name).find("State file not read: ./.tarvikstate:"), std::string::npos) << Output(name);
+      EXPECT_TRUE(fs::is_symlink(scratch / name / ".tarvikstate")) << "an unreadable record was saved over";
+      EXPECT_FALSE(fs::exists(scratch / name / ".tarvikstate.damaged"));
+    } else {
+      EXPECT_EQ(ReadFile(scratch / name / ".tarvikstate.damaged"), text) << name << ": the damaged record is lost";
+      EXPECT_EQ(Items(name).size(), 203u) << name << ": no new record saved";
     }
   }
   EXPECT_NE(Output("checksum").find("Settings Checksum Invalid"), std::string::npos);
+  EXPECT_NE(Output("checksum").find("Highscores Loaded"), std::string::npos) << "the scores did load";
+  EXPECT_NE(Output("noise").find("Highscores Not Loaded: Easy (missing), Normal (missing), Hard (missing)"),
+            std::string::npos);
 }
 
 TEST_F(ReplayTest, RandomGameKeysNeverEndTheGame) {
