@@ -40,7 +40,7 @@ std::string folderOf(const std::string& path) {
 }
 
 void reportUnsaved(const std::string& path, const std::string& why) {
-  vxPrint(String(("State file not saved: " + path + ": " + why + "; the previous record is kept").c_str()));
+  tvPrintLine("State file not saved: " + path + ": " + why + "; the previous record is kept");
 }
 
 // Where the record goes: a state file that is a symbolic link is replaced
@@ -127,21 +127,21 @@ String tvProgramName() {
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
   std::string path(buf, n > 0 ? static_cast<size_t>(n) : 0);
   size_t slash = path.rfind('/');
-  return String(path.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
+  return tvPathText(path.substr(slash == std::string::npos ? 0 : slash + 1));
 }
 
 String tvExecutableFolder() {
   char buf[kExePathMax];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
   if (n < 0) n = 0;
-  return tvFolderOfExecutable(String::FromUtf8(buf, static_cast<int>(n)));
+  return tvFolderOfExecutable(tvPathText(std::string(buf, static_cast<size_t>(n))));
 }
 
 // fopen opens a folder for reading on Linux, and every read then fails: a
 // folder is refused here so it loads as null, as a missing file does.
 FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   if (filePath.Length() == 0) return nullptr;
-  std::string path = filePath.ToUtf8(), how = mode.ToUtf8();
+  std::string path = tvPathBytes(filePath), how = mode.ToUtf8();
   FILE* file = std::fopen(path.c_str(), how.c_str());
   if (!file && errno == ENOENT && how[0] == 'r') tvReportMissingFile(path);
   struct stat info;
@@ -157,7 +157,7 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
 FILE* tvOpenStateFile(const String& filePath) {
   tvBeginStateLoad(filePath);
   if (filePath.Length() == 0) return nullptr;
-  std::string path = filePath.ToUtf8();
+  std::string path = tvPathBytes(filePath);
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     // Only a file that is not there is no record; any other failure leaves
@@ -168,7 +168,7 @@ FILE* tvOpenStateFile(const String& filePath) {
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    vxPrint(String(("State file ignored: " + path + " is not a regular file; starting with defaults").c_str()));
+    tvPrintLine("State file ignored: " + path + " is not a regular file; starting with defaults");
     return nullptr;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -186,7 +186,7 @@ FILE* tvOpenStateFile(const String& filePath) {
 // over the record, with the folder locked and synced.
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
-  std::string path = filePath.ToUtf8();
+  std::string path = tvPathBytes(filePath);
   if (tvStateUnreadable(filePath)) {
     reportUnsaved(path, "it could not be read");
     return -1;

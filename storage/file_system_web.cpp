@@ -76,7 +76,7 @@ String tvExecutableFolder() { return String(); }
 
 FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   if (filePath.Length() == 0) return nullptr;
-  std::string path = filePath.ToUtf8();
+  std::string path = tvPathBytes(filePath);
   struct stat info;
   bool present = ::stat(path.c_str(), &info) == 0;
   if (!present && path.rfind(kDataFolder, 0) == 0) tarvik_fetch_data_file(path.c_str());
@@ -94,7 +94,7 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
 FILE* tvOpenStateFile(const String& filePath) {
   tvBeginStateLoad(filePath);
   if (filePath.Length() == 0) return nullptr;
-  FILE* file = std::fopen(filePath.ToUtf8().c_str(), "rb");
+  FILE* file = std::fopen(tvPathBytes(filePath).c_str(), "rb");
   if (!file && errno != ENOENT) tvNoteStateUnreadable(filePath, std::strerror(errno));
   return file;
 }
@@ -128,7 +128,7 @@ bool keepDamagedCopy(const std::string& path) {
 // IndexedDB transaction, so storage holds either the old or the new record.
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0 || tvStateUnreadable(filePath)) return -1;
-  std::string path = filePath.ToUtf8();
+  std::string path = tvPathBytes(filePath);
   if (tvDamagedStateToKeep()) {
     if (!keepDamagedCopy(path)) return -1;
     tvDamagedStateKept();

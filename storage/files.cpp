@@ -37,6 +37,78 @@ bool keepDamaged = false;    // the record on disk did not load whole
 
 }  // namespace
 
+namespace {
+constexpr unsigned kEscapedByte = 0xDC00;  // a byte that is not UTF-8, kept as 0xDC00 + byte
+constexpr unsigned kEscapedFirst = 0xDC80, kEscapedLast = 0xDCFF;
+constexpr unsigned kHighSurrogate = 0xD800, kLowSurrogate = 0xDC00, kSurrogateEnd = 0xE000;
+constexpr unsigned kSupplementary = 0x10000, kLastCodePoint = 0x10FFFF;
+
+// The length of the well-formed UTF-8 sequence at b[i] and its code point;
+// 0 when it is not one (a stray byte, an overlong or cut-off form, a
+// surrogate's encoding).
+size_t utf8Sequence(const unsigned char* b, size_t n, size_t i, unsigned* code) {
+  unsigned c = b[i];
+  size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+  if (length == 0 || i + length > n) return 0;
+  unsigned value = length == 1 ? c : c & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    if ((b[i + k] & 0xC0) != 0x80) return 0;
+    value = value << 6 | (b[i + k] & 0x3F);
+  }
+  static const unsigned kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (value < kLeast[length] || value > kLastCodePoint || (value >= kHighSurrogate && value < kSurrogateEnd))
+    return 0;
+  *code = value;
+  return length;
+}
+}  // namespace
+
+String tvPathText(const std::string& bytes) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::u16string units;
+  for (size_t i = 0; i < bytes.size();) {
+    unsigned code = 0;
+    size_t length = utf8Sequence(b, bytes.size(), i, &code);
+    if (length == 0) {
+      units += static_cast<Char>(kEscapedByte + b[i++]);
+    } else if (code >= kSupplementary) {
+      code -= kSupplementary;
+      units += static_cast<Char>(kHighSurrogate + (code >> 10));
+      units += static_cast<Char>(kLowSurrogate + (code & 0x3FF));
+      i += length;
+    } else {
+      units += static_cast<Char>(code);
+      i += length;
+    }
+  }
+  return String(units.data(), static_cast<int>(units.size()));
+}
+
+std::string tvPathBytes(const String& path) {
+  std::string out;
+  const Char* u = path.Data();
+  int n = path.Length();
+  for (int i = 0; i < n; ++i) {
+    unsigned c = u[i];
+    bool pair = c >= kHighSurrogate && c < kLowSurrogate && i + 1 < n && u[i + 1] >= kLowSurrogate &&
+                u[i + 1] < kSurrogateEnd;
+    if (pair) {
+      unsigned code = kSupplementary + ((c - kHighSurrogate) << 10) + (u[++i] - kLowSurrogate);
+      out += static_cast<char>(0xF0 | code >> 18);
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (c >= kEscapedFirst && c <= kEscapedLast) {
+      out += static_cast<char>(c - kEscapedByte);
+    } else {
+      EncodeUtf8(u + i, 1, out);
+    }
+  }
+  return out;
+}
+
+void tvPrintLine(const std::string& utf8) { vxPrint(tvPathText(utf8)); }
+
 const char* const kDamagedSuffix = ".damaged";
 const int kDamagedCopies = 3;
 
@@ -48,9 +120,8 @@ void tvBeginStateLoad(const String& filePath) {
 void tvNoteStateUnreadable(const String& filePath, const std::string& why) {
   if (filePath.Length() == 0) return;
   unreadableStatePath = filePath;
-  vxPrint(String(("State file not read: " + filePath.ToUtf8() + ": " + why +
-                  "; it is kept as it is, and nothing is saved over it")
-                     .c_str()));
+  tvPrintLine("State file not read: " + tvPathBytes(filePath) + ": " + why +
+              "; it is kept as it is, and nothing is saved over it");
 }
 
 bool tvStateUnreadable(const String& filePath) {
@@ -70,7 +141,7 @@ std::string tvDamagedCopyName(const std::string& filePath, int n) {
 void tvReportMissingFile(const std::string& path) {
   static std::set<std::string> reported;
   if (!reported.insert(path).second) return;
-  vxPrint(String(("File not found: " + path).c_str()));
+  tvPrintLine("File not found: " + path);
 }
 
 String tvFolderOfExecutable(const String& exePath) {

@@ -9,6 +9,15 @@
 
 #include "runtime/string.h"
 
+// Paths are text: a file name's bytes as the framework's text and back.
+// UTF-8 decodes letter by letter (a four-byte form as a surrogate pair); a
+// byte that is not part of UTF-8 becomes the unit 0xDC00 + byte, which turns
+// back into that byte, so every name the system holds round-trips.
+String tvPathText(const std::string& bytes);
+std::string tvPathBytes(const String& path);
+// Prints a line built from UTF-8 text (messages that name a path).
+void tvPrintLine(const std::string& utf8);
+
 // The state file, relative to the working directory unless the program
 // chose the per-user state folder.
 extern const char* const kStateFilePath;

@@ -285,6 +285,15 @@ TEST_F(StateFile, TheStateFolderIsMadePrivateAndHoldsTheRecord) {
   EXPECT_NE(out.find("State folder not used"), std::string::npos) << out;
   EXPECT_EQ(vx_app_LoadState().ToUtf8(), "there") << "a refused folder leaves the state file where it was";
 
+  // Letters beyond ASCII in the folder and the program's name.
+  std::filesystem::path lettered = dir_ / "st\xC3\xA5";
+  setenv("XDG_STATE_HOME", lettered.c_str(), 1);
+  const std::string game = "Z\xC3\xA4hlerst\xC3\xA4nde \xE2\x98\x83 \xE4\xB8\xAD \xF0\x9F\x98\x80";
+  ASSERT_TRUE(tvUseStateFolder(tvPathText(game)));
+  EXPECT_EQ(tvSaveState(String("lettered")), 0);
+  EXPECT_TRUE(std::filesystem::exists(lettered / game / ".tarvikstate"));
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "lettered");
+
   ASSERT_TRUE(tvUseStateFolder(String()));
   unsetenv("XDG_STATE_HOME");
   setenv("HOME", keptHome.c_str(), 1);

@@ -39,6 +39,8 @@ if not os.environ.get("DISPLAY"):
     os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset", sys.executable] + sys.argv)
 
 WINDOWS, SOURCE = (os.path.abspath(a) for a in sys.argv[1:3])
+# Wine makes file names outside ASCII only under a UTF-8 locale.
+os.environ["LC_ALL"] = "C.UTF-8"
 DEADLINE = 120           # seconds: wine starts a program slowly on a loaded machine
 POLL = 0.2
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Skarnel"
