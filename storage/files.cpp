@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -18,6 +19,7 @@
 #include "runtime/errors.h"
 
 const long long kStateFileCap = 1 << 20;
+const long long kDataFileMaxBytes = INT_MAX;
 
 namespace {
 
@@ -172,10 +174,19 @@ unsigned char* tvReadWholeFile(FILE* file, int* length) {
   size_t total = 0;
   for (;;) {
     unsigned char* chunk = static_cast<unsigned char*>(std::malloc(kReadChunk));
+    if (!chunk) gc_out_of_memory();
     size_t n = std::fread(chunk, 1, kReadChunk, file);
     chunks.push_back(chunk);
     total += n;
     if (n < kReadChunk) break;
+    if (total > kDataFileMaxBytes) {
+      // A length must fit an int: a stream that runs on past that is no data
+      // file (a file that says so up front is refused before any read).
+      for (unsigned char* c : chunks) std::free(c);
+      std::fclose(file);
+      tvPrintLine("File too large: more than " + std::to_string(kDataFileMaxBytes) + " bytes");
+      return nullptr;
+    }
   }
   std::fclose(file);
   // An empty file still gives a block, so a successful load is never null.
@@ -190,7 +201,7 @@ unsigned char* tvReadWholeFile(FILE* file, int* length) {
     std::free(chunk);
   }
   *length = static_cast<int>(total);
-  gc_ext_alloc(static_cast<int>(total));
+  gc_ext_alloc(static_cast<long long>(total));
   return block;
 }
 
@@ -200,14 +211,27 @@ String tvReadText(FILE* file) {
   return text;
 }
 
+namespace {
+// False, with a line naming it, when `file` says it holds more than a
+// length can count: it is refused (and closed) before a byte is read.
+bool fitsALength(FILE* file, const String& filePath) {
+  struct stat info;
+  if (::fstat(fileno(file), &info) != 0 || info.st_size <= kDataFileMaxBytes) return true;
+  std::fclose(file);
+  tvPrintLine("File too large: " + tvPathBytes(filePath) + " holds " + std::to_string(info.st_size) +
+              " bytes, more than the " + std::to_string(kDataFileMaxBytes) + " a file may hold to be loaded");
+  return false;
+}
+}  // namespace
+
 unsigned char* tvLoadMappedData(const String& filePath, int* length) {
   FILE* file = tvOpenMappedFile(filePath, String("rb"));
-  return file ? tvReadWholeFile(file, length) : nullptr;
+  return file && fitsALength(file, filePath) ? tvReadWholeFile(file, length) : nullptr;
 }
 
 String tvLoadMappedText(const String& filePath) {
   FILE* file = tvOpenMappedFile(filePath, String("rb"));
-  return file ? tvReadText(file) : String();
+  return file && fitsALength(file, filePath) ? tvReadText(file) : String();
 }
 
 String tvReadStateText(FILE* file) {

@@ -37,6 +37,10 @@ bool tvUseStateFolder(const String& name);
 // file is not one, and decoding it would stall the start for seconds.
 extern const long long kStateFileCap;
 
+// The largest file that loads whole: its length must fit an int. A larger
+// one loads as nothing (null, the empty text), with a line naming it.
+extern const long long kDataFileMaxBytes;
+
 // A stream that reads `length` bytes from memory, which must outlive it;
 // null when none can be made.
 FILE* tvOpenMemoryFile(unsigned char* bytes, size_t length);
