@@ -62,14 +62,24 @@ std::string saveTarget(const std::string& path) {
 // Holds an advisory lock on the folder for one save, so copies of a program
 // sharing a folder save one after another. Never blocks for long: a copy
 // that cannot have the lock in time saves without it.
+// The folder descriptor of a lock held across a merge and its save
+// (tvLockState), or -1.
+int heldLock = -1;
+
+// Takes the folder's lock on `fd`, waiting kLockTries times at most.
+void lockFolder(int fd) {
+  for (int i = 0; fd >= 0 && i < kLockTries; ++i) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+    ::usleep(kLockWaitMicros);
+  }
+}
+
 class FolderLock {
  public:
-  explicit FolderLock(const std::string& folder) : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (fd < 0) return;
-    for (int i = 0; i < kLockTries; ++i) {
-      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
-      ::usleep(kLockWaitMicros);
-    }
+  // Under a lock this process holds already, the same lock is shared.
+  explicit FolderLock(const std::string& folder)
+      : fd(heldLock >= 0 ? ::dup(heldLock) : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    lockFolder(fd);
   }
   ~FolderLock() {
     if (fd >= 0) ::close(fd);
@@ -179,6 +189,19 @@ FILE* tvOpenStateFile(const String& filePath) {
     return nullptr;
   }
   return file;
+}
+
+void tvLockState(const String& filePath) {
+  if (heldLock >= 0 || filePath.Length() == 0) return;
+  std::string path = tvPathBytes(filePath);
+  std::string target = saveTarget(path);
+  heldLock = ::open(folderOf(target.empty() ? path : target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  lockFolder(heldLock);
+}
+
+void tvUnlockState() {
+  if (heldLock >= 0) ::close(heldLock);
+  heldLock = -1;
 }
 
 // A temporary file of this save's own (created exclusively, so a link or a

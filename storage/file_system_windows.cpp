@@ -129,7 +129,34 @@ bool keepDamagedCopy(const std::wstring& target) {
   return GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+// The lock of a merge and its save: a file beside the record, open with no
+// sharing (so a second copy cannot open it) and gone when closed.
+HANDLE heldLock = INVALID_HANDLE_VALUE;
+const wchar_t* const kLockEnding = L".lock";
+constexpr int kLockTries = 200;
+constexpr DWORD kLockWaitMillis = 10;
+
 }  // namespace
+
+void tvLockState(const String& filePath) {
+  if (heldLock != INVALID_HANDLE_VALUE || filePath.Length() == 0) return;
+  std::wstring path = tvWide(filePath);
+  std::wstring target = saveTarget(path);
+  std::wstring lock = (target.empty() ? path : target) + kLockEnding;
+  for (int i = 0; i < kLockTries; ++i) {
+    heldLock = CreateFileW(lock.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (heldLock != INVALID_HANDLE_VALUE) return;
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return;
+    Sleep(kLockWaitMillis);
+  }
+}
+
+void tvUnlockState() {
+  if (heldLock != INVALID_HANDLE_VALUE) CloseHandle(heldLock);
+  heldLock = INVALID_HANDLE_VALUE;
+}
 
 // The executable's file name without its ".exe", as the program is known on
 // Linux.

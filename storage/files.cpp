@@ -114,10 +114,7 @@ void tvPrintLine(const std::string& utf8) { vxPrint(tvPathText(utf8)); }
 const char* const kDamagedSuffix = ".damaged";
 const int kDamagedCopies = 3;
 
-void tvBeginStateLoad(const String& filePath) {
-  openedStatePath = filePath;
-  keepDamaged = false;
-}
+void tvBeginStateLoad(const String& filePath) { openedStatePath = filePath; }
 
 void tvNoteStateUnreadable(const String& filePath, const std::string& why) {
   if (filePath.Length() == 0) return;

@@ -112,8 +112,7 @@ int tvWriteStateFile(const String& filePath, const String& state);
 // permission, an I/O error, no file handles left) is never saved over while
 // the program runs: the reason is named once on standard output, and saves
 // to that path fail from then on. The platform's open and read call these;
-// every load of the state file begins with tvBeginStateLoad, which also
-// forgets a damaged record that an earlier load asked to keep.
+// every load of the state file begins with tvBeginStateLoad.
 void tvBeginStateLoad(const String& filePath);
 void tvNoteStateUnreadable(const String& filePath, const std::string& why);
 bool tvStateUnreadable(const String& filePath);
@@ -132,6 +131,14 @@ bool tvDamagedStateToKeep();
 void tvDamagedStateKept();
 // The name of damaged copy `n` (0 the newest) of the state file at `filePath`.
 std::string tvDamagedCopyName(const std::string& filePath, int n);
+
+// Holds the lock that saves of the state file at `filePath` take, across a
+// read, a merge and a save, so copies of a program sharing the file take
+// turns; saves made meanwhile by this process go ahead under it. Never
+// blocks for long: a copy that cannot have it in time goes on without it
+// (every record written is still whole).
+void tvLockState(const String& filePath);
+void tvUnlockState();
 
 // The host file operations on the desktop mapping, for code that runs
 // without a host object.

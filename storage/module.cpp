@@ -29,3 +29,9 @@ int vx_app_SaveState(const String& state) {
 bool vx_app_StateUnreadable() { return tvAnyStateUnreadable(); }
 
 void vx_app_KeepDamagedState() { tvKeepDamagedState(); }
+
+void vx_app_LockState() {
+  tvLockState(VXGame::_game ? VXGame::_game->PathToFilePath(tvStateFilePath()) : tvDesktopFilePath(tvStateFilePath()));
+}
+
+void vx_app_UnlockState() { tvUnlockState(); }

@@ -22,3 +22,9 @@ bool vx_app_StateUnreadable();
 // The record loaded did not load whole (a damaged section): the next save
 // first keeps the file it replaces beside it, as a damaged copy.
 void vx_app_KeepDamagedState();
+
+// Holds the state file's save lock from a read of the record on disk to the
+// save that follows, so that two copies of a program saving at once each
+// merge what the other saved instead of writing over it.
+void vx_app_LockState();
+void vx_app_UnlockState();

@@ -281,6 +281,40 @@ TEST_F(SavedState, ARecordThatDidNotLoadWholeIsKeptBeforeASaveAndThePlayerIsTold
   EXPECT_EQ(app->p_BadgeName(kNoticeDamaged).ToUtf8(), "Save damaged!");
 }
 
+// Two copies of the game on one record, each finishing a round and saving:
+// the record keeps both scores, in the best and the recent list, and a
+// copy that saves again later with nothing new loses neither.
+TEST_F(SavedState, TwoCopiesOnOneRecordKeepEachOthersScores) {
+  constexpr int kNormalBest = 10, kNormalRecent = 40;
+  app->m_highScores[kNormalBest] = 50;
+  app->m_highScores[kNormalRecent] = 50;
+  app->m_badges[3] = true;
+  ASSERT_EQ(app->p_Save(), 0);
+  LoadFresh();
+  c_MyApp* first = app;
+  LoadFresh();
+  c_MyApp* second = app;
+  auto finish = [](c_MyApp* copy, int score) {
+    copy->m_difficulty = kDifficultyNormal;
+    copy->m_score = score;
+    copy->p_RecordScore();
+    return copy->p_Save();
+  };
+  second->m_badges[7] = true;
+  EXPECT_EQ(finish(first, 98), 0);
+  EXPECT_EQ(finish(second, 71), 0);
+  EXPECT_EQ(first->p_Save(), 0) << "leaving the option box in the first copy";
+  const std::vector<int> best = {98, 71, 50, 0}, recent = {71, 98, 50, 0};
+  for (c_MyApp* copy : {second, (LoadFresh(), app)}) {
+    for (size_t k = 0; k < best.size(); ++k) {
+      EXPECT_EQ(copy->m_highScores[kNormalBest + k], best[k]) << k;
+      EXPECT_EQ(copy->m_highScores[kNormalRecent + k], recent[k]) << k;
+    }
+    EXPECT_TRUE(copy->m_badges[3]);
+    EXPECT_TRUE(copy->m_badges[7]) << "a badge of the second copy was lost";
+  }
+}
+
 TEST_F(SavedState, TheBadgeTexts) {
   EXPECT_EQ(app->p_BadgeName(0).ToUtf8(), "Test Badge");
   EXPECT_EQ(app->p_BadgeDetail(0).ToUtf8(), "This is a Test Badge which has no purpose.");

@@ -272,6 +272,37 @@ TEST_F(ReplayTest, ARoundReplayedTwiceIsTheSameAndScoresPausesAndIsRecorded) {
   EXPECT_EQ(items[kNormalScores + 1], 98);
 }
 
+// Two copies of the game playing at once on one record (as the replayer
+// counts as one): each loaded the record before the other saved, and each
+// round's 98 stays in the Normal lists.
+TEST_F(ReplayTest, TwoCopiesPlayingAtOnceOnOneRecordKeepBothRounds) {
+  fs::path dir = Folder("both");
+  WriteFile(dir / "timeline.txt", ReadFile(kTimelines + "round.txt"));
+  pid_t copies[2];
+  for (pid_t& pid : copies) {
+    pid = fork();
+    if (pid == 0) {
+      if (chdir(dir.c_str()) != 0) _exit(127);
+      int quiet = open("/dev/null", O_WRONLY);
+      dup2(quiet, 1);
+      dup2(quiet, 2);
+      execl(kReplay.c_str(), kReplay.c_str(), "--fast", "timeline.txt", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  for (pid_t pid : copies) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  std::vector<long> items = Items("both");
+  ASSERT_GT(items.size(), static_cast<size_t>(kNormalScores + 3));
+  EXPECT_EQ(items[kNormalScores], 98);
+  EXPECT_EQ(items[kNormalScores + 1], 98);
+  EXPECT_EQ(items[kNormalScores + 2], 98) << "one copy's best score is lost";
+  EXPECT_EQ(items[kNormalScores + 3], 98) << "one copy's recent score is lost";
+}
+
 TEST_F(ReplayTest, TheLoadingScreenShowsTheMakerLogoBeforeTheTitle) {
   ASSERT_EQ(Replay("run", "100 end\n", {2, 100}), kStatusTimelineEnded);
   Frame loading = FrameAt("run", 2), title = FrameAt("run", 100);
