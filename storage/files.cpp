@@ -134,7 +134,9 @@ bool tvDamagedStateToKeep() { return keepDamaged; }
 void tvDamagedStateKept() { keepDamaged = false; }
 
 std::string tvDamagedCopyName(const std::string& filePath, int n) {
-  return filePath + kDamagedSuffix + (n == 0 ? std::string() : "." + std::to_string(n));
+  std::string name = filePath + kDamagedSuffix;
+  if (n != 0) name += '.' + std::to_string(n);
+  return name;
 }
 
 void tvReportMissingFile(const std::string& path) {
