@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
   if (recordPath) {
     // The game saves its state file as it plays: a recording there would
     // be overwritten by it, or the record by the recording.
-    if (SameFile(recordPath, tvDesktopFilePath(tvStateFilePath()).ToUtf8()))
+    if (SameFile(recordPath, tvPathBytes(tvDesktopFilePath(tvStateFilePath()))))
       return Usage(std::string("cannot record to ") + recordPath + ": it is the game's state file");
     std::string why;
     if (!OpenRecording(recordPath, replaceRecord, &recording, &why))

@@ -37,9 +37,6 @@ String openedStatePath;      // the state file being read
 String unreadableStatePath;  // one that is there but could not be read: never saved over
 bool keepDamaged = false;    // the record on disk did not load whole
 
-}  // namespace
-
-namespace {
 constexpr unsigned kEscapedByte = 0xDC00;  // a byte that is not UTF-8, kept as 0xDC00 + byte
 constexpr unsigned kEscapedFirst = 0xDC80, kEscapedLast = 0xDCFF;
 constexpr unsigned kHighSurrogate = 0xD800, kLowSurrogate = 0xDC00, kSurrogateEnd = 0xE000;
