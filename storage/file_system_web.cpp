@@ -59,32 +59,6 @@ EM_JS(int, tarvik_store_state_file, (const char* cpath), {
   return Module['tarvikStoreFile'] ? Module['tarvikStoreFile'](path) : -1;
 });
 
-// Copies of the page in other tabs share the record: each save is sent to
-// them, and each puts what it receives into its own file system, so the next
-// save there merges it instead of writing over it. The empty path only
-// starts listening.
-EM_JS(void, tarvik_share_state_file, (const char* cpath), {
-  var path = UTF8ToString(cpath);
-  var channel = Module['tarvikStateChannel'];
-  if (!channel) {
-    if (typeof BroadcastChannel === 'undefined') return;
-    channel = Module['tarvikStateChannel'] = new BroadcastChannel('tarvik-state|' + location.pathname);
-    channel.onmessage = function (e) {
-      try {
-        FS.writeFile(e.data.path, new Uint8Array(e.data.bytes));
-      } catch (x) {
-        console.warn('A record saved in another tab could not be taken: ' + e.data.path);
-      }
-    };
-  }
-  if (!path) return;
-  try {
-    channel.postMessage({ path: path, bytes: FS.readFile(path) });
-  } catch (x) {
-    console.warn('A record saved here could not be sent to other tabs: ' + path);
-  }
-});
-
 // The page's file name without ".html", written into `out`.
 EM_JS(void, tarvik_page_name, (char* out, int size), {
   var name = decodeURIComponent(location.pathname.split("/").pop()).replace(/[.]html?$/, "");
@@ -119,7 +93,6 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
 // The page's files are the program's own: nothing else can stand at the name.
 FILE* tvOpenStateFile(const String& filePath) {
   tvBeginStateLoad(filePath);
-  tarvik_share_state_file("");
   if (filePath.Length() == 0) return nullptr;
   FILE* file = std::fopen(tvPathBytes(filePath).c_str(), "rb");
   if (!file && errno != ENOENT) tvNoteStateUnreadable(filePath, std::strerror(errno));
@@ -168,11 +141,10 @@ int tvWriteStateFile(const String& filePath, const String& state) {
   bool closed = std::fclose(file) == 0;
   if (written != bytes.size()) return -2;
   if (!closed || tarvik_store_state_file(path.c_str()) != 0) return -1;
-  tarvik_share_state_file(path.c_str());
   return 0;
 }
 
-// A tab runs on one thread, and the tabs hand each other every save: a
-// merge and its save never meet another tab's save halfway.
+// A tab runs on one thread: a merge and its save never meet another save of
+// its own halfway. Tabs of one page do not share a lock.
 void tvLockState(const String&) {}
 void tvUnlockState() {}
