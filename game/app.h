@@ -229,9 +229,12 @@ constexpr int kHighScoreFloats = 150;
 constexpr int kScoresPerList = 10;         // each difficulty's best and recent lists
 constexpr int kRecentScoresOffset = 30;    // the recent lists follow the three best lists
 constexpr int kHighScoresClearedAtStart = 31;
+constexpr int kListedScores = 60;          // the best and recent lists of the three difficulties
 constexpr int kBadgeQueueSlots = 15;
 // Badge notices the game itself raises; they have no icon.
 constexpr int kNoticeNotSaved = -2;
+constexpr int kNoticeNotRead = -3;    // the record is there but could not be read
+constexpr int kNoticeDamaged = -4;    // the record did not load whole; a copy is kept
 constexpr int kBadgeFlags = 256;
 constexpr int kBadgeFlagsClearedAtStart = 128;
 constexpr int kTouchSlots = 10;
@@ -342,6 +345,9 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   Array<int> m_iCadeState;
   Array<int> m_settings;
   Array<int> m_highScores;
+  // The score lists as last loaded or saved: what a save tells apart from
+  // the scores another copy of the game saved meanwhile.
+  int m_savedScores[kListedScores] = {};
   Array<int> m_sfxChannels;
 
   // --- Rate meters and the virtual screen ---
@@ -655,7 +661,12 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   // ===== Saved settings, high scores and badges =====
   int p_Save();
   void p_AnnounceNotSaved();
+  // Shows a notice of the game's own (kNotice...) in the first free badge slot.
+  void p_AnnounceNotice(int notice);
   void p_Load();
+  // Takes in the scores and badges that another copy saved since this one
+  // last loaded or saved (`text` is the record on disk now).
+  void p_MergeSaved(const String& text);
   // Enters m_score into the difficulty's best and recent lists, then saves.
   void p_RecordScore();
   String p_BadgeID(int n);

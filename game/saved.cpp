@@ -2,7 +2,9 @@
 // the state file, each section closed by a checksum so a damaged section is
 // reset alone, and the badge texts.
 // Relies on the state file operations of storage/module.h.
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "game/app.h"
 #include "runtime/containers.h"
@@ -30,9 +32,118 @@ inline int wrapMul(int a, int b) {
   return static_cast<int>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
 
+// The badge words and score groups of a record, each with whether it is
+// there and whether its checksum holds; nothing printed.
+struct RecordSections {
+  bool badgesThere = false, badgesWhole = false;
+  uint32_t badgeWords[kBadgeWords] = {};
+  bool groupThere[kScoreGroupsRead] = {}, groupWhole[kScoreGroupsRead] = {};
+  int best[kScoreGroupsRead][kScoresPerList] = {};
+  int recent[kScoreGroupsRead][kScoresPerList] = {};
+};
+
+// Reads the sections after the settings: the badges follow the settings
+// when there are at least enough items for them, else they come first, and
+// the score groups follow the badges when those are there.
+RecordSections readSections(const Array<String>& items) {
+  RecordSections r;
+  int count = items.Length();
+  auto item = [&](int i) { return items[i].ParseInt(); };
+  int badgeStart = count >= kSettingsCount ? kSettingsCount + 1 : 0;
+  int groupStart = badgeStart;
+  if (badgeStart + kBadgeWords < count) {
+    int sum = 0;
+    for (int g = 0; g < kBadgeWords; ++g) {
+      r.badgeWords[g] = static_cast<uint32_t>(item(badgeStart + g));
+      sum = wrapAdd(sum, static_cast<int>(r.badgeWords[g]));
+    }
+    r.badgesThere = true;
+    r.badgesWhole = item(badgeStart + kBadgeWords) == sum;
+    groupStart += kBadgeSectionItems;
+  }
+  for (int g = 0; g < kScoreGroupsRead; ++g) {
+    int first = groupStart + kScoreGroupItems * g;
+    int checksumItem = first + kScoreGroupItems - 1;
+    if (checksumItem >= count) continue;
+    int sum = 0;
+    for (int k = 0; k < kScoresPerList; ++k) {
+      r.best[g][k] = item(first + 2 * k);
+      r.recent[g][k] = item(first + 2 * k + 1);
+      sum = wrapAdd(sum, wrapMul(k + 4, r.best[g][k]));
+      sum = wrapAdd(sum, wrapMul(k + 3 + g, r.recent[g][k]));
+    }
+    r.groupThere[g] = true;
+    r.groupWhole[g] = item(checksumItem) == sum;
+  }
+  return r;
+}
+
+// How many scores were added at the front of `now` since it was `then`: the
+// fewest that leave the rest equal to the start of `then`.
+int newScores(const int* now, const int* then) {
+  for (int added = 0; added < kScoresPerList; ++added) {
+    bool same = true;
+    for (int k = added; k < kScoresPerList && same; ++k) same = now[k] == then[k - added];
+    if (same) return added;
+  }
+  return kScoresPerList;
+}
+
+// Enters `score` into a best list as a finished round does: below any equal.
+void enterBest(int* best, int score) {
+  for (int k = 0; k < kScoresPerList; ++k) {
+    if (best[k] >= score) continue;
+    for (int m = kScoresPerList - 1; m > k; --m) best[m] = best[m - 1];
+    best[k] = score;
+    return;
+  }
+}
+
 }  // namespace
 
+// Two copies of the game may share one record: each save first takes in what
+// the other saved since (its scores and badges), so neither loses the
+// other's rounds. A list nobody else changed stays exactly as this copy has it.
+void c_MyApp::p_MergeSaved(const String& text) {
+  RecordSections disk = readSections(text.Split(String("|")));
+  if (disk.badgesThere && disk.badgesWhole)
+    for (int g = 0; g < kBadgeWords; ++g)
+      for (int k = 0; k < kBadgeBits; ++k)
+        if ((disk.badgeWords[g] >> k) & 1u) m_badges[kBadgeBits * g + k] = true;
+  for (int g = 0; g < kScoreGroupsRead; ++g) {
+    if (!disk.groupThere[g] || !disk.groupWhole[g]) continue;
+    int* savedBest = &m_savedScores[kScoresPerList * g];
+    int* savedRecent = &m_savedScores[kRecentScoresOffset + kScoresPerList * g];
+    if (std::equal(disk.best[g], disk.best[g] + kScoresPerList, savedBest) &&
+        std::equal(disk.recent[g], disk.recent[g] + kScoresPerList, savedRecent))
+      continue;
+    int best[kScoresPerList], recent[kScoresPerList];
+    for (int k = 0; k < kScoresPerList; ++k) {
+      best[k] = m_highScores[kScoresPerList * g + k];
+      recent[k] = m_highScores[kRecentScoresOffset + kScoresPerList * g + k];
+    }
+    // This copy's rounds since its last save go in front of the other's.
+    int added = newScores(recent, savedRecent);
+    for (int k = 0; k < kScoresPerList; ++k) {
+      int mine = k < added ? recent[k] : disk.recent[g][k - added];
+      m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = mine;
+    }
+    // The best scores this copy entered since, and still holds, join the other's list.
+    int merged[kScoresPerList];
+    std::copy(disk.best[g], disk.best[g] + kScoresPerList, merged);
+    std::vector<int> before(savedBest, savedBest + kScoresPerList);
+    for (int k = 0; k < kScoresPerList; ++k) {
+      auto old = std::find(before.begin(), before.end(), best[k]);
+      if (old != before.end()) before.erase(old);
+      else enterBest(merged, best[k]);
+    }
+    for (int k = 0; k < kScoresPerList; ++k) m_highScores[kScoresPerList * g + k] = merged[k];
+  }
+}
+
 int c_MyApp::p_Save() {
+  vx_app_LockState();
+  p_MergeSaved(vx_app_LoadState());
   c_StringStack* pieces = gc_new<c_StringStack>()->m_new();
   String bar("|");
   auto put = [&](int v) {
@@ -73,30 +184,38 @@ int c_MyApp::p_Save() {
   String record = pieces->p_Join(String());
   if (vx_Velmar_DebugMode == 1) vxPrint(record);
   int result = vx_app_SaveState(record);
+  vx_app_UnlockState();
   if (result != 0) p_AnnounceNotSaved();
+  else for (int i = 0; i < kListedScores; ++i) m_savedScores[i] = m_highScores[i];
   return result;
 }
 
 // A save that failed (a full disk, a folder that cannot be written) is
 // announced the way badges are: the session's scores are not kept, though
 // the record from before stays whole.
-void c_MyApp::p_AnnounceNotSaved() {
+void c_MyApp::p_AnnounceNotSaved() { p_AnnounceNotice(kNoticeNotSaved); }
+
+void c_MyApp::p_AnnounceNotice(int notice) {
   for (int r = 0; r < kBadgeQueueSlots; ++r) {
     if (m_badgeTimers[r] != 0) continue;
-    m_badgeQueue[r] = kNoticeNotSaved;
+    m_badgeQueue[r] = notice;
     m_badgeTimers[r] = 1;
     return;
   }
 }
 
+// Reads the record; a section that is missing or fails its checksum keeps
+// its defaults, the rest loads. A record that did not load whole is kept as
+// a damaged copy before the next save replaces it, and the player is told.
 void c_MyApp::p_Load() {
   String text = vx_app_LoadState();
   Array<String> items = text.Split(String("|"));
   if (vx_Velmar_DebugMode == 1) vxPrint(text);
   int count = items.Length();
   auto item = [&](int i) { return items[i].ParseInt(); };
+  bool whole = true;
 
-  int badgeStart = 0;
+  if (count < kSettingsCount) whole = false;
   if (count >= kSettingsCount) {
     int sum = 0;
     for (int j = 0; j < kSettingsCount; ++j) {
@@ -107,10 +226,10 @@ void c_MyApp::p_Load() {
       vxPrint(String("Settings Loaded"));
     } else {
       vxPrint(String("Settings Checksum Invalid"));
+      whole = false;
       for (int j = 0; j < kSettingsCount; ++j) m_settings[j] = 0;
       m_settings[kSettingSound] = 1;
     }
-    badgeStart = kSettingsCount + 1;
   }
 
   if (m_settings[kSettingPadX] < kOnScreenMinPos) m_settings[kSettingPadX] = kOnScreenMinPos;
@@ -124,49 +243,45 @@ void c_MyApp::p_Load() {
     vx_Velmar_overscan = 0;
   }
 
-  int groupStart = badgeStart;
-  int badgeChecksumItem = badgeStart + kBadgeWords;
-  if (badgeChecksumItem < count) {
-    int sum = 0;
-    for (int g = 0; g < kBadgeWords; ++g) {
-      uint32_t word = static_cast<uint32_t>(item(badgeStart + g));
-      for (int k = 0; k < kBadgeBits; ++k) m_badges[kBadgeBits * g + k] = (word >> k) & 1u;
-      sum = wrapAdd(sum, static_cast<int>(word));
-    }
-    if (item(badgeChecksumItem) == sum) {
-      vxPrint(String("Badges Loaded"));
-    } else {
-      vxPrint(String("Badge Checksum Invalid"));
-      for (int i = 0; i < kBadgeFlags; ++i) m_badges[i] = false;
-    }
-    groupStart += kBadgeSectionItems;
+  RecordSections sections = readSections(items);
+  if (sections.badgesThere) {
+    for (int g = 0; g < kBadgeWords; ++g)
+      for (int k = 0; k < kBadgeBits; ++k)
+        m_badges[kBadgeBits * g + k] = sections.badgesWhole && ((sections.badgeWords[g] >> k) & 1u);
+    vxPrint(String(sections.badgesWhole ? "Badges Loaded" : "Badge Checksum Invalid"));
   }
+  whole = whole && sections.badgesThere && sections.badgesWhole;
 
+  static const char* const kGroupNames[kScoreGroupsRead] = {"Easy", "Normal", "Hard"};
+  String notLoaded;
   for (int g = 0; g < kScoreGroupsRead; ++g) {
-    int first = groupStart + kScoreGroupItems * g;
-    int checksumItem = first + kScoreGroupItems - 1;
-    if (checksumItem >= count) continue;
-    int sum = 0;
-    for (int k = 0; k < kScoresPerList; ++k) {
-      int best = item(first + 2 * k);
-      int recent = item(first + 2 * k + 1);
-      m_highScores[kScoresPerList * g + k] = best;
-      m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = recent;
-      sum = wrapAdd(sum, wrapMul(k + 4, best));
-      sum = wrapAdd(sum, wrapMul(k + 3 + g, recent));
+    if (!sections.groupThere[g] || !sections.groupWhole[g]) {
+      const char* why = sections.groupThere[g] ? " (checksum)" : " (missing)";
+      notLoaded = notLoaded + String(notLoaded.Length() ? ", " : " ") + String(kGroupNames[g]) + String(why);
     }
-    if (item(checksumItem) != sum) {
-      for (int k = 0; k < kScoresPerList; ++k) {
-        m_highScores[kScoresPerList * g + k] = 0;
-        m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = 0;
-      }
+    if (!sections.groupThere[g]) continue;  // a missing group leaves its lists as they were
+    for (int k = 0; k < kScoresPerList; ++k) {
+      m_highScores[kScoresPerList * g + k] = sections.groupWhole[g] ? sections.best[g][k] : 0;
+      m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = sections.groupWhole[g] ? sections.recent[g][k] : 0;
     }
   }
-  vxPrint(String("Highscores Loaded"));
+  for (int i = 0; i < kListedScores; ++i) m_savedScores[i] = m_highScores[i];
+  if (text.Length() == 0) {
+    // No record (or none that could be read): nothing is damaged.
+    vxPrint(String("Highscores Loaded"));
+    if (vx_app_StateUnreadable()) p_AnnounceNotice(kNoticeNotRead);
+    return;
+  }
+  vxPrint(notLoaded.Length() ? String("Highscores Not Loaded:") + notLoaded : String("Highscores Loaded"));
+  if (whole && notLoaded.Length() == 0) return;
+  vx_app_KeepDamagedState();
+  p_AnnounceNotice(kNoticeDamaged);
 }
 
 String c_MyApp::p_BadgeID(int n) {
   if (n == kNoticeNotSaved) return String("Not saved!|Settings and scores could not be saved.");
+  if (n == kNoticeNotRead) return String("Save not read!|The saved record could not be read: it is kept, and nothing is saved over it.");
+  if (n == kNoticeDamaged) return String("Save damaged!|The saved record was damaged: a copy is kept beside it as .tarvikstate.damaged.");
   if (n == 0) return String("Test Badge|This is a Test Badge which has no purpose.");
   return String("Odd Badge|This badge hasn't been defined!");
 }

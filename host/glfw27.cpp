@@ -226,9 +226,6 @@ class GlfwJoysticks : public JoystickSource {
   }
 };
 
-WindowSystemEvents windowSystemEvents;
-GlfwJoysticks glfwJoysticks;
-
 void ApplyGamepadConfig() {
   if (const char* mappings = std::getenv(kGamepadConfigVariable))
     glfwUpdateGamepadMappings(mappings);
@@ -382,7 +379,16 @@ void glfwDisable(int token) {
   }
 }
 
-EventSource* glfwWindowSystemEvents() { return &windowSystemEvents; }
-JoystickSource* glfwDeviceJoysticks() { return &glfwJoysticks; }
+// Never destroyed: when the process exits while the frame loop still runs
+// (an error ends it from another thread), the loop may poll them after the
+// static objects are gone.
+EventSource* glfwWindowSystemEvents() {
+  static WindowSystemEvents* events = new WindowSystemEvents;
+  return events;
+}
+JoystickSource* glfwDeviceJoysticks() {
+  static GlfwJoysticks* joysticks = new GlfwJoysticks;
+  return joysticks;
+}
 
 }  // namespace glfw27

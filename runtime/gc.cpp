@@ -28,10 +28,10 @@ gc_node gc_free_list{&gc_free_list, &gc_free_list, {kGcStaticFlags, 0}};
 int gc_markbit = 0;
 unsigned gc_cycle = 0;
 int gc_cycle_bytes = kGcCycleBytes;
-int gc_new_bytes = 0;
-std::atomic<int> gc_ext_new_bytes{0};
+long long gc_new_bytes = 0;
+std::atomic<long long> gc_ext_new_bytes{0};
 std::atomic<long long> gc_string_alloced_bytes{0}, gc_string_freed_bytes{0};
-int gc_alloced_bytes = 0, gc_max_alloced_bytes = 0, gc_marked_bytes = 0, gc_free_bytes = 0;
+long long gc_alloced_bytes = 0, gc_max_alloced_bytes = 0, gc_marked_bytes = 0, gc_free_bytes = 0;
 
 namespace {
 
@@ -101,14 +101,14 @@ char* sweepAt = nullptr;
 
 // Bytes of listed objects on the free list; the rest of gc_free_bytes is held
 // by dead plain blocks the sweep has not reached yet.
-int freeListedBytes = 0;
+long long freeListedBytes = 0;
 // What allocations still owe the sweep, in bytes: below zero when blocks found
 // while looking for a size were reclaimed ahead of need. Paying the debt and
 // no more keeps the chains short, so a recycled block is still in the cache.
-int sweepOwed = 0;
+long long sweepOwed = 0;
 // Bytes of plain blocks made or found this cycle, for the cycle end's split
 // of the dead bytes between the free list and the sweep.
-int plainAllocedBytes = 0, plainMarkedBytes = 0;
+long long plainAllocedBytes = 0, plainMarkedBytes = 0;
 // String memory made before the last step, and the lowest string memory
 // alive since the cycle started: only growth above that low point counts
 // towards the cycle's end.
@@ -252,7 +252,7 @@ inline void releaseBlock(gc_node* block, int size) {
 // to `floor` or the free list is empty. Only the front of the free list is
 // ever removed, so the survivors' back links are left stale; the head's back
 // link to the tail is all a splice needs.
-void destroyListedDownTo(int floor) {
+void destroyListedDownTo(long long floor) {
   while (gc_free_bytes > floor && !isEmpty(&gc_free_list)) {
     gc_node* dead = gc_free_list.succ;
     gc_node* next = dead->succ;
@@ -269,7 +269,7 @@ void destroyListedDownTo(int floor) {
 // have been reclaimed: listed objects first, with their destructors; what
 // they leave owing is paid by the sweep's plain blocks.
 void payFor(int size) {
-  int floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
+  long long floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
   destroyListedDownTo(floor);
   if (gc_free_bytes > floor) {
     sweepOwed += gc_free_bytes - floor;
@@ -481,7 +481,7 @@ long long payForStrings() {
   long long made = gc_string_alloced_bytes.load(std::memory_order_relaxed);
   long long owed = made - stringAllocedLastStep;
   stringAllocedLastStep = made;
-  if (owed > 0 && gc_free_bytes > 0) destroyListedDownTo(owed < gc_free_bytes ? gc_free_bytes - static_cast<int>(owed) : 0);
+  if (owed > 0 && gc_free_bytes > 0) destroyListedDownTo(owed < gc_free_bytes ? gc_free_bytes - owed : 0);
   long long strings = gc_string_bytes();
   if (strings < stringBytesLow) stringBytesLow = strings;
   return strings;
@@ -509,13 +509,13 @@ void gc_collect() {
     // run to twice its length: then all of it at once, so that a mutator
     // that outpaces the steps still sees its cycles end.
     if (share <= 2) {
-      drainQueue(static_cast<long long>(gc_marked_bytes) + kGcStepMaxBytes);
+      drainQueue(gc_marked_bytes + kGcStepMaxBytes);
       if (!gc_queue_empty()) return;
     }
     gc_ext_new_bytes.fetch_sub(gc_ext_new_bytes.load());
     stringBytesLow = strings;
     drainQueue(INT64_MAX);
-    int dead = gc_alloced_bytes - gc_marked_bytes;
+    long long dead = gc_alloced_bytes - gc_marked_bytes;
     if (dead) {
       spliceAll(&gc_unmarked_list, &gc_free_list);
       gc_free_bytes += dead;
@@ -526,7 +526,7 @@ void gc_collect() {
     // Objects made in the cycle and stored were kept by the barrier, dead or
     // not: only the survivors of the heap the cycle started with count as
     // live, or each cycle's garbage would lengthen the next.
-    long long liveCycle = static_cast<long long>(gc_marked_bytes - gc_new_bytes) / kGcCycleLiveDivisor;
+    long long liveCycle = (gc_marked_bytes - gc_new_bytes) / kGcCycleLiveDivisor;
     gc_cycle_bytes = static_cast<int>(std::clamp<long long>(liveCycle, kGcCycleBytes, INT_MAX));
     gc_alloced_bytes = gc_marked_bytes;
     gc_marked_bytes = 0;
@@ -544,7 +544,7 @@ void gc_collect() {
   // progress, and everything made since in full.
   long long target = gc_new_bytes + std::max((heapAtStart * progress) / gc_cycle_bytes,
                                              static_cast<long long>(heapAtStart * stringShare));
-  drainQueue(std::min(target, static_cast<long long>(gc_marked_bytes) + kGcStepMaxBytes));
+  drainQueue(std::min(target, gc_marked_bytes + kGcStepMaxBytes));
 }
 
 bool gc_is_live_object(const void* p) {

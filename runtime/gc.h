@@ -191,10 +191,11 @@ extern gc_node gc_queued_list, gc_unmarked_list, gc_marked_list, gc_free_list;
 extern int gc_markbit;
 extern unsigned gc_cycle;  // counts cycle ends
 extern int gc_cycle_bytes; // what ends the current cycle: kGcCycleBytes or more
-extern int gc_new_bytes;
-extern std::atomic<int> gc_ext_new_bytes;
+// Byte counts are 64-bit: a heap, or the bytes loaded in one cycle, may pass 2 GiB.
+extern long long gc_new_bytes;
+extern std::atomic<long long> gc_ext_new_bytes;
 extern std::atomic<long long> gc_string_alloced_bytes, gc_string_freed_bytes;
-extern int gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_free_bytes;
+extern long long gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_free_bytes;
 
 inline bool gc_is_unmarked(const gc_object* p) { return (gc_header_of(p)->flags & 3) == gc_markbit; }
 
@@ -207,7 +208,7 @@ inline void gc_enqueue(gc_object* p) {
 bool gc_is_live_object(const void* p);
 
 // Adds bytes allocated outside the collector (file contents, pixels, samples).
-inline void gc_ext_alloc(int bytes) { gc_ext_new_bytes.fetch_add(bytes); }
+inline void gc_ext_alloc(long long bytes) { gc_ext_new_bytes.fetch_add(bytes); }
 
 // String blocks and split bundles made and freed, on any thread. Strings
 // are freed by their counts, not collected, but a dead array holds its

@@ -17,6 +17,7 @@
 namespace {
 const char* const kDataFolder = "/data/";
 constexpr int kPageNameBytes = 256;
+constexpr size_t kCopyChunk = 4096;
 }  // namespace
 
 // Fetches `path` (under /data/) from the same place beside the page into the
@@ -75,7 +76,7 @@ String tvExecutableFolder() { return String(); }
 
 FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
   if (filePath.Length() == 0) return nullptr;
-  std::string path = filePath.ToUtf8();
+  std::string path = tvPathBytes(filePath);
   struct stat info;
   bool present = ::stat(path.c_str(), &info) == 0;
   if (!present && path.rfind(kDataFolder, 0) == 0) tarvik_fetch_data_file(path.c_str());
@@ -91,14 +92,47 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
 
 // The page's files are the program's own: nothing else can stand at the name.
 FILE* tvOpenStateFile(const String& filePath) {
-  return filePath.Length() ? std::fopen(filePath.ToUtf8().c_str(), "rb") : nullptr;
+  tvBeginStateLoad(filePath);
+  if (filePath.Length() == 0) return nullptr;
+  FILE* file = std::fopen(tvPathBytes(filePath).c_str(), "rb");
+  if (!file && errno != ENOENT) tvNoteStateUnreadable(filePath, std::strerror(errno));
+  return file;
 }
+
+namespace {
+// Keeps the record at `path` as the newest damaged copy, the older copies
+// moving down one name (the oldest goes), each stored as the record is.
+// False when no copy could be made: the record must not be replaced then.
+bool keepDamagedCopy(const std::string& path) {
+  for (int n = kDamagedCopies - 1; n > 0; --n) {
+    std::string older = tvDamagedCopyName(path, n - 1), newer = tvDamagedCopyName(path, n);
+    if (std::rename(older.c_str(), newer.c_str()) == 0) tarvik_store_state_file(newer.c_str());
+  }
+  FILE* in = std::fopen(path.c_str(), "rb");
+  if (!in) return errno == ENOENT;
+  std::string newest = tvDamagedCopyName(path, 0);
+  FILE* out = std::fopen(newest.c_str(), "wb");
+  bool copied = out != nullptr;
+  char buffer[kCopyChunk];
+  for (size_t n; copied && (n = std::fread(buffer, 1, sizeof buffer, in)) != 0;)
+    copied = std::fwrite(buffer, 1, n, out) == n;
+  copied = copied && !std::ferror(in);
+  std::fclose(in);
+  if (out && std::fclose(out) != 0) copied = false;
+  if (copied) tarvik_store_state_file(newest.c_str());
+  return copied;
+}
+}  // namespace
 
 // The in-memory copy is written whole, then the stored one replaced in one
 // IndexedDB transaction, so storage holds either the old or the new record.
 int tvWriteStateFile(const String& filePath, const String& state) {
-  if (filePath.Length() == 0) return -1;
-  std::string path = filePath.ToUtf8();
+  if (filePath.Length() == 0 || tvStateUnreadable(filePath)) return -1;
+  std::string path = tvPathBytes(filePath);
+  if (tvDamagedStateToKeep()) {
+    if (!keepDamagedCopy(path)) return -1;
+    tvDamagedStateKept();
+  }
   std::string bytes;
   EncodeUtf8(state.Data(), state.Length(), bytes);
   FILE* file = std::fopen(path.c_str(), "wb");
@@ -109,3 +143,8 @@ int tvWriteStateFile(const String& filePath, const String& state) {
   if (!closed || tarvik_store_state_file(path.c_str()) != 0) return -1;
   return 0;
 }
+
+// A tab runs on one thread: a merge and its save never meet another save of
+// its own halfway. Tabs of one page do not share a lock.
+void tvLockState(const String&) {}
+void tvUnlockState() {}

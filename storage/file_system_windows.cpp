@@ -114,7 +114,49 @@ bool moveOver(const std::wstring& temp, const std::wstring& target) {
   }
 }
 
+// Keeps the record at `target` as the newest damaged copy, the older copies
+// moving down one name (the oldest goes). False (GetLastError says why) when
+// no copy could be made: the record must not be replaced then.
+bool keepDamagedCopy(const std::wstring& target) {
+  std::string name = tvFromWide(target).ToUtf8();
+  auto copyName = [&](int n) {
+    std::string copy = tvDamagedCopyName(name, n);
+    return tvWide(String::FromUtf8(copy.data(), static_cast<int>(copy.size())));
+  };
+  for (int n = kDamagedCopies - 1; n > 0; --n)
+    MoveFileExW(copyName(n - 1).c_str(), copyName(n).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (CopyFileW(target.c_str(), copyName(0).c_str(), FALSE)) return true;
+  return GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// The lock of a merge and its save: a file beside the record, open with no
+// sharing (so a second copy cannot open it) and gone when closed.
+HANDLE heldLock = INVALID_HANDLE_VALUE;
+const wchar_t* const kLockEnding = L".lock";
+constexpr int kLockTries = 200;
+constexpr DWORD kLockWaitMillis = 10;
+
 }  // namespace
+
+void tvLockState(const String& filePath) {
+  if (heldLock != INVALID_HANDLE_VALUE || filePath.Length() == 0) return;
+  std::wstring path = tvWide(filePath);
+  std::wstring target = saveTarget(path);
+  std::wstring lock = (target.empty() ? path : target) + kLockEnding;
+  for (int i = 0; i < kLockTries; ++i) {
+    heldLock = CreateFileW(lock.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (heldLock != INVALID_HANDLE_VALUE) return;
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return;
+    Sleep(kLockWaitMillis);
+  }
+}
+
+void tvUnlockState() {
+  if (heldLock != INVALID_HANDLE_VALUE) CloseHandle(heldLock);
+  heldLock = INVALID_HANDLE_VALUE;
+}
 
 // The executable's file name without its ".exe", as the program is known on
 // Linux.
@@ -142,25 +184,46 @@ FILE* tvOpenMappedFile(const String& filePath, const String& mode) {
 // Opened sharing everything, so a copy saving meanwhile can still replace
 // the record; anything but a regular file is refused.
 FILE* tvOpenStateFile(const String& filePath) {
+  tvBeginStateLoad(filePath);
   if (filePath.Length() == 0) return nullptr;
   HANDLE handle = CreateFileW(tvWide(filePath).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (handle == INVALID_HANDLE_VALUE) {
+    // Only a file that is not there is no record; any other failure leaves
+    // a record that must not be saved over.
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+      tvNoteStateUnreadable(filePath, tvDescribeError(error).ToUtf8());
+    return nullptr;
+  }
   if (!IsRegularFile(handle)) {
     CloseHandle(handle);
     vxPrint(String("State file ignored: ") + filePath + String(" is not a regular file; starting with defaults"));
     return nullptr;
   }
-  return tvReadStreamOf(handle);
+  FILE* file = tvReadStreamOf(handle);
+  if (!file) tvNoteStateUnreadable(filePath, "no stream could be made for it");
+  return file;
 }
 
 int tvWriteStateFile(const String& filePath, const String& state) {
   if (filePath.Length() == 0) return -1;
+  if (tvStateUnreadable(filePath)) {
+    reportUnsaved(filePath, String("it could not be read"));
+    return -1;
+  }
   std::wstring target = saveTarget(tvWide(filePath));
   if (target.empty()) {
     reportUnsaved(filePath, String("it is not a regular file"));
     return -1;
+  }
+  if (tvDamagedStateToKeep()) {
+    if (!keepDamagedCopy(target)) {
+      reportUnsaved(filePath, String("the damaged record could not be kept: ") + tvDescribeError(GetLastError()));
+      return -1;
+    }
+    tvDamagedStateKept();
   }
   std::wstring temp;
   HANDLE handle = createTemp(target, &temp);

@@ -9,6 +9,15 @@
 
 #include "runtime/string.h"
 
+// Paths are text: a file name's bytes as the framework's text and back.
+// UTF-8 decodes letter by letter (a four-byte form as a surrogate pair); a
+// byte that is not part of UTF-8 becomes the unit 0xDC00 + byte, which turns
+// back into that byte, so every name the system holds round-trips.
+String tvPathText(const std::string& bytes);
+std::string tvPathBytes(const String& path);
+// Prints a line built from UTF-8 text (messages that name a path).
+void tvPrintLine(const std::string& utf8);
+
 // The state file, relative to the working directory unless the program
 // chose the per-user state folder.
 extern const char* const kStateFilePath;
@@ -27,6 +36,10 @@ bool tvUseStateFolder(const String& name);
 // The largest state file that is read. A real record is a few KiB; a bigger
 // file is not one, and decoding it would stall the start for seconds.
 extern const long long kStateFileCap;
+
+// The largest file that loads whole: its length must fit an int. A larger
+// one loads as nothing (null, the empty text), with a line naming it.
+extern const long long kDataFileMaxBytes;
 
 // A stream that reads `length` bytes from memory, which must outlive it;
 // null when none can be made.
@@ -82,8 +95,9 @@ FILE* tvOpenStateFile(const String& filePath);
 
 // The state text of an opened state file, which it closes. Reads at most
 // kStateFileCap + 1 bytes whatever size the file claims: a longer file is
-// left unread (and untouched), a line on standard output says so and the
-// result is the empty text, so the game starts with defaults.
+// left unread, a line on standard output says so and the result is the empty
+// text, so the game starts with defaults; it is kept as a damaged record
+// before the next save. A file that fails while being read is unreadable.
 String tvReadStateText(FILE* file);
 
 // Replaces the file at `filePath` (or, when it is a symbolic link, the file
@@ -93,6 +107,38 @@ String tvReadStateText(FILE* file);
 // the place is not a regular file), -2 short write; a failure leaves the old
 // record and prints one line on standard output.
 int tvWriteStateFile(const String& filePath, const String& state);
+
+// A state file that is there but could not be opened or read (no
+// permission, an I/O error, no file handles left) is never saved over while
+// the program runs: the reason is named once on standard output, and saves
+// to that path fail from then on. The platform's open and read call these;
+// every load of the state file begins with tvBeginStateLoad.
+void tvBeginStateLoad(const String& filePath);
+void tvNoteStateUnreadable(const String& filePath, const std::string& why);
+bool tvStateUnreadable(const String& filePath);
+// Whether any state file read so far was there but could not be read.
+bool tvAnyStateUnreadable();
+
+// A record that did not load whole is kept before the next save replaces
+// it: copies beside the state file named after it with kDamagedSuffix, the
+// newest first and then ".1", ".2" up to kDamagedCopies in all.
+extern const char* const kDamagedSuffix;
+extern const int kDamagedCopies;
+void tvKeepDamagedState();
+// Whether the next save must first keep the record it replaces; the platform's
+// save asks, and calls tvDamagedStateKept once the copy is made.
+bool tvDamagedStateToKeep();
+void tvDamagedStateKept();
+// The name of damaged copy `n` (0 the newest) of the state file at `filePath`.
+std::string tvDamagedCopyName(const std::string& filePath, int n);
+
+// Holds the lock that saves of the state file at `filePath` take, across a
+// read, a merge and a save, so copies of a program sharing the file take
+// turns; saves made meanwhile by this process go ahead under it. Never
+// blocks for long: a copy that cannot have it in time goes on without it
+// (every record written is still whole).
+void tvLockState(const String& filePath);
+void tvUnlockState();
 
 // The host file operations on the desktop mapping, for code that runs
 // without a host object.

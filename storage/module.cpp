@@ -25,3 +25,13 @@ String vx_app_LoadState() { return VXGame::_game ? VXGame::_game->LoadState() : 
 int vx_app_SaveState(const String& state) {
   return VXGame::_game ? VXGame::_game->SaveState(state) : tvSaveState(state);
 }
+
+bool vx_app_StateUnreadable() { return tvAnyStateUnreadable(); }
+
+void vx_app_KeepDamagedState() { tvKeepDamagedState(); }
+
+void vx_app_LockState() {
+  tvLockState(VXGame::_game ? VXGame::_game->PathToFilePath(tvStateFilePath()) : tvDesktopFilePath(tvStateFilePath()));
+}
+
+void vx_app_UnlockState() { tvUnlockState(); }

@@ -15,3 +15,16 @@ String vx_app_LoadState();
 // -2 when the disk took less than all of it. A failed save keeps the old
 // record whole, and the application its state in memory.
 int vx_app_SaveState(const String& state);
+
+// Whether the state file is there but could not be read at start: it is kept
+// as it is, and every save fails rather than replace it.
+bool vx_app_StateUnreadable();
+// The record loaded did not load whole (a damaged section): the next save
+// first keeps the file it replaces beside it, as a damaged copy.
+void vx_app_KeepDamagedState();
+
+// Holds the state file's save lock from a read of the record on disk to the
+// save that follows, so that two copies of a program saving at once each
+// merge what the other saved instead of writing over it.
+void vx_app_LockState();
+void vx_app_UnlockState();

@@ -46,17 +46,18 @@ bool tvUseStateFolder(const String& name) {
   const char* home = std::getenv("HOME");
   if (xdg && xdg[0] == '/') folder = xdg;
   else if (home && home[0] == '/') folder = std::string(home) + "/.local/state";
-  std::string narrow = name.ToUtf8();
+  std::string narrow = tvPathBytes(name);
   if (folder.empty() || narrow.find('/') != std::string::npos || narrow == "." || narrow == "..") {
-    vxPrint(String(("State folder not used: no place for \"" + narrow + "\" (HOME is not set); the state file stays in the working directory").c_str()));
+    tvPrintLine("State folder not used: no place for \"" + narrow +
+                "\" (HOME is not set); the state file stays in the working directory");
     return false;
   }
   folder += "/" + narrow;
   if (!makeFolders(folder)) {
-    vxPrint(String(("State folder not used: " + folder + " cannot be made: " + std::strerror(errno) +
-                    "; the state file stays in the working directory").c_str()));
+    tvPrintLine("State folder not used: " + folder + " cannot be made: " + std::strerror(errno) +
+                "; the state file stays in the working directory");
     return false;
   }
-  stateFilePath = String((folder + "/" + kStateFileName).c_str());
+  stateFilePath = tvPathText(folder + "/" + kStateFileName);
   return true;
 }

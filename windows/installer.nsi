@@ -7,7 +7,8 @@
 ; are needed, and the game's scores are that player's already
 ; (%LOCALAPPDATA%\Skarnel). /S installs silently (/D=FOLDER picks another
 ; folder); the uninstaller takes /S as well. Uninstalling removes what was
-; installed and nothing else: the scores stay.
+; installed and nothing else: the scores stay. Neither touches a game that
+; is running (see GameNotRunning).
 ; A 64-bit installer for a 64-bit game: it runs where the game runs, with no
 ; 32-bit subsystem needed, and sees the registry and folders the game sees.
 Target amd64-unicode
@@ -52,12 +53,44 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 The Skarnel authors (zlib l
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; A running game holds skarnel.exe, which then cannot be replaced or
+; removed: nothing is touched until the player has closed it. Run silently,
+; the installer or uninstaller ends with status 2 instead, touching nothing.
+!define STATUS_GAME_RUNNING 2
+!macro GameNotRunning un
+Function ${un}GameNotRunning
+  retry:
+    IfFileExists "$INSTDIR\skarnel.exe" 0 free
+    ClearErrors
+    FileOpen $0 "$INSTDIR\skarnel.exe" a
+    IfErrors running
+    FileClose $0
+    Goto free
+  running:
+    IfSilent 0 ask
+    SetErrorLevel ${STATUS_GAME_RUNNING}
+    Quit
+  ask:
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Skarnel is running. Close the game, then choose Retry." IDRETRY retry
+    Quit
+  free:
+FunctionEnd
+!macroend
+!insertmacro GameNotRunning ""
+!insertmacro GameNotRunning "un."
+
 Section "Skarnel"
+  Call GameNotRunning
+  ; The new version's data is unpacked beside the old, which goes only once
+  ; the new files are all in place; then the new data takes its name, so no
+  ; file that a newer version dropped is left behind and no mixed set is.
+  RMDir /r "$INSTDIR\data.new"
+  SetOutPath "$INSTDIR\data.new"
+  File /r "${STAGE}/data/*"
   SetOutPath "$INSTDIR"
-  ; A new version's data replaces the old one's whole, so no file that a
-  ; newer version dropped is left behind.
+  File /r /x data "${STAGE}/*"
   RMDir /r "$INSTDIR\data"
-  File /r "${STAGE}/*"
+  Rename "$INSTDIR\data.new" "$INSTDIR\data"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; The shortcut starts the game in its own folder, with its own icon.
@@ -81,6 +114,7 @@ SectionEnd
 ; hold other things, and the scores in %LOCALAPPDATA%\Skarnel are never
 ; touched.
 Section "Uninstall"
+  Call un.GameNotRunning
   Delete "$INSTDIR\skarnel.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"

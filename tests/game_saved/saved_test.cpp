@@ -1,12 +1,13 @@
 // The state record: its exact items, per-section checksums that reset only
-// the damaged section, badge words, recording finished rounds, and damaged or
-// missing files. Each test runs in its own temporary working directory.
+// the damaged section, badge words, recording finished rounds, damaged or
+// missing files (a damaged one kept before a save). Each test runs in its own temporary working directory.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -161,7 +162,7 @@ TEST_F(SavedState, ASettingsChecksumOffByOneResetsSettingsButKeepsTheRest) {
   EXPECT_EQ(app->m_highScores[0], 900);
 }
 
-TEST_F(SavedState, ADamagedScoreGroupIsClearedAloneAndSilently) {
+TEST_F(SavedState, ADamagedScoreGroupIsClearedAloneAndNamed) {
   app->m_highScores[0] = 50;        // Easy best
   app->m_highScores[10] = 70;       // Normal best
   app->m_highScores[30 + 10] = 60;  // Normal recent
@@ -172,7 +173,7 @@ TEST_F(SavedState, ADamagedScoreGroupIsClearedAloneAndSilently) {
   for (auto& it : items) damaged += it + "|";
   WriteStateFile(damaged);
   std::string out = LoadFresh();
-  EXPECT_EQ(out, "Settings Loaded\nBadges Loaded\nHighscores Loaded\n");
+  EXPECT_EQ(out, "Settings Loaded\nBadges Loaded\nHighscores Not Loaded: Normal (checksum)\n");
   EXPECT_EQ(app->m_highScores[0], 50);
   EXPECT_EQ(app->m_highScores[10], 0);
   EXPECT_EQ(app->m_highScores[40], 0);
@@ -187,12 +188,12 @@ TEST_F(SavedState, MissingEmptyAndGarbageFilesLoadDefaults) {
   EXPECT_EQ(LoadFresh(), "Highscores Loaded\n");
 
   WriteStateFile(std::string("\xff\xfe\x00garbage|x|y|\x80\x81", 17));
-  EXPECT_EQ(LoadFresh(), "Highscores Loaded\n");
+  EXPECT_EQ(LoadFresh(), "Highscores Not Loaded: Easy (missing), Normal (missing), Hard (missing)\n");
 
   std::string words;
   for (int i = 0; i < 40; ++i) words += "abc|";
   WriteStateFile(words);
-  EXPECT_EQ(LoadFresh(), "Settings Loaded\nBadges Loaded\nHighscores Loaded\n")
+  EXPECT_EQ(LoadFresh(), "Settings Loaded\nBadges Loaded\nHighscores Not Loaded: Easy (missing), Normal (missing), Hard (missing)\n")
       << "items that are not numbers read as 0, and zeros sum to 0";
   EXPECT_EQ(app->m_settings[kSettingSound], 0);
 }
@@ -201,7 +202,7 @@ TEST_F(SavedState, NineZerosReadAsABadgeSectionOnly) {
   WriteStateFile("0|0|0|0|0|0|0|0|0|");
   app->m_badges[3] = true;
   std::string out = LoadFresh();
-  EXPECT_EQ(out, "Badges Loaded\nHighscores Loaded\n");
+  EXPECT_EQ(out, "Badges Loaded\nHighscores Not Loaded: Easy (missing), Normal (missing), Hard (missing)\n");
   EXPECT_FALSE(app->m_badges[3]);
 }
 
@@ -234,6 +235,84 @@ TEST_F(SavedState, AFinishedRoundIsRankedBelowEqualScoresAndAlwaysRecent) {
   EXPECT_EQ(app->m_highScores[30], 7);
   EXPECT_EQ(app->m_highScores[31], 0);
   EXPECT_EQ(app->m_highScores[32], 12);
+}
+
+// A record that did not load whole (a damaged section, random bytes) is kept
+// beside the state file before a save replaces it, the newest three copies,
+// and the player is told; what still loads keeps loading.
+TEST_F(SavedState, ARecordThatDidNotLoadWholeIsKeptBeforeASaveAndThePlayerIsTold) {
+  app->m_highScores[0] = 50;   // Easy best
+  app->m_highScores[10] = 98;  // Normal best
+  app->p_Save();
+  std::vector<std::string> items = Items(StateFile());
+  items[35 + 21] = "99";  // Normal's first best: its checksum fails
+  std::string damaged;
+  for (auto& it : items) damaged += it + "|";
+  std::string noise;
+  for (int i = 0; i < 300; ++i) noise += static_cast<char>(i * 37 + 11);
+  const std::string versions[] = {noise, damaged, damaged + "1|", damaged + "2|"};
+  for (const std::string& version : versions) {
+    WriteStateFile(version);
+    std::string out = LoadFresh();
+    if (&version != &versions[0]) {
+      EXPECT_EQ(out, "Settings Loaded\nBadges Loaded\nHighscores Not Loaded: Normal (checksum)\n");
+      EXPECT_EQ(app->m_highScores[0], 50) << "a sound section did not load";
+      EXPECT_EQ(app->m_highScores[10], 0);
+    }
+    EXPECT_EQ(app->m_badgeQueue[0], kNoticeDamaged);
+    EXPECT_EQ(app->m_badgeTimers[0], 1) << "the notice is not shown";
+    EXPECT_EQ(app->p_Save(), 0);
+    std::ifstream kept(".tarvikstate.damaged", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), version);
+  }
+  auto read = [](const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_EQ(read(".tarvikstate.damaged.1"), versions[2]);
+  EXPECT_EQ(read(".tarvikstate.damaged.2"), versions[1]);
+  EXPECT_FALSE(std::ifstream(".tarvikstate.damaged.3").good()) << "more than three copies are kept";
+
+  // The record saved over the damaged one loads whole: no notice, no copy.
+  EXPECT_EQ(LoadFresh(), "Settings Loaded\nBadges Loaded\nHighscores Loaded\n");
+  EXPECT_EQ(app->m_badgeTimers[0], 0);
+  EXPECT_EQ(app->p_Save(), 0);
+  EXPECT_EQ(read(".tarvikstate.damaged"), versions[3]);
+  EXPECT_EQ(app->p_BadgeName(kNoticeDamaged).ToUtf8(), "Save damaged!");
+}
+
+// Two copies of the game on one record, each finishing a round and saving:
+// the record keeps both scores, in the best and the recent list, and a
+// copy that saves again later with nothing new loses neither.
+TEST_F(SavedState, TwoCopiesOnOneRecordKeepEachOthersScores) {
+  constexpr int kNormalBest = 10, kNormalRecent = 40;
+  app->m_highScores[kNormalBest] = 50;
+  app->m_highScores[kNormalRecent] = 50;
+  app->m_badges[3] = true;
+  ASSERT_EQ(app->p_Save(), 0);
+  LoadFresh();
+  c_MyApp* first = app;
+  LoadFresh();
+  c_MyApp* second = app;
+  auto finish = [](c_MyApp* copy, int score) {
+    copy->m_difficulty = kDifficultyNormal;
+    copy->m_score = score;
+    copy->p_RecordScore();
+    return copy->p_Save();
+  };
+  second->m_badges[7] = true;
+  EXPECT_EQ(finish(first, 98), 0);
+  EXPECT_EQ(finish(second, 71), 0);
+  EXPECT_EQ(first->p_Save(), 0) << "leaving the option box in the first copy";
+  const std::vector<int> best = {98, 71, 50, 0}, recent = {71, 98, 50, 0};
+  for (c_MyApp* copy : {second, (LoadFresh(), app)}) {
+    for (size_t k = 0; k < best.size(); ++k) {
+      EXPECT_EQ(copy->m_highScores[kNormalBest + k], best[k]) << k;
+      EXPECT_EQ(copy->m_highScores[kNormalRecent + k], recent[k]) << k;
+    }
+    EXPECT_TRUE(copy->m_badges[3]);
+    EXPECT_TRUE(copy->m_badges[7]) << "a badge of the second copy was lost";
+  }
 }
 
 TEST_F(SavedState, TheBadgeTexts) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""A live session recorded with real key events and replayed: the replay
-draws the same frames and leaves the same state file, and ends the same way.
+"""A live session recorded with real key events over an older recording it
+was told to replace, and replayed: the replay draws the same frames and
+leaves the same state file, and ends the same way.
 
 Usage: e2e_record.py REPLAY_BINARY X_PROBE  (starts its own Xvfb without DISPLAY)
 """
@@ -26,9 +27,19 @@ MIN_FRAMES_COMPARED = 5
 os.mkdir("live")
 os.mkdir("again")
 
-print("a live session: a round, full screen and back, F4", flush=True)
+print("a recording is refused over an old one unless told to replace it", flush=True)
 os.chdir(os.path.join(WORK, "live"))
-game = Game([REPLAY, "--record", SESSION, *FRAMES], PROBE)
+OLD = "# an older session\n100 key-down 32\n"
+with open(SESSION, "w") as old:
+    old.write(OLD)
+refused = subprocess.run([REPLAY, "--record", SESSION], capture_output=True, text=True)
+if refused.returncode != 64 or "--replace records over it" not in refused.stderr:
+    fail(f"an existing file was not refused: status {refused.returncode}: {refused.stderr[:300]}")
+if open(SESSION).read() != OLD:
+    fail("a refused recording changed the file it was refused")
+
+print("a live session over the old one: a round, full screen and back, F4", flush=True)
+game = Game([REPLAY, "--record", SESSION, "--replace", *FRAMES], PROBE)
 game.ensure_focus()
 xdo("keydown", "space")
 wait_until(lambda: os.path.exists("frame-240.png"), "the live session does not run")
@@ -44,6 +55,8 @@ xdo("key", "F4")
 game.wait_exit("F4 while recording")
 
 session = open(SESSION).read()
+if OLD in session or [n for n in os.listdir(WORK) if n.startswith("session.txt.")]:
+    fail("the old session was not replaced whole")
 for line in ("key-down 32", "key-down 88", "key-down 122", "key-down 115"):
     if line not in session:
         fail(f"the recording lacks '{line}': {session[-400:]}")

@@ -7,11 +7,14 @@
 // Needs DISPLAY.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,7 @@ const std::string kTimelines = TARVIK_SOURCE_DIR "/tests/replay/timelines/";
 
 constexpr int kStatusTimelineEnded = 2;
 constexpr int kStatusFrameMissing = 3;
+constexpr int kStatusRecordingFailed = 4;
 constexpr int kStatusUsage = 64;
 constexpr int kStatusBadTimeline = 65;
 constexpr int kKeyF4 = 115, kKeyF11 = 122;
@@ -130,20 +134,31 @@ class ReplayTest : public ::testing::Test {
   }
 
   // Runs skarnel-replay with `args` in folder `name`, its output in out.txt,
-  // its address space limited to `memoryLimit` bytes when that is not 0; the
-  // exit status, or minus the signal that ended it.
-  int Run(const std::string& name, std::vector<std::string> args, rlim_t memoryLimit = 0) {
+  // its address space limited to `memoryLimit` bytes and the files it writes
+  // to `fileLimit` bytes (a full disk) when those are not 0; the exit status,
+  // or minus the signal that ended it.
+  int Run(const std::string& name, std::vector<std::string> args, rlim_t memoryLimit = 0, rlim_t fileLimit = 0) {
     fs::path dir = Folder(name);
     args.insert(args.begin(), kReplay);
+    // The output comes through a pipe, which a limit on file sizes spares.
+    int out[2];
+    if (pipe(out) != 0) return -1;
     pid_t pid = fork();
     if (pid == 0) {
       if (chdir(dir.c_str()) != 0) _exit(127);
-      int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(out, 1);
-      dup2(out, 2);
+      dup2(out[1], 1);
+      dup2(out[1], 2);
+      close(out[0]);
+      close(out[1]);
       if (memoryLimit) {
         rlimit limit = {memoryLimit, memoryLimit};
         if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
+      }
+      if (fileLimit) {
+        // Writes past the limit fail with EFBIG instead of ending the program.
+        rlimit limit = {fileLimit, fileLimit};
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
       }
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
@@ -151,6 +166,14 @@ class ReplayTest : public ::testing::Test {
       execv(argv[0], argv.data());
       _exit(127);
     }
+    close(out[1]);
+    std::string output;
+    char buffer[4096];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) != 0;)
+      if (n > 0) output.append(buffer, static_cast<size_t>(n));
+      else if (errno != EINTR) break;
+    close(out[0]);
+    WriteFile(dir / "out.txt", output);
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
@@ -250,6 +273,37 @@ TEST_F(ReplayTest, ARoundReplayedTwiceIsTheSameAndScoresPausesAndIsRecorded) {
   EXPECT_EQ(items[kNormalScores + 1], 98);
 }
 
+// Two copies of the game playing at once on one record (as the replayer
+// counts as one): each loaded the record before the other saved, and each
+// round's 98 stays in the Normal lists.
+TEST_F(ReplayTest, TwoCopiesPlayingAtOnceOnOneRecordKeepBothRounds) {
+  fs::path dir = Folder("both");
+  WriteFile(dir / "timeline.txt", ReadFile(kTimelines + "round.txt"));
+  pid_t copies[2];
+  for (pid_t& pid : copies) {
+    pid = fork();
+    if (pid == 0) {
+      if (chdir(dir.c_str()) != 0) _exit(127);
+      int quiet = open("/dev/null", O_WRONLY);
+      dup2(quiet, 1);
+      dup2(quiet, 2);
+      execl(kReplay.c_str(), kReplay.c_str(), "--fast", "timeline.txt", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  for (pid_t pid : copies) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  std::vector<long> items = Items("both");
+  ASSERT_GT(items.size(), static_cast<size_t>(kNormalScores + 3));
+  EXPECT_EQ(items[kNormalScores], 98);
+  EXPECT_EQ(items[kNormalScores + 1], 98);
+  EXPECT_EQ(items[kNormalScores + 2], 98) << "one copy's best score is lost";
+  EXPECT_EQ(items[kNormalScores + 3], 98) << "one copy's recent score is lost";
+}
+
 TEST_F(ReplayTest, TheLoadingScreenShowsTheMakerLogoBeforeTheTitle) {
   ASSERT_EQ(Replay("run", "100 end\n", {2, 100}), kStatusTimelineEnded);
   Frame loading = FrameAt("run", 2), title = FrameAt("run", 100);
@@ -294,9 +348,17 @@ TEST_F(ReplayTest, OptionBoxSettingsSurviveARestart) {
   EXPECT_EQ(State("second"), State("first"));
 }
 
-TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGame) {
-  const std::string quit = Tap(100, kKeyF4);
-  ASSERT_EQ(Replay("fresh", quit, {90}), 0) << Output("fresh");
+// A damaged record never stops the game: the player sees a notice (in the
+// bottom-left corner, over the title), and the first save (on focus loss)
+// keeps the damaged file beside the new record. One that cannot be read at
+// all (a link to itself) is told of the same way and never saved over.
+TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGameAndAreKeptAndTold) {
+  const std::string timeline = "30 focus-lost\n40 focus-gained\n" + Tap(100, kKeyF4);
+  // The first notice's box; the unreadable record's refused save adds a
+  // second ("Not saved!") above it.
+  constexpr int kNoticeX1 = 160, kNoticeY0 = 446, kNoticeY1 = 478, kNoticePixels = 2000, kTwoNoticesY0 = 412;
+  ASSERT_EQ(Replay("fresh", timeline, {90}), 0) << Output("fresh");
+  EXPECT_FALSE(fs::exists(scratch / "fresh" / ".tarvikstate.damaged"));
   std::string good = Record(77, 77);
   std::string wrongSum = good;
   wrongSum.replace(wrongSum.find("|1|"), 3, "|2|");
@@ -314,16 +376,33 @@ TEST_F(ReplayTest, DamagedStateFilesNeverStopTheGame) {
        }()},
       {"noise", noise},
       {"long", longLine},
+      {"unreadable", ""},
   };
   for (const auto& [name, text] : cases) {
-    WriteFile(Folder(name) / ".tarvikstate", text);
-    ASSERT_EQ(Replay(name, quit, {90}), 0) << name << ": " << Output(name);
-    EXPECT_NE(Output(name).find("Highscores Loaded"), std::string::npos) << name;
+    const bool unreadable = std::string(name) == "unreadable";
+    if (unreadable) fs::create_symlink(".tarvikstate", Folder(name) / ".tarvikstate");
+    else WriteFile(Folder(name) / ".tarvikstate", text);
+    ASSERT_EQ(Replay(name, timeline, {90}), 0) << name << ": " << Output(name);
+    Frame frame = FrameAt(name, 90), fresh = FrameAt("fresh", 90);
+    EXPECT_GT(Differing(frame, fresh, 8, 0, kNoticeY0, kNoticeX1, kNoticeY1), kNoticePixels)
+        << name << ": no notice";
     if (std::string(name) != "checksum") {
-      EXPECT_EQ(Differing(FrameAt(name, 90), FrameAt("fresh", 90), 0), 0) << name << ": the title differs";
+      EXPECT_EQ(Differing(frame, fresh, 0, 0, 0, -1, unreadable ? kTwoNoticesY0 : kNoticeY0), 0)
+          << name << ": the title differs";
+    }
+    if (unreadable) {
+      EXPECT_NE(Output(name).find("State file not read: ./.tarvikstate:"), std::string::npos) << Output(name);
+      EXPECT_TRUE(fs::is_symlink(scratch / name / ".tarvikstate")) << "an unreadable record was saved over";
+      EXPECT_FALSE(fs::exists(scratch / name / ".tarvikstate.damaged"));
+    } else {
+      EXPECT_EQ(ReadFile(scratch / name / ".tarvikstate.damaged"), text) << name << ": the damaged record is lost";
+      EXPECT_EQ(Items(name).size(), 203u) << name << ": no new record saved";
     }
   }
   EXPECT_NE(Output("checksum").find("Settings Checksum Invalid"), std::string::npos);
+  EXPECT_NE(Output("checksum").find("Highscores Loaded"), std::string::npos) << "the scores did load";
+  EXPECT_NE(Output("noise").find("Highscores Not Loaded: Easy (missing), Normal (missing), Hard (missing)"),
+            std::string::npos);
 }
 
 TEST_F(ReplayTest, RandomGameKeysNeverEndTheGame) {
@@ -493,4 +572,44 @@ TEST_F(ReplayTest, AFrameTheGameNeverReachedFailsTheRunHoweverItEnded) {
       << Output("quit");
   EXPECT_EQ(Replay("ran-out", "100 end\n", {500}), kStatusFrameMissing) << Output("ran-out");
   EXPECT_NE(Output("ran-out").find("the replay ended before frame 500"), std::string::npos) << Output("ran-out");
+}
+
+// A recording is refused, before any window opens and touching nothing, on
+// an existing file unless told to replace it, on the state file, and on
+// anything but a regular file (a pipe must not block the start); one the
+// disk cannot take fails the run.
+TEST_F(ReplayTest, ARecordingNeverDestroysAFileAndFailsWhenNotWritten) {
+  const std::string kept = "100 key-down 32\n";
+  WriteFile(Folder("run") / "session.txt", kept);
+  WriteFile(scratch / "run" / ".tarvikstate", Record(98, 98));
+  ASSERT_EQ(mkfifo((scratch / "run" / "pipe").c_str(), 0600), 0);
+  Folder("run/folder");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--record", "session.txt"}, "session.txt: the file exists (--replace records over it)"},
+      {{"--record", ".tarvikstate", "--replace"}, ".tarvikstate: it is the game's state file"},
+      {{"--record", "folder/../.tarvikstate"}, "it is the game's state file"},
+      {{"--record", "pipe", "--replace"}, "pipe: not a regular file"},
+      {{"--record", "folder", "--replace"}, "folder: not a regular file"},
+      {{"--replace", "session.txt"}, "--replace goes with --record FILE"},
+  };
+  for (const auto& [args, complaint] : cases) {
+    EXPECT_EQ(Run("run", args), kStatusUsage) << args[1];
+    EXPECT_NE(Output("run").find(complaint), std::string::npos) << Output("run");
+  }
+  EXPECT_EQ(ReadFile(scratch / "run" / "session.txt"), kept);
+  EXPECT_EQ(State("run"), Record(98, 98));
+  fs::remove(scratch / "run" / ".tarvikstate");
+  EXPECT_EQ(Run("run", {"--record", "./.tarvikstate"}), kStatusUsage) << Output("run");
+  EXPECT_FALSE(fs::exists(scratch / "run" / ".tarvikstate")) << "a missing state file was recorded into";
+
+  // A full disk: nothing of the recording could be written, and the file
+  // replaced stays as it was.
+  constexpr rlim_t kFullDisk = 1;
+  EXPECT_EQ(Run("run", {"--record", "new.txt"}, 0, kFullDisk), kStatusRecordingFailed);
+  EXPECT_NE(Output("run").find("cannot record to new.txt: File too large"), std::string::npos) << Output("run");
+  EXPECT_FALSE(fs::exists(scratch / "run" / "new.txt"));
+  EXPECT_EQ(Run("run", {"--record", "session.txt", "--replace"}, 0, kFullDisk), kStatusRecordingFailed);
+  EXPECT_EQ(ReadFile(scratch / "run" / "session.txt"), kept);
+  for (const auto& entry : fs::directory_iterator(scratch / "run"))
+    EXPECT_EQ(entry.path().filename().string().rfind("session.txt.", 0), std::string::npos) << entry.path();
 }

@@ -461,7 +461,7 @@ TYPED_TEST(BothKinds, LongChurnKeepsReachableObjectsAndBoundsTheHeap) {
   std::vector<int> slotOfStep(kSteps);  // every node reachable from a slot was stored there
   std::mt19937 rng(7);
   const int before = gc_alloced_bytes;  // what earlier tests left live
-  int peak = 0;
+  long long peak = 0;
   for (int step = 0; step < kSteps; ++step) {
     TypeParam* n = gc_new<TypeParam>();
     n->value = step;

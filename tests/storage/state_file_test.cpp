@@ -4,6 +4,7 @@
 // working directory, since the file is ./.tarvikstate.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -134,6 +135,8 @@ TEST_F(StateFile, AFileOverTheCapLoadsAsTheEmptyTextAndIsLeftAlone) {
 
   EXPECT_EQ(tvSaveState(String("fresh")), 0);
   EXPECT_EQ(vx_app_LoadState().ToUtf8(), "fresh");
+  EXPECT_EQ(std::filesystem::file_size(".tarvikstate.damaged"), static_cast<uintmax_t>(kStateFileCap) + 1)
+      << "the file that was no record is kept before the save replaces it";
 }
 
 TEST_F(StateFile, SavingLeavesNoTemporaryFileBehind) {
@@ -182,6 +185,43 @@ TEST_F(StateFile, AShortWriteGivesMinusTwoSaysSoAndKeepsTheOldRecord) {
   close(output[0]);
   std::string out(buffer, n > 0 ? static_cast<size_t>(n) : 0);
   EXPECT_NE(out.find("State file not saved: ./.tarvikstate: File too large"), std::string::npos) << out;
+}
+
+// A record that is there but cannot be read (here no file handle is left
+// when it is opened) is never saved over while the program runs. The refusal
+// lasts the process, so it runs in a child of its own.
+TEST_F(StateFile, ARecordThatCannotBeOpenedIsNeverSavedOver) {
+  EXPECT_EQ(tvSaveState(String("98 points")), 0);
+  int output[2];
+  ASSERT_EQ(pipe(output), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    dup2(output[1], STDOUT_FILENO);
+    int lowest = open("/dev/null", O_RDONLY);
+    close(lowest);
+    rlimit saved;
+    getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit none = {static_cast<rlim_t>(lowest), saved.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &none);
+    bool empty = vx_app_LoadState().Length() == 0;
+    setrlimit(RLIMIT_NOFILE, &saved);
+    bool refused = vx_app_StateUnreadable() && tvSaveState(String("defaults")) == -1 &&
+                   vx_app_SaveState(String("defaults")) == -1;
+    _exit(empty && refused ? 0 : 1);
+  }
+  close(output[1]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  char buffer[1024] = {};
+  ssize_t n = read(output[0], buffer, sizeof buffer - 1);
+  close(output[0]);
+  std::string out(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+  EXPECT_NE(out.find("State file not read: ./.tarvikstate: Too many open files; it is kept as it is"),
+            std::string::npos) << out;
+  EXPECT_NE(out.find("State file not saved: ./.tarvikstate: it could not be read"), std::string::npos) << out;
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "98 points");
+  EXPECT_FALSE(vx_app_StateUnreadable()) << "a missing file is no unreadable one";
 }
 
 // Runs `body` in a child that must finish within the deadline: a save or a
@@ -246,6 +286,15 @@ TEST_F(StateFile, TheStateFolderIsMadePrivateAndHoldsTheRecord) {
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("State folder not used"), std::string::npos) << out;
   EXPECT_EQ(vx_app_LoadState().ToUtf8(), "there") << "a refused folder leaves the state file where it was";
+
+  // Letters beyond ASCII in the folder and the program's name.
+  std::filesystem::path lettered = dir_ / "st\xC3\xA5";
+  setenv("XDG_STATE_HOME", lettered.c_str(), 1);
+  const std::string game = "Z\xC3\xA4hlerst\xC3\xA4nde \xE2\x98\x83 \xE4\xB8\xAD \xF0\x9F\x98\x80";
+  ASSERT_TRUE(tvUseStateFolder(tvPathText(game)));
+  EXPECT_EQ(tvSaveState(String("lettered")), 0);
+  EXPECT_TRUE(std::filesystem::exists(lettered / game / ".tarvikstate"));
+  EXPECT_EQ(vx_app_LoadState().ToUtf8(), "lettered");
 
   ASSERT_TRUE(tvUseStateFolder(String()));
   unsetenv("XDG_STATE_HOME");

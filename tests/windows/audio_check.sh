@@ -31,7 +31,7 @@ pcm.capture_file {
 EOF
 
 status=0
-(cd "$SCRATCH/run" && HOME="$SCRATCH/home" WINEPREFIX="${WINEPREFIX:-$SCRATCH/prefix}" WINEDEBUG=-all \
+(cd "$SCRATCH/run" && HOME="$SCRATCH/home" LC_ALL=C.UTF-8 WINEPREFIX="${WINEPREFIX:-$SCRATCH/prefix}" WINEDEBUG=-all \
   WINEDLLOVERRIDES="mscoree,mshtml=" xvfb-run -a wine "$program") > "$SCRATCH/out.txt" 2>&1 || status=$?
 cat "$SCRATCH/out.txt"
 if [ "$status" -ne 0 ]; then

@@ -10,7 +10,9 @@ use them, under wine on an X server of the test's own:
 2. The installer, run silently in a fresh wine prefix, puts the same files in
    %LOCALAPPDATA%\\Programs\\Skarnel, a Start-menu shortcut to the game and the
    "Apps & features" entry (HKCU Uninstall key) with the values Windows reads.
-   The game, started through that shortcut, shows its window and ends on F4.
+   The game, started through that shortcut, shows its window; a silent
+   install or uninstall meanwhile fails with status 2 and touches nothing;
+   the game ends on F4.
 3. The uninstaller named by the entry's QuietUninstallString, run silently,
    removes the program's files, the shortcut and the entry, and leaves the
    player's scores in %LOCALAPPDATA%\\Skarnel as they were.
@@ -39,10 +41,13 @@ if not os.environ.get("DISPLAY"):
     os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset", sys.executable] + sys.argv)
 
 WINDOWS, SOURCE = (os.path.abspath(a) for a in sys.argv[1:3])
+# Wine makes file names outside ASCII only under a UTF-8 locale.
+os.environ["LC_ALL"] = "C.UTF-8"
 DEADLINE = 120           # seconds: wine starts a program slowly on a loaded machine
 POLL = 0.2
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Skarnel"
 STATE = ".tarvikstate"
+GAME_RUNNING = 2         # the installer's and uninstaller's status when the game is running
 failures = []
 
 
@@ -206,6 +211,16 @@ def wine_ended():
 
 
 if check(wait_until(lambda: find_window("Skarnel")), "the game started from the Start-menu shortcut opens its window"):
+    # Installing or uninstalling silently over the running game fails and
+    # touches nothing (the uninstaller run in place, so its status is its own).
+    before = {f: open(os.path.join(installed, f), "rb").read() for f in files_under(installed)}
+    over = subprocess.run(["wine", setup, "/S"], capture_output=True, timeout=600).returncode
+    inplace = subprocess.run(["wine", uninstaller, "/S", "_?=" + windows_path(installed)], capture_output=True,
+                             timeout=600).returncode
+    after = {f: open(os.path.join(installed, f), "rb").read() for f in files_under(installed)}
+    check(over == GAME_RUNNING and inplace == GAME_RUNNING and after == before and find_window("Skarnel"),
+          f"a silent install ({over}) and uninstall ({inplace}) over the running game fail with status "
+          f"{GAME_RUNNING} and leave every file as it was")
     check(press_until("F4", lambda: not find_window("Skarnel")) and wine_ended(),
           "F4 closes the installed game's window and the game ends")
 subprocess.run(["wineserver", "-k"], capture_output=True)  # a game that did not end

@@ -22,6 +22,8 @@ import time
 WINDOWS, LINUX, SOURCE = (os.path.abspath(a) for a in sys.argv[1:4])
 TIMELINES = os.path.join(SOURCE, "tests", "replay", "timelines")
 PREFIX = os.environ["WINEPREFIX"]
+# Wine makes file names outside ASCII only under a UTF-8 locale.
+os.environ["LC_ALL"] = "C.UTF-8"
 DEADLINE = 120           # seconds: wine starts a program slowly on a loaded machine
 POLL = 0.2
 RETRY_SECONDS = 5        # a focus change that met no update is made again
