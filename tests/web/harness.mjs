@@ -8,7 +8,8 @@
 //     server.url; server.requests ([{ path, status, bytes }]); server.bytesServed();
 //     server.missing.add('/data/x.png')  (answered 404); await server.close();
 //   const browser = await launchBrowser();        one per test file; await browser.close()
-//   const page = await openPage(browser, server.url + '/skarnel.html');
+//   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen });
+//     (viewport: puppeteer's, default SCREEN; beforeOpen(page, session): emulation set before the page loads)
 //     page.lines (console); page.evaluate(fn, ...args); page.waitFor(fn, what); page.screen() -> frame;
 //     page.press(key, check, what, retryMs); page.readFile(path); page.reload(); page.close();
 //     page.page (puppeteer's own page)
@@ -57,6 +58,7 @@ const MIME_TYPES = {
   '.ogg': 'audio/ogg',
   '.wav': 'audio/wav',
   '.txt': 'text/plain; charset=utf-8',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Serves files under `mounts` (URL prefix -> folder; '/' is the browser
@@ -123,20 +125,22 @@ export async function waitUntil(check, what, deadlineMs = DEADLINE_MS) {
 }
 
 // Opens `url` in a browser context of its own (so its stored files start
-// empty) at the screen size, collecting the console from the first line.
-export async function openPage(browser, url) {
+// empty) at the screen size or `viewport`, collecting the console from the
+// first line; `beforeOpen` may set emulation (throttling) before the page loads.
+export async function openPage(browser, url, { viewport = SCREEN, beforeOpen } = {}) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
-  await page.setViewport(SCREEN);
+  await page.setViewport(viewport);
   const lines = [];
   page.on('console', (message) => lines.push(message.text()));
   page.on('pageerror', (error) => lines.push(`page error: ${error.message}`));
-  await page.goto(url);
-
   // Reads in the page go through the DevTools protocol without a user
   // gesture (puppeteer's own evaluate acts as one): a test that looks at the
   // page must not count as the player having pressed something.
   const session = await page.createCDPSession();
+  if (beforeOpen) await beforeOpen(page, session);
+  await page.goto(url);
+
   const evaluate = async (fn, ...args) => {
     const { result, exceptionDetails } = await session.send('Runtime.evaluate', {
       expression: `(${fn})(...${JSON.stringify(args)})`, returnByValue: true, awaitPromise: true });
