@@ -78,7 +78,10 @@ async function bytesBeforeTitle(browser) {
   const server = await startServer();
   try {
     const { page } = await phonePage(browser, server);
-    const bytes = server.bytesServed();
+    // What the page asked for before the title, once all of it has been sent.
+    const asked = server.requests.slice();
+    await waitUntil(() => asked.every((request) => request.answered), 'the server never answered the page');
+    const bytes = asked.reduce((sum, request) => sum + request.bytes, 0);
     await page.close();
     return bytes;
   } finally {

@@ -5,7 +5,7 @@
 // with a generous deadline. Never a fixed sleep as proof.
 //
 //   const server = await startServer({ mounts: { '/timelines/': dir } });
-//     server.url; server.requests ([{ path, status, bytes }]); server.bytesServed();
+//     server.url; server.requests ([{ path, status, bytes, answered }]); server.bytesServed();
 //     server.missing.add('/data/x.png')  (answered 404); await server.close();
 //   const browser = await launchBrowser();        one per test file; await browser.close()
 //   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen });
@@ -69,7 +69,7 @@ export async function startServer({ mounts = {} } = {}) {
   const missing = new Set();
   const server = http.createServer((request, response) => {
     const urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const entry = { path: urlPath, status: 404, bytes: 0 };
+    const entry = { path: urlPath, status: 404, bytes: 0, answered: false };
     requests.push(entry);
     const [prefix, folder] = roots.find(([p]) => urlPath.startsWith(p));
     const file = path.join(folder, urlPath.substring(prefix.length));
@@ -78,6 +78,7 @@ export async function startServer({ mounts = {} } = {}) {
     const notFound = () => {
       response.writeHead(404, headers);
       response.end();
+      entry.answered = true;
     };
     if (missing.has(urlPath) || !file.startsWith(folder + path.sep)) {
       notFound();
@@ -93,6 +94,7 @@ export async function startServer({ mounts = {} } = {}) {
       headers['Content-Type'] = MIME_TYPES[path.extname(file)] || 'application/octet-stream';
       response.writeHead(200, headers);
       response.end(body);
+      entry.answered = true;
     });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
