@@ -1,7 +1,8 @@
 // Keeps the game page playable offline, run before the program. Once the page
 // has fetched what its title needs, it registers its service worker
 // (skarnel-sw.js, written by the build with the build's files) and names to it
-// every file it fetches, which the worker keeps in its build's cache. Before
+// every file it fetches, handing over the bytes of the data files it already
+// has, which the worker keeps in its build's cache. Before
 // the program starts, the data files kept there go back into the page's file
 // system: the program reads its files with synchronous requests, which a
 // worker never sees, and finds these without asking the network. When a new
@@ -11,7 +12,7 @@
   var kWorker = 'skarnel-sw.js';
   // The worker is registered once the page has fetched nothing for this long:
   // its own downloads then never compete with the title's.
-  var kQuietMillis = 2000;
+  var kQuietMillis = 5000;
   var kQuietPollMillis = 250;
   // A worker that does not name its cache within this long is not waited for.
   var kAnswerMillis = 5000;
@@ -66,8 +67,20 @@
   Module['preRun'] = Module['preRun'] || [];
   Module['preRun'].push(restoreKeptData);
 
-  function keep(files) {
-    if (!workers.controller || files.length === 0) return;
+  // The bytes of a data file the page fetched, from its file system (so the
+  // worker need not fetch it again), or null.
+  function fetchedBytes(url) {
+    if (url.indexOf(folder + 'data/') !== 0) return null;
+    try {
+      return FS.readFile('/' + decodeURIComponent(url.substring(folder.length).replace(/[?#].*$/, '')));
+    } catch (e) {
+      return null;
+    }
+  }
+
+  function keep(urls) {
+    if (!workers.controller || urls.length === 0) return;
+    var files = urls.map(function (url) { return { url: url, bytes: fetchedBytes(url) }; });
     ask({ keep: files }, function (all) { Module['tarvikKeptForOffline'] = all === true; });
   }
 
