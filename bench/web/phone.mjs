@@ -17,12 +17,15 @@ const UPDATE_RATE = 60;
 const TITLE_DEADLINE_MS = 5 * 60_000;
 const ROUND_MS = 6000;   // a round's updates counted at each speed
 
-// The title draws its logo across the top of the screen, where the loading
-// screen has next to nothing bright: the share of bright pixels in the top
-// band of a screenshot taken at one pixel a CSS pixel.
+// The title draws its logo across the top of the screen over the play
+// field's dark blue: in a screenshot taken at one pixel a CSS pixel, the share
+// of bright pixels in the top band and of field-blue pixels overall. The
+// loading screen has its studio logo just as bright, but over black.
 const TOP_BAND = 0.2;
-const TITLE_BRIGHT_SHARE = 0.1;   // the title about 0.18, a round about 0.05, loading under 0.02
+const TITLE_BRIGHT_SHARE = 0.1;   // the title about 0.18, a round about 0.05
+const TITLE_FIELD_SHARE = 0.25;   // the title about 0.5, the loading screen none
 const bright = (r, g, b) => r + g + b > 240;
+const field = (r, g, b) => r < 10 && b >= 12 && b < 40 && b > g;
 
 async function phoneScreen(page) {
   const png = await page.page.screenshot({
@@ -33,7 +36,8 @@ async function phoneScreen(page) {
 async function titleShownOnPhone(page) {
   const frame = await phoneScreen(page);
   const band = Math.round(frame.height * TOP_BAND);
-  return countPixels(frame, [0, 0, frame.width, band], bright) > frame.width * band * TITLE_BRIGHT_SHARE;
+  return countPixels(frame, [0, 0, frame.width, band], bright) > frame.width * band * TITLE_BRIGHT_SHARE &&
+         countPixels(frame, [0, 0, frame.width, frame.height], field) > frame.width * frame.height * TITLE_FIELD_SHARE;
 }
 
 // Once per update the game asks the page how many pads it has for each of
