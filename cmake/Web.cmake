@@ -5,6 +5,8 @@
 # TARVIK_WEB_DATA names a data/ folder it wrote.
 set(TARVIK_WEB_DATA "${CMAKE_SOURCE_DIR}/build/data" CACHE PATH
   "The data/ folder the asset generator wrote, copied beside the pages")
+set(TARVIK_WEB_ICONS "${TARVIK_WEB_DATA}/../web-icons" CACHE PATH
+  "The folder of the installable page's icons the asset generator drew (assetgen --web-icons)")
 
 # Debian's emscripten runs node tools that look for their modules where
 # Debian keeps them.
@@ -27,13 +29,19 @@ target_link_options(tarvik_web INTERFACE
 
 # Makes TARGET a page: TARGET.html from the shared page template, with the
 # page scripts given after the target (run before the program, in order).
+# TARVIK_PAGE_HEAD and TARVIK_PAGE_BODY, when set, go into the page's head and body.
 function(tarvik_web_page target)
   set_target_properties(${target} PROPERTIES SUFFIX ".html")
+  set(shell ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/page-${target}.html)
+  if(NOT DEFINED TARVIK_PAGE_HEAD)
+    set(TARVIK_PAGE_HEAD "<link rel=\"icon\" href=\"data:,\">")
+  endif()
+  configure_file(${CMAKE_SOURCE_DIR}/web/page.html ${shell} @ONLY)
   target_link_options(${target} PRIVATE
-    "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/page.html"
+    "SHELL:--shell-file ${shell}"
     # Debian's emscripten fails in its HTML minifier; the page is small anyway.
     -sMINIFY_HTML=0)
-  set(depends ${CMAKE_SOURCE_DIR}/web/page.html ${CMAKE_SOURCE_DIR}/web/tarvik_pre.js)
+  set(depends ${shell} ${CMAKE_SOURCE_DIR}/web/tarvik_pre.js)
   foreach(script IN LISTS ARGN)
     target_link_options(${target} PRIVATE "SHELL:--pre-js ${script}")
     list(APPEND depends ${script})
@@ -52,4 +60,30 @@ function(tarvik_web_data)
     COMMAND ${CMAKE_COMMAND} -E remove -f ${CMAKE_BINARY_DIR}/data/.assetgen-stamp
     COMMENT "Copying the game's data beside the pages"
     VERBATIM)
+endfunction()
+
+# Makes the page TARGET (named "skarnel" for its manifest and worker) an
+# installable app that starts offline: its manifest and icons beside it, the
+# phone and offline page scripts, and a service worker holding the list of
+# the build's files with their SHA-256, named after a build id hashed from
+# them, written after every build (cmake/WebOffline.cmake).
+function(tarvik_web_app target)
+  file(READ ${CMAKE_SOURCE_DIR}/web/app_head.html TARVIK_PAGE_HEAD)
+  file(READ ${CMAKE_SOURCE_DIR}/web/app_body.html TARVIK_PAGE_BODY)
+  tarvik_web_page(${target} ${CMAKE_SOURCE_DIR}/web/phone_pre.js ${CMAKE_SOURCE_DIR}/web/offline_pre.js ${ARGN})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
+    ${CMAKE_SOURCE_DIR}/web/app_head.html ${CMAKE_SOURCE_DIR}/web/app_body.html)
+  configure_file(${CMAKE_SOURCE_DIR}/web/${target}.webmanifest ${CMAKE_BINARY_DIR}/${target}.webmanifest COPYONLY)
+  if(NOT EXISTS "${TARVIK_WEB_ICONS}")
+    message(FATAL_ERROR "No icons at ${TARVIK_WEB_ICONS}: build the desktop `web_icons` target first "
+      "(scripts/web does) or set TARVIK_WEB_ICONS")
+  endif()
+  add_custom_target(${target}_offline ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${TARVIK_WEB_ICONS} ${CMAKE_BINARY_DIR}/icons
+    COMMAND ${CMAKE_COMMAND} -E remove -f ${CMAKE_BINARY_DIR}/icons/.assetgen-stamp
+    COMMAND ${CMAKE_COMMAND} -DWEB_DIR=${CMAKE_BINARY_DIR} -DAPP=${target}
+      -DTEMPLATE=${CMAKE_SOURCE_DIR}/web/skarnel-sw.js.in -P ${CMAKE_SOURCE_DIR}/cmake/WebOffline.cmake
+    COMMENT "Writing the service worker of ${target}.html for this build"
+    VERBATIM)
+  add_dependencies(${target}_offline ${target} web_data)
 endfunction()

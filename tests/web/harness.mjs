@@ -5,10 +5,11 @@
 // with a generous deadline. Never a fixed sleep as proof.
 //
 //   const server = await startServer({ mounts: { '/timelines/': dir } });
-//     server.url; server.requests ([{ path, status, bytes }]); server.bytesServed();
+//     server.url; server.requests ([{ path, status, bytes, answered }]); server.bytesServed();
 //     server.missing.add('/data/x.png')  (answered 404); await server.close();
 //   const browser = await launchBrowser();        one per test file; await browser.close()
-//   const page = await openPage(browser, server.url + '/skarnel.html', { viewport });  (default SCREEN)
+//   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen });
+//     (viewport: puppeteer's, default SCREEN; beforeOpen(page, session): emulation set before the page loads)
 //     page.lines (console); page.evaluate(fn, ...args); page.waitFor(fn, what); page.screen() -> frame;
 //     page.press(key, check, what, retryMs); page.frames(count); page.readFile(path); page.reload();
 //     page.close(); page.page (puppeteer's own page); page.session (its DevTools session)
@@ -57,6 +58,7 @@ const MIME_TYPES = {
   '.ogg': 'audio/ogg',
   '.wav': 'audio/wav',
   '.txt': 'text/plain; charset=utf-8',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Serves files under `mounts` (URL prefix -> folder; '/' is the browser
@@ -67,7 +69,7 @@ export async function startServer({ mounts = {} } = {}) {
   const missing = new Set();
   const server = http.createServer((request, response) => {
     const urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const entry = { path: urlPath, status: 404, bytes: 0 };
+    const entry = { path: urlPath, status: 404, bytes: 0, answered: false };
     requests.push(entry);
     const [prefix, folder] = roots.find(([p]) => urlPath.startsWith(p));
     const file = path.join(folder, urlPath.substring(prefix.length));
@@ -76,6 +78,7 @@ export async function startServer({ mounts = {} } = {}) {
     const notFound = () => {
       response.writeHead(404, headers);
       response.end();
+      entry.answered = true;
     };
     if (missing.has(urlPath) || !file.startsWith(folder + path.sep)) {
       notFound();
@@ -91,6 +94,7 @@ export async function startServer({ mounts = {} } = {}) {
       headers['Content-Type'] = MIME_TYPES[path.extname(file)] || 'application/octet-stream';
       response.writeHead(200, headers);
       response.end(body);
+      entry.answered = true;
     });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -123,22 +127,23 @@ export async function waitUntil(check, what, deadlineMs = DEADLINE_MS) {
 }
 
 // Opens `url` in a browser context of its own (so its stored files start
-// empty) at the screen size or the viewport given (puppeteer's viewport:
-// a phone's has isMobile and hasTouch), collecting the console from the
-// first line.
-export async function openPage(browser, url, { viewport = SCREEN } = {}) {
+// empty) at the screen size or `viewport` (puppeteer's: a phone's has
+// isMobile and hasTouch), collecting the console from the first line;
+// `beforeOpen` may set emulation (throttling) before the page loads.
+export async function openPage(browser, url, { viewport = SCREEN, beforeOpen } = {}) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   await page.setViewport(viewport);
   const lines = [];
   page.on('console', (message) => lines.push(message.text()));
   page.on('pageerror', (error) => lines.push(`page error: ${error.message}`));
-  await page.goto(url);
-
   // Reads in the page go through the DevTools protocol without a user
   // gesture (puppeteer's own evaluate acts as one): a test that looks at the
   // page must not count as the player having pressed something.
   const session = await page.createCDPSession();
+  if (beforeOpen) await beforeOpen(page, session);
+  await page.goto(url);
+
   const evaluate = async (fn, ...args) => {
     const { result, exceptionDetails } = await session.send('Runtime.evaluate', {
       expression: `(${fn})(...${JSON.stringify(args)})`, returnByValue: true, awaitPromise: true });

@@ -2,6 +2,7 @@
 // tile of the play field's dark blue, with a rock and stars at the sizes that
 // have room for them. Each size is drawn at its own resolution from the same
 // shapes, with lines never thinner than a pixel and a half so 16 px reads.
+// The same icon at the two sizes a phone asks an installable page for.
 #include "images.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ namespace assetgen {
 namespace {
 
 constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+constexpr int kWebIconSizes[] = {192, 512};   // a home screen's icon and a splash screen's
 constexpr float kDesignSize = 64.0f;          // every size draws the same 64-unit tile
 constexpr int kDetailFromPixels = 48;         // below this only the ship is drawn, larger
 constexpr float kThinnestLinePixels = 1.5f;
@@ -41,20 +43,28 @@ void drawAppIcon(Frame& f, bool detailed) {
   }
 }
 
+Canvas appIcon(int size) {
+  Canvas canvas(size, size);
+  Frame frame;
+  frame.canvas = &canvas;
+  frame.w = frame.h = size;
+  frame.scale = size / kDesignSize;
+  frame.edgeFade = 0.5f / frame.scale;
+  drawAppIcon(frame, size >= kDetailFromPixels);
+  return canvas;
+}
+
 }  // namespace
 
 void writeAppIcons(const std::filesystem::path& iconDir, const std::string& name) {
   for (int size : kIconSizes) {
-    Canvas canvas(size, size);
-    Frame frame;
-    frame.canvas = &canvas;
-    frame.w = frame.h = size;
-    frame.scale = size / kDesignSize;
-    frame.edgeFade = 0.5f / frame.scale;
-    drawAppIcon(frame, size >= kDetailFromPixels);
     std::string folder = std::to_string(size) + "x" + std::to_string(size);
-    writePng(iconDir / folder / "apps" / (name + ".png"), canvas);
+    writePng(iconDir / folder / "apps" / (name + ".png"), appIcon(size));
   }
+}
+
+void writeWebAppIcons(const std::filesystem::path& iconDir, const std::string& name) {
+  for (int size : kWebIconSizes) writePng(iconDir / (name + "-" + std::to_string(size) + ".png"), appIcon(size));
 }
 
 }  // namespace assetgen

@@ -24,5 +24,7 @@ void writeGameFont(const std::filesystem::path& dataDir);      // "fonts/shadow_
 
 // The desktop icon at every hicolor size: iconDir/<n>x<n>/apps/<name>.png.
 void writeAppIcons(const std::filesystem::path& iconDir, const std::string& name);
+// The icon an installable page names in its manifest: iconDir/<name>-192.png and -512.png.
+void writeWebAppIcons(const std::filesystem::path& iconDir, const std::string& name);
 
 }  // namespace assetgen

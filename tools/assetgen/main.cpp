@@ -2,6 +2,7 @@
 // split into independent jobs run on a few threads; each job's output
 // depends only on its own code, so the bytes never depend on scheduling.
 // assetgen --icons OUTDIR NAME: writes the desktop icon as a hicolor tree.
+// assetgen --web-icons OUTDIR NAME: writes the icons of the installable page.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -35,8 +36,12 @@ int main(int argc, char** argv) {
     assetgen::writeAppIcons(argv[2], argv[3]);
     return 0;
   }
+  if (argc == 4 && std::string(argv[1]) == "--web-icons") {
+    assetgen::writeWebAppIcons(argv[2], argv[3]);
+    return 0;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: assetgen OUTDIR | assetgen --icons OUTDIR NAME\n");
+    std::fprintf(stderr, "usage: assetgen OUTDIR | assetgen --icons OUTDIR NAME | assetgen --web-icons OUTDIR NAME\n");
     return 2;
   }
   const std::filesystem::path out = argv[1];
