@@ -22,14 +22,14 @@ set(TARVIK_DATA_FILES kelvo_font.png gfx.png sfx/001.wav sfx/satellites.ogg)
 # The GLFW 2.7 layer is the desktop host's own: its key codes are not the
 # framework's (input/keys.h names those), so neither it nor the replayer built
 # on its interfaces is installed; nor are the headers between the framework's
-# shared code and its platform files (the socket system calls, the audio
-# outputs' sources, the drawing layers and their shared half, the Windows storage
-# helpers).
+# shared code and its platform files (the socket system calls and TLS
+# sessions, the audio outputs' sources, the drawing layers and their shared
+# half, the Windows storage helpers).
 foreach(folder runtime host graphics input audio storage net)
   install(DIRECTORY ${folder}/ DESTINATION ${TARVIK_INSTALL_INCLUDEDIR}/${folder}
     COMPONENT tarvik FILES_MATCHING PATTERN "*.h"
     PATTERN "glfw27.h" EXCLUDE PATTERN "replay.h" EXCLUDE
-    PATTERN "socket_system*.h" EXCLUDE PATTERN "audio_source.h" EXCLUDE
+    PATTERN "socket_system*.h" EXCLUDE PATTERN "tls.h" EXCLUDE PATTERN "audio_source.h" EXCLUDE
     PATTERN "render_gl.h" EXCLUDE PATTERN "render_gl_common.h" EXCLUDE
     PATTERN "win32_files.h" EXCLUDE)
 endforeach()
