@@ -60,6 +60,7 @@ const bright = (r, g, b) => r + g + b > 360;
 const pickupYellow = (r, g, b) => r > 180 && g > 160 && b < 110;
 const focusYellow = (r, g, b) => r > 200 && g > 200 && b < 80;   // the ring round the focused pause item
 const optionBar = (r, g, b) => b > 60 && b > r + 10;             // a row's blue bar over the box's orange
+const focusedBar = (r, g, b) => g > 90 && b > 90 && r < 110;     // the focused row's light blue bar
 const boxOrange = (r, g, b) => r > 110 && g > 40 && g < 100 && b < 40;
 const overTitle = (r, g, b) => r > 200 && g > 140 && g < 220 && b > 140 && b < 220;
 const RETRY_MS = 1000;       // a key the game did not take yet is pressed again after this long
@@ -169,7 +170,14 @@ test('the full-screen row switches at the first press after the browser left ful
   await tap(page, 'ArrowLeft');
   await page.press('Space', async () => countPixels(await page.screen(), [0, 0, 640, 480], boxOrange) > 50000,
                    'the gear did not open the option box');
-  await tap(page, 'ArrowDown');
-  await tap(page, 'ArrowDown');
+  // The box takes no keys while it slides in, so each step waits for the
+  // focus to show on the row it was meant for.
+  const bars = (frame) => rowRuns(frame, 288, 352, optionBar, 1, 1, 4);
+  const focusedRow = (frame) => bars(frame).findIndex(([top, bottom]) =>
+    countPixels(frame, [280, top, 360, bottom + 1], focusedBar) > 100);
+  await page.press('ArrowDown', async () => focusedRow(await page.screen()) === 0,
+                   'the sound row took no focus', RETRY_MS);
+  await page.press('ArrowDown', async () => focusedRow(await page.screen()) === 1,
+                   'the screen row took no focus', RETRY_MS);
   await page.press('Space', () => page.evaluate(fullscreen), 'the screen row did not ask for full screen');
 });
