@@ -73,6 +73,20 @@ def wait_until(test, deadline=DEADLINE):
     return test()
 
 
+# A PE image's subsystem: 2 is a windowed program, 3 a console one.
+WINDOWS_GUI = 2
+PE_HEADER_OFFSET_AT = 0x3C
+SUBSYSTEM_IN_PE_HEADER = 4 + 20 + 68    # signature, file header, then the optional header's field
+
+
+def pe_subsystem(path):
+    with open(path, "rb") as f:
+        image = f.read(4096)
+    header = int.from_bytes(image[PE_HEADER_OFFSET_AT:PE_HEADER_OFFSET_AT + 4], "little")
+    at = header + SUBSYSTEM_IN_PE_HEADER
+    return int.from_bytes(image[at:at + 2], "little")
+
+
 def run(*args, **kwargs):
     result = subprocess.run(list(args), capture_output=True, text=True, errors="replace", **kwargs)
     if result.returncode != 0:
@@ -271,6 +285,8 @@ run("cmake", "-S", os.path.join(sdk, "share", "doc", "libtarvik-dev", "examples"
     "-DCMAKE_PREFIX_PATH=" + sdk, timeout=600)
 run("cmake", "--build", examples, "-j2", timeout=1200)
 check(os.path.exists(os.path.join(examples, "hello.exe")), "the SDK's examples cross-build against it")
+check(pe_subsystem(os.path.join(examples, "hello.exe")) == WINDOWS_GUI,
+      "a program built against the SDK is a windowed program: no console window opens beside it")
 hello_out = open(os.path.join(scratch, "hello.txt"), "w")
 game = subprocess.Popen(["wine", os.path.join(examples, "hello.exe")], cwd=examples, stdout=hello_out,
                         stderr=subprocess.STDOUT)
