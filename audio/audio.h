@@ -1,7 +1,7 @@
 // The audio device: `gxtkAudio` with 33 channels (32 plays music),
 // `gxtkSample` buffers with their deferred deletion, the framework's `c_Sound`
 // and the `vx_audio_*` module functions the game calls. The output is OpenAL
-// (audio_device.cpp) or our own mixer (audio_device_windows.cpp); what they
+// (audio_device_openal.cpp) or our own mixer (audio_device_windows.cpp); what they
 // share is in audio_device_common.cpp.
 // Relies on runtime/ objects and strings; the output's API stays inside audio/.
 #pragma once

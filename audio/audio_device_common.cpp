@@ -1,6 +1,6 @@
 // The half of the audio device every output shares: sample loading and the
 // list of discarded buffers, the channel state machine, the music channel and
-// the collector's marking of what plays. The output (audio_device.cpp or
+// the collector's marking of what plays. The output (audio_device_openal.cpp or
 // audio_device_windows.cpp) supplies its sources through audio_source.h.
 // Relies on audio_loader.h for decoding and the host for the game's loading.
 #include "audio/audio.h"

@@ -1,7 +1,7 @@
 // What each audio output supplies to the device logic all outputs share
 // (audio_device_common.cpp), and what that shared half offers the outputs.
 // A source is the output's player behind one channel: OpenAL's source in
-// audio_device.cpp, a voice of our mixer in audio_device_windows.cpp. Source
+// audio_device_openal.cpp, a voice of our mixer in audio_device_windows.cpp. Source
 // 0 (a channel that has none) reads as stopped and ignores everything else.
 #pragma once
 

@@ -1,6 +1,6 @@
 // The drawing layer under the render device: every call the device and the
 // frame capture make into the platform's graphics API, on the current context.
-// render_gl.cpp speaks desktop OpenGL 1.x with client arrays; render_gl_web.cpp
+// render_gl_desktop.cpp speaks desktop OpenGL 1.x with client arrays; render_gl_web.cpp
 // speaks WebGL 1 through one small shader pair and streamed buffers; what the
 // two do alike is defined once, in render_gl_common.cpp.
 #pragma once

@@ -1,7 +1,7 @@
 // What the desktop and browser drawing layers share (render_gl_common.cpp,
 // which also defines the parts of render_gl.h both do alike): drawing the
 // kinds that need no indices, making a texture, reading the frame's viewport.
-// render_gl.cpp and render_gl_web.cpp call these and supply gxtkGlBindTexture,
+// render_gl_desktop.cpp and render_gl_web.cpp call these and supply gxtkGlBindTexture,
 // through which the shared half binds.
 #pragma once
 

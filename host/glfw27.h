@@ -1,5 +1,5 @@
 // The GLFW 2.7 interface the desktop host is written against, implemented
-// over GLFW 3.3 (host/glfw27.cpp): one window, 2.7 key numbering, 2.7 window
+// over GLFW 3.3 (host/glfw27_glfw3.cpp): one window, 2.7 key numbering, 2.7 window
 // parameters and joystick calls. Time, events and joysticks come from
 // replaceable sources so tests can script them. Include this, never glfw3.h.
 #pragma once

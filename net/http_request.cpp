@@ -1,7 +1,7 @@
 // What every platform's HTTP client shares: opening a request (its URL and
 // first header lines), a body with its type and length, the time-out and
 // cancel checked by the async event pump, the single completion, and
-// marking. Sending and answering live in http.cpp (a socket of our own) or
+// marking. Sending and answering live in http_socket.cpp (a socket of our own) or
 // http_web.cpp (the page's fetch). Relies on net/ URLs and events and
 // storage/ byte buffers.
 #include "net/http.h"

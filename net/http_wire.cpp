@@ -1,5 +1,5 @@
 // Request text made safe and answer text decoded, shared by the socket
-// client (http.cpp) and the browser's (http_web.cpp). Nothing here touches
+// client (http_socket.cpp) and the browser's (http_web.cpp). Nothing here touches
 // the network: it is all checks and conversions of strings and bytes.
 #include "net/http_wire.h"
 

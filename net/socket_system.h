@@ -1,5 +1,5 @@
 // The system calls behind `VXSocket`, one small function each, so that what
-// a socket does with them (socket.cpp) is written once: socket_system.cpp
+// a socket does with them (socket.cpp) is written once: socket_system_linux.cpp
 // makes BSD socket calls, socket_system_windows.cpp Winsock calls and
 // socket_system_web.cpp stands in for a network a page cannot reach. Every
 // function is safe on worker threads and touches no collected object.

@@ -3,7 +3,7 @@
 // CA file when it names one; TLS 1.2 or 1.3; the name sent with SNI), then
 // encrypted sends and receives. Every function runs on a worker thread and
 // touches no collected object; a session is used by one thread at a time.
-// tls.cpp speaks TLS through OpenSSL; tls_windows.cpp and tls_web.cpp stand
+// tls_openssl.cpp speaks TLS through OpenSSL; tls_windows.cpp and tls_web.cpp stand
 // for builds without it, where every handshake fails with its reason.
 #pragma once
 

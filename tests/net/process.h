@@ -1,6 +1,6 @@
 // What the network tests ask of their own process: to run again as a child
 // for one scenario (runtime errors end the process), and its resident
-// memory. In process.cpp (POSIX) or process_windows.cpp.
+// memory. In process_linux.cpp or process_windows.cpp.
 #pragma once
 
 #include <string>

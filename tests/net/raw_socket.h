@@ -1,6 +1,6 @@
 // The plain sockets the tests' own loopback servers use, beside the
 // framework's: a handle at full width and the few calls those servers make,
-// in raw_socket.cpp (BSD sockets) or raw_socket_windows.cpp (Winsock).
+// in raw_socket_linux.cpp (BSD sockets) or raw_socket_windows.cpp (Winsock).
 #pragma once
 
 #include <cstdint>
