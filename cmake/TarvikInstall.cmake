@@ -16,6 +16,14 @@ set(TARVIK_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/tarvik/data)
 # The browser package's page template and page script (cmake/WebPackage.cmake).
 set(TARVIK_INSTALL_WEBDIR ${CMAKE_INSTALL_DATADIR}/tarvik/web)
 set(TARVIK_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/libtarvik-dev)
+# The target the package serves, as its config file names it to a project
+# that builds for another.
+set(TARVIK_PACKAGE_TARGET Linux)
+if(TARVIK_PLATFORM STREQUAL "windows")
+  set(TARVIK_PACKAGE_TARGET Windows)
+elseif(TARVIK_PLATFORM STREQUAL "web")
+  set(TARVIK_PACKAGE_TARGET "the browser")
+endif()
 
 # The generated files an application may start from: the font every
 # application draws text with until it sets its own, a sprite sheet, a sound

@@ -24,6 +24,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/TarvikWebPage.cmake)
 
 add_library(tarvik_web INTERFACE)
 target_include_directories(tarvik_web SYSTEM INTERFACE $<BUILD_INTERFACE:/usr/include/stb>)
+# A program of its own project, built against the installed package, is
+# compiled with exceptions too: the framework's pass through its callbacks.
 target_compile_options(tarvik_web INTERFACE -fexceptions)
 target_link_options(tarvik_web INTERFACE
   -fexceptions
