@@ -2,9 +2,10 @@
 # package libtarvik-dev): the public headers under include/tarvik/ in their
 # subsystem folders with include/tarvik/tarvik.h over them all, the two
 # static libraries, the CMake package Tarvik (Tarvik::tarvik,
-# Tarvik::runtime), the default font with a few sample assets, the guide
-# with what its links lead to, and the examples. Relies on the two library
-# targets, the generated data/ and skarnel_gzip from SkarnelInstall.cmake.
+# Tarvik::runtime; for the browser tarvik_add_web_page too), the default
+# font with a few sample assets, the guide with what its links lead to, and
+# the examples. Relies on the two library targets, the generated data/ and
+# skarnel_gzip from SkarnelInstall.cmake.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -12,7 +13,17 @@ set(TARVIK_VERSION ${PROJECT_VERSION})
 set(TARVIK_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/tarvik)
 set(TARVIK_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tarvik)
 set(TARVIK_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/tarvik/data)
+# The browser package's page template and page script (cmake/WebPackage.cmake).
+set(TARVIK_INSTALL_WEBDIR ${CMAKE_INSTALL_DATADIR}/tarvik/web)
 set(TARVIK_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/libtarvik-dev)
+# The target the package serves, as its config file names it to a project
+# that builds for another.
+set(TARVIK_PACKAGE_TARGET Linux)
+if(TARVIK_PLATFORM STREQUAL "windows")
+  set(TARVIK_PACKAGE_TARGET Windows)
+elseif(TARVIK_PLATFORM STREQUAL "web")
+  set(TARVIK_PACKAGE_TARGET "the browser")
+endif()
 
 # The generated files an application may start from: the font every
 # application draws text with until it sets its own, a sprite sheet, a sound
@@ -47,7 +58,7 @@ install(EXPORT TarvikTargets NAMESPACE Tarvik:: DESTINATION ${TARVIK_INSTALL_CMA
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/TarvikConfig.cmake.in
   ${CMAKE_BINARY_DIR}/TarvikConfig.cmake
   INSTALL_DESTINATION ${TARVIK_INSTALL_CMAKEDIR}
-  PATH_VARS TARVIK_INSTALL_DATADIR)
+  PATH_VARS TARVIK_INSTALL_DATADIR TARVIK_INSTALL_WEBDIR)
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/TarvikConfigVersion.cmake
   VERSION ${TARVIK_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/TarvikConfig.cmake ${CMAKE_BINARY_DIR}/TarvikConfigVersion.cmake

@@ -15,8 +15,18 @@ set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH
 # The framework throws its own exceptions, so both halves need them.
 add_compile_options(-fexceptions)
 
+# The page template and script live in web/ here, and in the browser
+# package's share/tarvik/web/ once installed (cmake/WebPackage.cmake), where
+# a program's own project finds the page script through Tarvik::web.
+include(GNUInstallDirs)
+set(TARVIK_WEB_FILES ${CMAKE_SOURCE_DIR}/web)
+include(${CMAKE_CURRENT_LIST_DIR}/TarvikWebPage.cmake)
+
 add_library(tarvik_web INTERFACE)
-target_include_directories(tarvik_web SYSTEM INTERFACE /usr/include/stb)
+target_include_directories(tarvik_web SYSTEM INTERFACE $<BUILD_INTERFACE:/usr/include/stb>)
+# A program of its own project, built against the installed package, is
+# compiled with exceptions too: the framework's pass through its callbacks.
+target_compile_options(tarvik_web INTERFACE -fexceptions)
 target_link_options(tarvik_web INTERFACE
   -fexceptions
   -sALLOW_MEMORY_GROWTH=1
@@ -25,28 +35,14 @@ target_link_options(tarvik_web INTERFACE
   -sENVIRONMENT=web
   -sEXPORTED_RUNTIME_METHODS=FS
   -lopenal
-  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/tarvik_pre.js")
+  "SHELL:--pre-js $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/web>$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${CMAKE_INSTALL_DATADIR}/tarvik/web>/tarvik_pre.js")
 
 # Makes TARGET a page: TARGET.html from the shared page template, with the
 # page scripts given after the target (run before the program, in order).
-# TARVIK_PAGE_HEAD and TARVIK_PAGE_BODY, when set, go into the page's head and body.
+# TARVIK_PAGE_HEAD and TARVIK_PAGE_BODY, when set, go into the page's head and
+# body. The game's pages share one data folder (tarvik_web_data).
 function(tarvik_web_page target)
-  set_target_properties(${target} PROPERTIES SUFFIX ".html")
-  set(shell ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/page-${target}.html)
-  if(NOT DEFINED TARVIK_PAGE_HEAD)
-    set(TARVIK_PAGE_HEAD "<link rel=\"icon\" href=\"data:,\">")
-  endif()
-  configure_file(${CMAKE_SOURCE_DIR}/web/page.html ${shell} @ONLY)
-  target_link_options(${target} PRIVATE
-    "SHELL:--shell-file ${shell}"
-    # Debian's emscripten fails in its HTML minifier; the page is small anyway.
-    -sMINIFY_HTML=0)
-  set(depends ${shell} ${CMAKE_SOURCE_DIR}/web/tarvik_pre.js)
-  foreach(script IN LISTS ARGN)
-    target_link_options(${target} PRIVATE "SHELL:--pre-js ${script}")
-    list(APPEND depends ${script})
-  endforeach()
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${depends})
+  tarvik_add_web_page(${target} PRE_JS ${ARGN})
 endfunction()
 
 # Copies the generated data beside the pages, from where they fetch it.

@@ -18,6 +18,13 @@
 4. bounce plays sound (openal-soft's wave backend records what it mixes);
    state_record keeps its record across two runs in its working folder;
    http_get reports the answer of a server on 127.0.0.1.
+5. A newcomer's game (tests/sdk/newcomer, catch the falling stars) builds
+   as a project of its own against the moved prefix, names its window in
+   UTF-8, plays a round by itself (the stars that fall onto the paddle where
+   it rests score) and saves its record (the game's name as written, the
+   best score, the rounds); run again in the same folder it reads that
+   record back and adds its round, and the close button saves and ends it
+   with status 0.
 
 `package`: the libtarvik-dev Debian package, unpacked, builds an example
 from the copy of the examples it carries, so its libraries, headers and
@@ -366,5 +373,39 @@ get = Example(os.path.join(examples, "http_get"), os.path.join(scratch, "http_ge
 get.wait_output(f"status 200, {len(SERVER_BODY)} characters")
 get.wait_shows_something()
 get.end("Escape")
+
+print("a newcomer's game built against the prefix, twice in one folder", flush=True)
+stars_build = os.path.join(WORK, "stars-build")
+run("cmake", "-S", os.path.join(SOURCE, "tests", "sdk", "newcomer"), "-B", stars_build,
+    "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_PREFIX_PATH=" + prefix)
+run("cmake", "--build", stars_build, "-j2")
+folder = os.path.join(scratch, "stars")
+stars_file = os.path.join(folder, ".tarvikstate")
+STARS_TITLE = "Sternenfänger"
+
+
+def stars_record():
+    """The game's record as fields, read as the UTF-8 it must be."""
+    if not os.path.exists(stars_file):
+        return {}
+    text = open(stars_file, "rb").read().decode("utf-8")
+    return dict(f.split("=", 1) for f in text.split(";") if "=" in f)
+
+
+stars = Example(os.path.join(stars_build, "stars"), folder)
+wait_until(lambda: xdo("getwindowname", stars.win) == STARS_TITLE,
+           f"the game's window is titled {xdo('getwindowname', stars.win)!r}")
+wait_until(lambda: stars_record().get("rounds") == "1", f"the first round saved {stars_record()}")
+first = stars_record()
+# The stars that fall onto the paddle where it rests score.
+if first.get("game") != STARS_TITLE or not first.get("best", "").isdigit() or int(first["best"]) < 1:
+    fail(f"the first round saved {first}")
+stars.wait_shows_something()
+stars.end("Escape")
+stars = Example(os.path.join(stars_build, "stars"), folder)
+wait_until(lambda: stars_record().get("rounds") == "2", f"the second run saved {stars_record()}")
+if stars_record().get("best") != first["best"]:
+    fail(f"the same stars fall alike, yet the best changed: {first} then {stars_record()}")
+stars.end("close")
 
 print("ok", flush=True)

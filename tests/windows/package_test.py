@@ -20,6 +20,11 @@ use them, under wine on an X server of the test's own:
    machine; the examples it carries cross-build against it with the mingw
    toolchain file it carries (find_package(Tarvik)), and hello.exe opens its
    window under wine and ends on Escape with status 0.
+5. A newcomer's game (tests/sdk/newcomer, catch the falling stars), a
+   project of its own, cross-builds against the same SDK; under wine it
+   names its window in UTF-8, plays a round by itself, saves its record (the
+   game's name as written, the best score, the rounds) as a UTF-8 file in
+   its working folder, and ends on Escape with status 0.
 
 Every wait ends as soon as its effect shows, within a generous deadline.
 Usage: package_test.py WINDOWS_BUILD SOURCE_DIR (starts its own Xvfb when
@@ -300,9 +305,46 @@ game.kill()
 game.wait()
 hello_out.close()
 
+# 5. The newcomer's game, built and played against the SDK.
+STARS_TITLE = "Sternenfänger"
+stars_build = os.path.join(scratch, "stars-build")
+run("cmake", "-S", os.path.join(SOURCE, "tests", "sdk", "newcomer"), "-B", stars_build,
+    "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(sdk, "share", "tarvik", "MinGW.cmake"), "-DCMAKE_BUILD_TYPE=Release",
+    "-DCMAKE_PREFIX_PATH=" + sdk, timeout=600)
+run("cmake", "--build", stars_build, "-j2", timeout=1200)
+stars_file = os.path.join(stars_build, STATE)
+
+
+def stars_record():
+    """The game's record as fields, read as the UTF-8 it must be."""
+    if not os.path.exists(stars_file):
+        return {}
+    text = open(stars_file, "rb").read().decode("utf-8")
+    return dict(f.split("=", 1) for f in text.split(";") if "=" in f)
+
+
+stars_out = open(os.path.join(scratch, "stars.txt"), "w")
+stars = subprocess.Popen(["wine", os.path.join(stars_build, "stars.exe")], cwd=stars_build, stdout=stars_out,
+                         stderr=subprocess.STDOUT)
+atexit.register(lambda: stars.poll() is None and stars.kill())
+if check(wait_until(lambda: find_window(STARS_TITLE)), "the newcomer's game, built against the SDK, opens its "
+         "window under wine, titled in UTF-8"):
+    played = wait_until(lambda: stars_record().get("rounds") == "1")
+    record = stars_record()
+    check(played and record.get("game") == STARS_TITLE and record.get("best", "0").isdigit()
+          and int(record.get("best", "0")) >= 1,
+          f"the newcomer's game plays a round by itself and saves its record in its working folder ({record})")
+    check(press_until("Escape", lambda: stars.poll() is not None) and stars.returncode == 0,
+          f"Escape ends the newcomer's game with status 0 ({stars.returncode})")
+stars.kill()
+stars.wait()
+stars_out.close()
+
 if failures:
-    print(f"{len(failures)} package check(s) failed; hello's output:", flush=True)
-    print(open(os.path.join(scratch, "hello.txt"), errors="replace").read()[-2000:])
+    print(f"{len(failures)} package check(s) failed; hello's and the newcomer's game's output:", flush=True)
+    for output in ("hello.txt", "stars.txt"):
+        if os.path.exists(os.path.join(scratch, output)):
+            print(open(os.path.join(scratch, output), errors="replace").read()[-2000:])
     sys.exit(1)
 # The prefix (some 700 MB) is kept only to look into a failure.
 subprocess.run(["wineserver", "-k"], capture_output=True)
