@@ -199,7 +199,11 @@
         var latest = !stateStores.some(function (e) { return e.key === entry.key; });
         mergeBase[entry.key] = latest ? record : entry.bytes;
         if (latest && record !== entry.bytes) {
-          try { FS.writeFile(entry.path, record); } catch (e) { console.warn('The merged record was not put back: ' + e); }
+          try {
+            FS.writeFile(entry.path, record);
+          } catch (e) {
+            console.warn('The merged record was not put back: ' + e);
+          }
         }
       }
       if (stateStores.length > 0) storeNextState();
@@ -228,7 +232,8 @@
     };
     transaction.oncomplete = function () { finish(true); };
     transaction.onabort = function () {
-      storeFailed(transaction.error ? transaction.error.name : record ? 'unknown error' : 'another tab saved at the same time');
+      var why = transaction.error ? transaction.error.name : 'unknown error';
+      storeFailed(record ? why : 'the record another tab stored at the same time could not be merged');
       finish(false);
     };
   }

@@ -101,7 +101,8 @@ const FIRST_UPDATE_SHIFTED = 200;
 test('two tabs of the page that each finish a round keep both scores, stored and after a reload', async (t) => {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web_tabs_'));
   const round = fs.readFileSync(path.join(repoRoot, 'tests/replay/timelines/round.txt'), 'utf8');
-  const later = round.replace(/^(\d+)/gm, (n) => String(Number(n) >= FIRST_UPDATE_SHIFTED ? Number(n) + LATER_UPDATES : n));
+  const shift = (n) => String(Number(n) >= FIRST_UPDATE_SHIFTED ? Number(n) + LATER_UPDATES : Number(n));
+  const later = round.replace(/^\d+/gm, shift);
   fs.writeFileSync(path.join(folder, 'round.txt'), round);
   fs.writeFileSync(path.join(folder, 'later.txt'), later);
   fs.writeFileSync(path.join(folder, 'title.txt'), '60 key-down 115\n61 key-up 115\n');   // F4 at the title
