@@ -351,7 +351,7 @@
   // sound stops, and the page says so instead of showing a frozen picture.
   function ended(code) {
     if (Module['tarvikExitStatus'] !== null) return;
-    Module['tarvikEndedAt'] = performance.now();
+    if (Module['tarvikEndedAt'] === undefined) Module['tarvikEndedAt'] = performance.now();
     Module['tarvikExitStatus'] = code;
     stopProgram();
     if (code === 0) {
@@ -367,6 +367,8 @@
   Module['tarvikExitStatus'] = null;
   Module['quit'] = function (code, toThrow) {
     if (stateStores.length > 0 && !runtimeExited && Module['tarvikExitStatus'] === null) {
+      // The program's own run ends here; what follows is the browser's store.
+      Module['tarvikEndedAt'] = performance.now();
       endingWith = code;
       stopProgram();
     } else {
