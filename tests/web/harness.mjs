@@ -224,9 +224,12 @@ export async function openPage(browser, url, { viewport = SCREEN, beforeOpen, co
 export function storedInBrowser(page, name) {
   return page.evaluate((database, store, file) => new Promise((resolve) => {
     const request = indexedDB.open(database);
+    // A look must not make the page's database before the page does.
+    request.onupgradeneeded = () => request.transaction.abort();
     request.onerror = () => resolve(null);
     request.onsuccess = () => {
       if (!request.result.objectStoreNames.contains(store)) {
+        request.result.close();
         resolve(null);
         return;
       }
