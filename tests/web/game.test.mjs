@@ -3,7 +3,8 @@
 // server does not have (the page names a missing picture), F4 or Escape
 // ending the game with the page saying so and no uncaught error from the
 // sound it never started, a save the browser refuses (a notice that goes),
-// and a sandboxed frame that cannot fetch the game (the page says so).
+// and a page that cannot fetch the game, in a sandboxed frame or from a
+// server without its script (the page says so).
 // Relies on harness.mjs and a browser build in WEB_DIR.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -117,7 +118,7 @@ describe('the game page', () => {
     await page.close();
   });
 
-  test('in a sandboxed frame that cannot fetch the game the page says so instead of loading for ever', async (t) => {
+  test('a page that cannot fetch the game (in a sandboxed frame, or without its script) says so, not Loading', async (t) => {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web_frame_'));
     fs.writeFileSync(path.join(folder, 'frame.html'),
                      '<!doctype html><iframe sandbox="allow-scripts" src="/skarnel.html" width="640" height="480">' +
@@ -135,5 +136,12 @@ describe('the game page', () => {
     await waitUntil(async () => /could not be loaded/.test(await frameStatus()), 'the framed page kept loading');
     assert.match(await frameStatus(), /inside a frame/);
     await page.close();
+
+    // So does a page whose server does not have the program's script.
+    framing.missing.add('/skarnel.js');
+    const bare = await openPage(browser, `${framing.url}/skarnel.html`);
+    await bare.waitFor(() => /could not be loaded \(the server did not give .*skarnel\.js\)/.test(
+      document.getElementById('status').innerText), 'the page without its script kept loading');
+    await bare.close();
   });
 });
