@@ -118,7 +118,7 @@ describe('the game page', () => {
     await page.close();
   });
 
-  test('a page that cannot fetch the game (in a sandboxed frame, or without its script) says so, not Loading', async (t) => {
+  test('a page that cannot fetch the game (sandboxed frame, no script) says so instead of loading', async (t) => {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web_frame_'));
     fs.writeFileSync(path.join(folder, 'frame.html'),
                      '<!doctype html><iframe sandbox="allow-scripts" src="/skarnel.html" width="640" height="480">' +
