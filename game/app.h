@@ -667,6 +667,9 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   // Takes in the scores and badges that another copy saved since this one
   // last loaded or saved (`text` is the record on disk now).
   void p_MergeSaved(const String& text);
+  // The record to store when `mine`, saved from `base`, meets `stored`,
+  // which another copy saved meanwhile (the framework's state merge).
+  static String p_MergeRecords(const String& mine, const String& base, const String& stored);
   // Enters m_score into the difficulty's best and recent lists, then saves.
   void p_RecordScore();
   String p_BadgeID(int n);

@@ -1,10 +1,11 @@
 // The game module: its settings (the vx_Velmar_* globals), the difficulty
 // names and credits, and the two entry points the framework calls, vxInit
 // (module globals) and vxMain (the application object).
-// Relies on game/app.h and host/app.h.
+// Relies on game/app.h, host/app.h and the state merge of storage/module.h.
 #include "game/app.h"
 
 #include "host/app.h"
+#include "storage/module.h"
 
 float vx_Velmar_rawscrw = 640.0f;
 float vx_Velmar_rawscrh = 480.0f;
@@ -136,5 +137,6 @@ void vxInit() {
 
 void vxMain() {
   vx_app_SetAppName(String("Skarnel"));
+  vx_app_SetStateMerge(c_MyApp::p_MergeRecords);
   gc_new<c_MyApp>()->m_new();
 }

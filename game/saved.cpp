@@ -99,6 +99,88 @@ void enterBest(int* best, int score) {
   }
 }
 
+// Takes into `scores` (a copy's lists, laid out as the first kListedScores
+// values of m_highScores) the rounds that another copy saved since `base`
+// (the lists as this copy last loaded or saved them), read from `disk`, the
+// record stored now. A list nobody else changed stays as this copy has it.
+void mergeScores(int* scores, const int* base, const RecordSections& disk) {
+  for (int g = 0; g < kScoreGroupsRead; ++g) {
+    if (!disk.groupThere[g] || !disk.groupWhole[g]) continue;
+    const int* savedBest = &base[kScoresPerList * g];
+    const int* savedRecent = &base[kRecentScoresOffset + kScoresPerList * g];
+    if (std::equal(disk.best[g], disk.best[g] + kScoresPerList, savedBest) &&
+        std::equal(disk.recent[g], disk.recent[g] + kScoresPerList, savedRecent))
+      continue;
+    int* best = &scores[kScoresPerList * g];
+    int* recent = &scores[kRecentScoresOffset + kScoresPerList * g];
+    // This copy's rounds since its last save go in front of the other's.
+    int added = newScores(recent, savedRecent);
+    for (int k = added; k < kScoresPerList; ++k) recent[k] = disk.recent[g][k - added];
+    // The best scores this copy entered since, and still holds, join the other's list.
+    int merged[kScoresPerList];
+    std::copy(disk.best[g], disk.best[g] + kScoresPerList, merged);
+    std::vector<int> before(savedBest, savedBest + kScoresPerList);
+    for (int k = 0; k < kScoresPerList; ++k) {
+      auto old = std::find(before.begin(), before.end(), best[k]);
+      if (old != before.end()) before.erase(old);
+      else enterBest(merged, best[k]);
+    }
+    std::copy(merged, merged + kScoresPerList, best);
+  }
+}
+
+// The record text: the settings, the badge words and every score group, each
+// section closed by its checksum. `scores` holds kHighScoreFloats values,
+// laid out as m_highScores.
+String recordText(const int* settings, const uint32_t* badgeWords, const int* scores) {
+  c_StringStack* pieces = gc_new<c_StringStack>()->m_new();
+  String bar("|");
+  auto put = [&](int v) {
+    pieces->p_Push4(String(v));
+    pieces->p_Push4(bar);
+  };
+
+  int settingsSum = 0;
+  for (int j = 0; j < kSettingsCount; ++j) {
+    put(settings[j]);
+    settingsSum = wrapAdd(settingsSum, wrapMul(j, settings[j]));
+  }
+  put(settingsSum);
+
+  int badgeSum = 0;
+  for (int g = 0; g < kBadgeWords; ++g) {
+    put(static_cast<int>(badgeWords[g]));
+    badgeSum = wrapAdd(badgeSum, static_cast<int>(badgeWords[g]));
+  }
+  put(badgeSum);
+
+  for (int g = 0; g < kScoreGroups; ++g) {
+    int sum = 0;
+    for (int k = 0; k < kScoresPerList; ++k) {
+      int best = scores[kScoresPerList * g + k];
+      int recent = scores[kScoresPerList * g + kRecentScoresOffset + k];
+      put(best);
+      put(recent);
+      sum = wrapAdd(sum, wrapMul(k + 4, best));
+      sum = wrapAdd(sum, wrapMul(k + 3 + g, recent));
+    }
+    put(sum);
+  }
+  return pieces->p_Join(String());
+}
+
+// The score lists of a record as a copy that loaded it holds them: a list
+// that is missing or fails its checksum is empty.
+void loadedScores(const RecordSections& r, int* scores) {
+  for (int g = 0; g < kScoreGroupsRead; ++g) {
+    bool whole = r.groupThere[g] && r.groupWhole[g];
+    for (int k = 0; k < kScoresPerList; ++k) {
+      scores[kScoresPerList * g + k] = whole ? r.best[g][k] : 0;
+      scores[kRecentScoresOffset + kScoresPerList * g + k] = whole ? r.recent[g][k] : 0;
+    }
+  }
+}
+
 }  // namespace
 
 // Two copies of the game may share one record: each save first takes in what
@@ -110,78 +192,49 @@ void c_MyApp::p_MergeSaved(const String& text) {
     for (int g = 0; g < kBadgeWords; ++g)
       for (int k = 0; k < kBadgeBits; ++k)
         if ((disk.badgeWords[g] >> k) & 1u) m_badges[kBadgeBits * g + k] = true;
-  for (int g = 0; g < kScoreGroupsRead; ++g) {
-    if (!disk.groupThere[g] || !disk.groupWhole[g]) continue;
-    int* savedBest = &m_savedScores[kScoresPerList * g];
-    int* savedRecent = &m_savedScores[kRecentScoresOffset + kScoresPerList * g];
-    if (std::equal(disk.best[g], disk.best[g] + kScoresPerList, savedBest) &&
-        std::equal(disk.recent[g], disk.recent[g] + kScoresPerList, savedRecent))
-      continue;
-    int best[kScoresPerList], recent[kScoresPerList];
-    for (int k = 0; k < kScoresPerList; ++k) {
-      best[k] = m_highScores[kScoresPerList * g + k];
-      recent[k] = m_highScores[kRecentScoresOffset + kScoresPerList * g + k];
-    }
-    // This copy's rounds since its last save go in front of the other's.
-    int added = newScores(recent, savedRecent);
-    for (int k = 0; k < kScoresPerList; ++k) {
-      int mine = k < added ? recent[k] : disk.recent[g][k - added];
-      m_highScores[kRecentScoresOffset + kScoresPerList * g + k] = mine;
-    }
-    // The best scores this copy entered since, and still holds, join the other's list.
-    int merged[kScoresPerList];
-    std::copy(disk.best[g], disk.best[g] + kScoresPerList, merged);
-    std::vector<int> before(savedBest, savedBest + kScoresPerList);
-    for (int k = 0; k < kScoresPerList; ++k) {
-      auto old = std::find(before.begin(), before.end(), best[k]);
-      if (old != before.end()) before.erase(old);
-      else enterBest(merged, best[k]);
-    }
-    for (int k = 0; k < kScoresPerList; ++k) m_highScores[kScoresPerList * g + k] = merged[k];
-  }
+  int scores[kListedScores];
+  for (int i = 0; i < kListedScores; ++i) scores[i] = m_highScores[i];
+  mergeScores(scores, m_savedScores, disk);
+  for (int i = 0; i < kListedScores; ++i) m_highScores[i] = scores[i];
+}
+
+// The same merge for a copy that learns only after saving `mine` (made from
+// `base`) that another copy stored `stored` meanwhile, as tabs of the page
+// do: the settings are mine, the badges both, the scores merged.
+String c_MyApp::p_MergeRecords(const String& mine, const String& base, const String& stored) {
+  Array<String> items = mine.Split(String("|"));
+  RecordSections own = readSections(items);
+  bool ownWhole = items.Length() > kSettingsCount && own.badgesThere && own.badgesWhole;
+  for (int g = 0; g < kScoreGroupsRead; ++g) ownWhole = ownWhole && own.groupThere[g] && own.groupWhole[g];
+  // A record this program did not write is not taken apart.
+  if (!ownWhole) return mine;
+  RecordSections other = readSections(stored.Split(String("|")));
+  int settings[kSettingsCount];
+  for (int j = 0; j < kSettingsCount; ++j) settings[j] = items[j].ParseInt();
+  uint32_t words[kBadgeWords];
+  for (int g = 0; g < kBadgeWords; ++g)
+    words[g] = own.badgeWords[g] | (other.badgesThere && other.badgesWhole ? other.badgeWords[g] : 0u);
+  int scores[kHighScoreFloats] = {};
+  int baseScores[kListedScores];
+  loadedScores(own, scores);
+  loadedScores(readSections(base.Split(String("|"))), baseScores);
+  mergeScores(scores, baseScores, other);
+  return recordText(settings, words, scores);
 }
 
 int c_MyApp::p_Save() {
   vx_app_LockState();
   p_MergeSaved(vx_app_LoadState());
-  c_StringStack* pieces = gc_new<c_StringStack>()->m_new();
-  String bar("|");
-  auto put = [&](int v) {
-    pieces->p_Push4(String(v));
-    pieces->p_Push4(bar);
-  };
-
-  int settingsSum = 0;
-  for (int j = 0; j < kSettingsCount; ++j) {
-    put(m_settings[j]);
-    settingsSum = wrapAdd(settingsSum, wrapMul(j, m_settings[j]));
-  }
-  put(settingsSum);
-
-  int badgeSum = 0;
-  for (int g = 0; g < kBadgeWords; ++g) {
-    uint32_t word = 0;
+  int settings[kSettingsCount];
+  for (int j = 0; j < kSettingsCount; ++j) settings[j] = m_settings[j];
+  uint32_t words[kBadgeWords] = {};
+  for (int g = 0; g < kBadgeWords; ++g)
     for (int k = 0; k < kBadgeBits; ++k)
-      if (m_badges[kBadgeBits * g + k]) word |= 1u << k;
-    put(static_cast<int>(word));
-    badgeSum = wrapAdd(badgeSum, static_cast<int>(word));
-  }
-  put(badgeSum);
+      if (m_badges[kBadgeBits * g + k]) words[g] |= 1u << k;
+  int scores[kHighScoreFloats];
+  for (int i = 0; i < kHighScoreFloats; ++i) scores[i] = m_highScores[i];
 
-  for (int g = 0; g < kScoreGroups; ++g) {
-    int sum = 0;
-    for (int k = 0; k < kScoresPerList; ++k) {
-      int best = m_highScores[kScoresPerList * g + k];
-      int recent = m_highScores[kScoresPerList * g + kRecentScoresOffset + k];
-      put(best);
-      put(recent);
-      sum = wrapAdd(sum, wrapMul(k + 4, best));
-      sum = wrapAdd(sum, wrapMul(k + 3 + g, recent));
-    }
-    put(sum);
-  }
-
-  String record = pieces->p_Join(String());
+  String record = recordText(settings, words, scores);
   if (vx_Velmar_DebugMode == 1) vxPrint(record);
   int result = vx_app_SaveState(record);
   vx_app_UnlockState();

@@ -59,6 +59,14 @@ EM_JS(int, tarvik_store_state_file, (const char* cpath), {
   return Module['tarvikStoreFile'] ? Module['tarvikStoreFile'](path) : -1;
 });
 
+// The same for the state record itself, which another tab of the page may
+// have stored since this one read it: the page then stores the merge of both
+// (tarvik_merge_state) instead.
+EM_JS(int, tarvik_store_state_record, (const char* cpath), {
+  var path = UTF8ToString(cpath);
+  return Module['tarvikStoreState'] ? Module['tarvikStoreState'](path) : -1;
+});
+
 // The page's file name without ".html", written into `out`.
 EM_JS(void, tarvik_page_name, (char* out, int size), {
   var name = decodeURIComponent(location.pathname.split("/").pop()).replace(/[.]html?$/, "");
@@ -140,11 +148,40 @@ int tvWriteStateFile(const String& filePath, const String& state) {
   size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
   bool closed = std::fclose(file) == 0;
   if (written != bytes.size()) return -2;
-  if (!closed || tarvik_store_state_file(path.c_str()) != 0) return -1;
+  if (!closed || tarvik_store_state_record(path.c_str()) != 0) return -1;
   return 0;
 }
 
 // A tab runs on one thread: a merge and its save never meet another save of
-// its own halfway. Tabs of one page do not share a lock.
+// its own halfway. Tabs of one page share no lock the program could wait on:
+// the page stores each record in one IndexedDB transaction that first reads
+// the stored one, and merges the two when another tab stored in between.
 void tvLockState(const String&) {}
 void tvUnlockState() {}
+
+namespace {
+// A record's stored bytes as the program's text, decoded as a load decodes them.
+String recordText(const unsigned char* bytes, int length) {
+  if (length <= 0) return String();
+  FILE* memory = tvOpenMemoryFile(const_cast<unsigned char*>(bytes), static_cast<size_t>(length));
+  return memory ? tvReadText(memory) : String();
+}
+}  // namespace
+
+// The page's way into the application's merge: `mine` is the record this tab
+// saved, `base` the stored record it was made from (none: length 0) and
+// `stored` the one in storage now. Answers the UTF-8 of the record to store,
+// NUL-terminated, in a block the page frees.
+extern "C" EMSCRIPTEN_KEEPALIVE char* tarvik_merge_state(const unsigned char* mine, int mineLength,
+                                                        const unsigned char* base, int baseLength,
+                                                        const unsigned char* stored, int storedLength) {
+  String merged = tvMergeState(recordText(mine, mineLength), recordText(base, baseLength),
+                               recordText(stored, storedLength));
+  std::string bytes;
+  EncodeUtf8(merged.Data(), merged.Length(), bytes);
+  char* out = static_cast<char*>(std::malloc(bytes.size() + 1));
+  if (!out) return nullptr;
+  std::memcpy(out, bytes.data(), bytes.size());
+  out[bytes.size()] = 0;
+  return out;
+}

@@ -36,6 +36,7 @@ String internalPath;  // appPath + "/internal", set on the first internal path
 String openedStatePath;      // the state file being read
 String unreadableStatePath;  // one that is there but could not be read: never saved over
 bool keepDamaged = false;    // the record on disk did not load whole
+VXStateMerge stateMerge = nullptr;
 
 constexpr unsigned kEscapedByte = 0xDC00;  // a byte that is not UTF-8, kept as 0xDC00 + byte
 constexpr unsigned kEscapedFirst = 0xDC80, kEscapedLast = 0xDCFF;
@@ -134,6 +135,12 @@ std::string tvDamagedCopyName(const std::string& filePath, int n) {
   std::string name = filePath + kDamagedSuffix;
   if (n != 0) name += '.' + std::to_string(n);
   return name;
+}
+
+void tvSetStateMerge(VXStateMerge merge) { stateMerge = merge; }
+
+String tvMergeState(const String& mine, const String& base, const String& stored) {
+  return stateMerge ? stateMerge(mine, base, stored) : mine;
 }
 
 void tvReportMissingFile(const std::string& path) {

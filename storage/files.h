@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/string.h"
+#include "storage/module.h"
 
 // Paths are text: a file name's bytes as the framework's text and back.
 // UTF-8 decodes letter by letter (a four-byte form as a surrogate pair); a
@@ -139,6 +140,11 @@ std::string tvDamagedCopyName(const std::string& filePath, int n);
 // (every record written is still whole).
 void tvLockState(const String& filePath);
 void tvUnlockState();
+
+// The application's merge of two saves of the state record (see
+// vx_app_SetStateMerge); without one, `mine` is kept as it is.
+void tvSetStateMerge(VXStateMerge merge);
+String tvMergeState(const String& mine, const String& base, const String& stored);
 
 // The host file operations on the desktop mapping, for code that runs
 // without a host object.

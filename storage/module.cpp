@@ -35,3 +35,5 @@ void vx_app_LockState() {
 }
 
 void vx_app_UnlockState() { tvUnlockState(); }
+
+void vx_app_SetStateMerge(VXStateMerge merge) { tvSetStateMerge(merge); }

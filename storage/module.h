@@ -28,3 +28,13 @@ void vx_app_KeepDamagedState();
 // merge what the other saved instead of writing over it.
 void vx_app_LockState();
 void vx_app_UnlockState();
+
+// Merges two saves of one record made by copies of a program: `mine` is
+// the record being saved, `base` the one it was made from, `stored` the one
+// another copy saved meanwhile; the answer is stored instead of `mine`.
+using VXStateMerge = String (*)(const String& mine, const String& base, const String& stored);
+// Where a copy learns only after saving that another copy saved meanwhile
+// (tabs of one page in a browser share the page's storage but no lock the
+// program could wait on), the framework stores the merge's answer. Without
+// one, the later save replaces the record whole.
+void vx_app_SetStateMerge(VXStateMerge merge);

@@ -290,6 +290,7 @@ TEST_F(SavedState, TwoCopiesOnOneRecordKeepEachOthersScores) {
   app->m_highScores[kNormalRecent] = 50;
   app->m_badges[3] = true;
   ASSERT_EQ(app->p_Save(), 0);
+  const std::string start = StateFile();
   LoadFresh();
   c_MyApp* first = app;
   LoadFresh();
@@ -313,6 +314,23 @@ TEST_F(SavedState, TwoCopiesOnOneRecordKeepEachOthersScores) {
     EXPECT_TRUE(copy->m_badges[3]);
     EXPECT_TRUE(copy->m_badges[7]) << "a badge of the second copy was lost";
   }
+
+  // A copy that learns of the other only after its own save (a tab of the
+  // page) merges the two records into the same record.
+  const std::string merged = StateFile();
+  WriteStateFile(start);
+  LoadFresh();
+  app->m_badges[7] = true;
+  EXPECT_EQ(finish(app, 71), 0);
+  const std::string mine = StateFile();
+  WriteStateFile(start);
+  LoadFresh();
+  EXPECT_EQ(finish(app, 98), 0);
+  const std::string stored = StateFile();
+  EXPECT_EQ(c_MyApp::p_MergeRecords(String(mine.c_str()), String(start.c_str()), String(stored.c_str())).ToUtf8(),
+            merged);
+  EXPECT_EQ(c_MyApp::p_MergeRecords(String(mine.c_str()), String(stored.c_str()), String(stored.c_str())).ToUtf8(),
+            mine) << "a record made from the stored one is kept as it is";
 }
 
 TEST_F(SavedState, TheBadgeTexts) {

@@ -1,9 +1,15 @@
 // The game page in headless chromium as a player meets it: the title, a round
 // started with Enter, sound that waits for the first key, data files the
-// server does not have, and F4 or Escape ending the game with the page saying
-// so and no uncaught error from the sound it never started.
+// server does not have (the page names a missing picture), F4 or Escape
+// ending the game with the page saying so and no uncaught error from the
+// sound it never started, a save the browser refuses (a notice that goes),
+// and a page that cannot fetch the game, in a sandboxed frame or from a
+// server without its script (the page says so).
 // Relies on harness.mjs and a browser build in WEB_DIR.
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import {
   launchBrowser, openPage, roundShown, startServer, TITLE_RETRY_MS, titleShown, waitUntil,
@@ -12,6 +18,16 @@ import {
 // An image of the title, a sound effect and the round's music: each goes
 // through a loader of its own (PNG, WAV, Ogg).
 const MISSING = ['/data/menu-hd.png', '/data/sfx/001.wav', '/data/sfx/satellites.ogg'];
+
+// Run in the page: what #status shows ('' when hidden), its class and where it sits.
+function shownStatus() {
+  const element = document.getElementById('status');
+  const box = element.getBoundingClientRect();
+  const shown = getComputedStyle(element).display !== 'none';
+  return { text: shown ? element.innerText : '', kind: element.className, top: box.top, height: box.height };
+}
+// A notice while the game plays keeps to a strip along the top edge.
+const NOTICE_STRIP = 80;
 
 async function waitForTitle(page) {
   await waitUntil(async () => titleShown(await page.screen()), 'the title never showed its logo');
@@ -76,6 +92,56 @@ describe('the game page', () => {
                     `the game never asked for ${MISSING.join(', ')}`);
     assert.equal(await page.evaluate(() => Module.tarvikExitStatus), null, page.lines.join('\n'));
     assert.ok(roundShown(await page.screen()), 'the round stopped');
+    const notice = await page.evaluate(shownStatus);
+    assert.match(notice.text, /the server does not have data\/menu-hd\.png/);
+    assert.doesNotMatch(notice.text, /sfx/, 'a missing sound is no picture the game cannot show');
+    assert.ok(notice.kind === 'notice' && notice.top + notice.height < NOTICE_STRIP, JSON.stringify(notice));
     await page.close();
+  });
+
+  test('a save the browser refuses is told in a notice along the top that goes again', async () => {
+    const page = await openPage(browser, `${server.url}/skarnel.html`);
+    await waitForTitle(page);
+    await page.evaluate(() => {
+      IDBObjectStore.prototype.put = () => { throw new DOMException('the disk is full', 'QuotaExceededError'); };
+    });
+    // Leaving the canvas suspends the game, which saves.
+    await page.evaluate(() => document.getElementById('canvas').blur());
+    await page.waitFor(() => /could not be saved/.test(document.getElementById('status').innerText),
+                       'the refused save was not told on the page');
+    const notice = await page.evaluate(shownStatus);
+    assert.ok(notice.kind === 'notice' && notice.top + notice.height < NOTICE_STRIP, JSON.stringify(notice));
+    assert.ok(page.lines.some((line) => /could not be stored by the browser/.test(line)), page.lines.join('\n'));
+    await page.waitFor(() => getComputedStyle(document.getElementById('status')).display === 'none',
+                       'the notice stayed over the game');
+    assert.equal(await page.evaluate(() => Module.tarvikExitStatus), null);
+    await page.close();
+  });
+
+  test('a page that cannot fetch the game (sandboxed frame, no script) says so instead of loading', async (t) => {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web_frame_'));
+    fs.writeFileSync(path.join(folder, 'frame.html'),
+                     '<!doctype html><iframe sandbox="allow-scripts" src="/skarnel.html" width="640" height="480">' +
+                     '</iframe>');
+    const framing = await startServer({ mounts: { '/framing/': folder } });
+    t.after(async () => {
+      await framing.close();
+      fs.rmSync(folder, { recursive: true, force: true });
+    });
+    const page = await openPage(browser, `${framing.url}/framing/frame.html`);
+    const frameStatus = async () => {
+      const frame = page.page.frames().find((f) => f.url().endsWith('/skarnel.html'));
+      return frame ? frame.evaluate(() => document.getElementById('status')?.innerText || '').catch(() => '') : '';
+    };
+    await waitUntil(async () => /could not be loaded/.test(await frameStatus()), 'the framed page kept loading');
+    assert.match(await frameStatus(), /inside a frame/);
+    await page.close();
+
+    // So does a page whose server does not have the program's script.
+    framing.missing.add('/skarnel.js');
+    const bare = await openPage(browser, `${framing.url}/skarnel.html`);
+    await bare.waitFor(() => /could not be loaded \(the server did not give .*skarnel\.js\)/.test(
+      document.getElementById('status').innerText), 'the page without its script kept loading');
+    await bare.close();
   });
 });

@@ -6,13 +6,16 @@
 //
 //   const server = await startServer({ mounts: { '/timelines/': dir } });
 //     server.url; server.requests ([{ path, status, bytes, answered }]); server.bytesServed();
-//     server.missing.add('/data/x.png')  (answered 404); await server.close();
+//     server.missing.add('/data/x.png')  (answered 404); const release = server.hold('/x.txt') (answered
+//     once release() is called); await server.close();
 //   const browser = await launchBrowser();        one per test file; await browser.close()
-//   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen });
-//     (viewport: puppeteer's, default SCREEN; beforeOpen(page, session): emulation set before the page loads)
+//   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen, context });
+//     (viewport: puppeteer's, default SCREEN; beforeOpen(page, session): emulation set before the page loads;
+//     context: another page's page.context, to share its storage, else a context of its own)
 //     page.lines (console); page.evaluate(fn, ...args); page.waitFor(fn, what); page.screen() -> frame;
 //     page.press(key, check, what, retryMs); page.frames(count); page.readFile(path); page.reload();
 //     page.close(); page.page (puppeteer's own page); page.session (its DevTools session)
+//   await storedInBrowser(page, '.tarvikstate') -> the text the browser stores for that file of the page, or null
 //   countPixels(frame, [x0, y0, x1, y1], (r, g, b) => bool); titleShown(frame); roundShown(frame);
 //   TITLE_RETRY_MS; waitUntil(check, what, ms); repoRoot, webDir (env WEB_DIR, default build-web), buildDir (env
 //   BUILD_DIR, default build)
@@ -67,10 +70,12 @@ export async function startServer({ mounts = {} } = {}) {
   const roots = Object.entries({ '/': webDir, ...mounts }).sort((a, b) => b[0].length - a[0].length);
   const requests = [];
   const missing = new Set();
-  const server = http.createServer((request, response) => {
+  const held = new Map();
+  const server = http.createServer(async (request, response) => {
     const urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
     const entry = { path: urlPath, status: 404, bytes: 0, answered: false };
     requests.push(entry);
+    await held.get(urlPath);
     const [prefix, folder] = roots.find(([p]) => urlPath.startsWith(p));
     const file = path.join(folder, urlPath.substring(prefix.length));
     // No caching: a reload fetches everything again, as a first visit does.
@@ -102,6 +107,11 @@ export async function startServer({ mounts = {} } = {}) {
     url: `http://127.0.0.1:${server.address().port}`,
     requests,
     missing,
+    hold(urlPath) {
+      let release;
+      held.set(urlPath, new Promise((resolve) => { release = resolve; }));
+      return release;
+    },
     bytesServed: () => requests.reduce((sum, r) => sum + r.bytes, 0),
     close: () => new Promise((resolve) => { server.closeAllConnections(); server.close(resolve); }),
   };
@@ -130,8 +140,8 @@ export async function waitUntil(check, what, deadlineMs = DEADLINE_MS) {
 // empty) at the screen size or `viewport` (puppeteer's: a phone's has
 // isMobile and hasTouch), collecting the console from the first line;
 // `beforeOpen` may set emulation (throttling) before the page loads.
-export async function openPage(browser, url, { viewport = SCREEN, beforeOpen } = {}) {
-  const context = await browser.createBrowserContext();
+export async function openPage(browser, url, { viewport = SCREEN, beforeOpen, context: shared } = {}) {
+  const context = shared || await browser.createBrowserContext();
   const page = await context.newPage();
   await page.setViewport(viewport);
   const lines = [];
@@ -153,6 +163,7 @@ export async function openPage(browser, url, { viewport = SCREEN, beforeOpen } =
   const tail = () => lines.slice(-CONSOLE_TAIL).join('\n');
   const self = {
     page,
+    context,
     session,
     lines,
     evaluate,
@@ -203,9 +214,32 @@ export async function openPage(browser, url, { viewport = SCREEN, beforeOpen } =
       await page.reload();
     },
 
-    close: () => context.close(),
+    close: () => (shared ? page.close() : context.close()),
   };
   return self;
+}
+
+// The text the browser stores for the page's file `name` (web/tarvik_pre.js
+// keeps each in IndexedDB under the page's path), or null.
+export function storedInBrowser(page, name) {
+  return page.evaluate((database, store, file) => new Promise((resolve) => {
+    const request = indexedDB.open(database);
+    // A look must not make the page's database before the page does.
+    request.onupgradeneeded = () => request.transaction.abort();
+    request.onerror = () => resolve(null);
+    request.onsuccess = () => {
+      if (!request.result.objectStoreNames.contains(store)) {
+        request.result.close();
+        resolve(null);
+        return;
+      }
+      const keys = request.result.transaction(store).objectStore(store).getAll(IDBKeyRange.only(
+        `${location.pathname}|/${file}`));
+      keys.onsuccess = () => resolve(keys.result.length ? new TextDecoder().decode(keys.result[0]) : null);
+      keys.onerror = () => resolve(null);
+      request.result.close();
+    };
+  }), 'tarvik', 'files', name);
 }
 
 // Run in the page: resolves after `count` animation frames.

@@ -1,7 +1,9 @@
 // One timeline, one game: the browser's replayer ends with the same state
 // file, byte for byte, as the desktop replayer ($BUILD_DIR/skarnel-replay,
 // run in a scratch folder under the X server of the test command, or under
-// xvfb-run of its own when there is none). Relies on harness.mjs.
+// xvfb-run of its own when there is none). A timeline that is bad or not
+// there is named on the page with the reason, which offers the game instead
+// of the same address. Relies on harness.mjs.
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
 import fs from 'node:fs';
@@ -56,3 +58,27 @@ for (const [timeline, what] of [['round.txt', 'a round played and ended from the
     assert.equal(web, desktop);
   });
 }
+
+test('a bad or missing timeline is named on the replay page with its reason, which offers the game', async (t) => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web_bad_timeline_'));
+  fs.writeFileSync(path.join(folder, 'bad.txt'), '10 key-down 32\n20 jump 3\n');
+  const scratch = await startServer({ mounts: { '/scratch/': folder } });
+  t.after(async () => {
+    await scratch.close();
+    fs.rmSync(folder, { recursive: true, force: true });
+  });
+  const cases = [['scratch/bad.txt', /bad\.txt: line 2/],
+                 ['scratch/gone.txt', /cannot fetch the timeline scratch\/gone\.txt \(HTTP 404\)/]];
+  for (const [timeline, reason] of cases) {
+    const page = await openPage(browser, `${scratch.url}/skarnel-replay.html?timeline=${timeline}&fast`);
+    await page.waitFor(() => Module.tarvikExitStatus !== null, `the replay of ${timeline} never ended`);
+    assert.notEqual(await page.evaluate(() => Module.tarvikExitStatus), 0);
+    const { text, href } = await page.evaluate(() => {
+      const status = document.getElementById('status');
+      return { text: status.innerText, href: status.querySelector('a').href };
+    });
+    assert.match(text, reason);
+    assert.equal(href, `${scratch.url}/skarnel.html`);
+    await page.close();
+  }
+});

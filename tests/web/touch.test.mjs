@@ -8,7 +8,9 @@
 // the game's state is read from its state file, the screens from their pixels.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { countPixels, DEADLINE_MS, launchBrowser, openPage, startServer, waitUntil } from './harness.mjs';
+import {
+  countPixels, DEADLINE_MS, launchBrowser, openPage, startServer, storedInBrowser, waitUntil,
+} from './harness.mjs';
 
 // A landscape phone: 844 x 390 CSS pixels at two device pixels each.
 const PHONE = { width: 844, height: 390, deviceScaleFactor: 2, isMobile: true, hasTouch: true, isLandscape: true };
@@ -44,9 +46,6 @@ const SETTING_PAD_X = 10;
 const SETTING_PAD_Y = 11;
 const PAD_FIRST_PLACE = 64;
 const SOUND_EFFECTS_ONLY = 2;
-// Where the page keeps its files (web/tarvik_pre.js).
-const DATABASE = 'tarvik';
-const STORE = 'files';
 
 // What the screens show, in game units, with the pixels they need.
 const SCALE = UNIT * PHONE.deviceScaleFactor;          // screenshot pixels per game unit
@@ -134,20 +133,6 @@ async function stateItems(page) {
   return text ? text.split('|').map(Number) : [];
 }
 
-// Run in the page: whether the browser holds this page's stored copy of `name`.
-function storedInBrowser(database, store, name) {
-  return new Promise((resolve) => {
-    const request = indexedDB.open(database);
-    request.onerror = () => resolve(false);
-    request.onsuccess = () => {
-      const keys = request.result.transaction(store).objectStore(store).getAllKeys();
-      const mine = (key) => key.startsWith(`${location.pathname}|`) && key.endsWith(name);
-      keys.onsuccess = () => resolve(keys.result.some(mine));
-      keys.onerror = () => resolve(false);
-    };
-  });
-}
-
 test('a touch-only player plays a round, pauses, moves the pad, ends the round, changes a setting, ' +
      'and the pad stays put', async (t) => {
   const server = await startServer();
@@ -220,7 +205,7 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
   await touch.tapUntil(BACK, async () => (await stateItems(page))[SETTING_SOUND] === SOUND_EFFECTS_ONLY,
                        'a tap on the sound row and one on back did not change and save the sound');
   assert.equal(await page.evaluate(() => window.mouseEventsSeen), 0, 'the browser made mouse events of the touches');
-  await waitUntil(() => page.evaluate(storedInBrowser, DATABASE, STORE, STATE_NAME),
+  await waitUntil(() => storedInBrowser(page, STATE_NAME).then((text) => text !== null),
                   'the browser never stored the state file');
 
   await page.reload();
