@@ -4,9 +4,17 @@
 # for (/big: 5 MB, /ten: 10 KB, else a greeting) and a Content-Length;
 # "tls10" accepts TLS 1.0 alone; "plain" answers at once without TLS; "cut" announces
 # more than it sends and drops the connection without closing the session.
-import os, socket, ssl, sys
+# It also stops by itself once its port file is gone (a test under wine
+# cannot reach its process, and removes that file instead), or at the latest
+# after LIFETIME seconds.
+import os, socket, ssl, sys, time, warnings
 
 port_file, cert, key, manner, family = sys.argv[1:6]
+LIFETIME = 600
+CHECK_EVERY = 0.2
+born = time.monotonic()
+# The old protocol is wanted here: Python's warning about it is not.
+warnings.simplefilter('ignore', DeprecationWarning)
 context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
 if manner == 'tls10':
     context.set_ciphers('DEFAULT:@SECLEVEL=0')
@@ -28,8 +36,13 @@ def request_of(connection):
         data += piece
     return data
 
-while True:
-    connection, _ = server.accept()
+server.settimeout(CHECK_EVERY)
+while os.path.exists(port_file) and time.monotonic() - born < LIFETIME:
+    try:
+        connection, _ = server.accept()
+    except socket.timeout:
+        continue
+    connection.settimeout(None)
     # As web servers do (nginx's tcp_nodelay): no answer waits on a delayed ACK.
     connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
     try:
