@@ -462,8 +462,7 @@ TEST(HttpLoopback, ARequestReachesAServerListeningOnTheIpv6Loopback) {
 }
 
 // Whatever the build's TLS, an https request to a server answering in plain
-// text is no success: -1 and one line saying why (the Windows build, which
-// has no TLS library, says so).
+// text is no success: -1 and one line saying why.
 TEST(HttpLoopback, AnHttpsRequestNeverTakesAPlainTextAnswer) {
   LoopbackServer server({.readRequest = false, .pieces = {kOkResponse}});
   testing::internal::CaptureStdout();
