@@ -27,6 +27,9 @@
 
 struct VXTlsSession {
   SocketHandle handle = VXSocket::kClosed;
+  // The server's name, for the handshake and for what the server sends of
+  // it later.
+  std::wstring target;
   CtxtHandle context{};
   bool hasContext = false;
   SecPkgContext_StreamSizes sizes{};
@@ -190,7 +193,7 @@ void keepExtra(VXTlsSession* session, const SecBufferDesc& in) {
 
 // One step of the handshake with the bytes in `incoming` (none on the first
 // step), sending what Schannel answers.
-SECURITY_STATUS handshakeStep(VXTlsSession* session, const std::wstring& target) {
+SECURITY_STATUS handshakeStep(VXTlsSession* session) {
   SecBuffer inBuffers[2] = {
       {static_cast<unsigned long>(session->incoming.size()), SECBUFFER_TOKEN, session->incoming.data()},
       {0, SECBUFFER_EMPTY, nullptr}};
@@ -199,9 +202,10 @@ SECURITY_STATUS handshakeStep(VXTlsSession* session, const std::wstring& target)
   SecBufferDesc out{SECBUFFER_VERSION, 1, outBuffers};
   unsigned long granted = 0;
   bool first = !session->hasContext;
-  SECURITY_STATUS status = InitializeSecurityContextW(
-      credential(), first ? nullptr : &session->context, const_cast<wchar_t*>(target.c_str()), kContextRequest, 0, 0,
-      first ? nullptr : &in, 0, &session->context, &out, &granted, nullptr);
+  wchar_t* target = const_cast<wchar_t*>(session->target.c_str());
+  SECURITY_STATUS status =
+      InitializeSecurityContextW(credential(), first ? nullptr : &session->context, target, kContextRequest, 0, 0,
+                                 first ? nullptr : &in, 0, &session->context, &out, &granted, nullptr);
   if (first && (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK)) session->hasContext = true;
   if (!sendTokens(session->handle, &out) && !FAILED(status)) return SEC_E_INTERNAL_ERROR;
   if (status == SEC_E_INCOMPLETE_MESSAGE) return status;
@@ -210,8 +214,8 @@ SECURITY_STATUS handshakeStep(VXTlsSession* session, const std::wstring& target)
 }
 
 // The handshake to its end; false with `reason` set when it failed.
-bool handshake(VXTlsSession* session, const std::wstring& target, std::string* reason) {
-  SECURITY_STATUS status = handshakeStep(session, target);
+bool handshake(VXTlsSession* session, std::string* reason) {
+  SECURITY_STATUS status = handshakeStep(session);
   while (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_INCOMPLETE_MESSAGE ||
          status == SEC_I_INCOMPLETE_CREDENTIALS) {
     bool needBytes = status != SEC_I_INCOMPLETE_CREDENTIALS &&
@@ -227,7 +231,7 @@ bool handshake(VXTlsSession* session, const std::wstring& target, std::string* r
         return false;
       }
     }
-    status = handshakeStep(session, target);
+    status = handshakeStep(session);
   }
   if (status != SEC_E_OK) {
     *reason = statusText(status);
@@ -417,7 +421,7 @@ SECURITY_STATUS decrypt(VXTlsSession* session) {
     // After the handshake a server may send more of it (TLS 1.3's session
     // tickets); Schannel takes those through the handshake call.
     if (status == SEC_I_RENEGOTIATE) {
-      SECURITY_STATUS more = handshakeStep(session, std::wstring());
+      SECURITY_STATUS more = handshakeStep(session);
       if (more != SEC_E_OK && more != SEC_E_INCOMPLETE_MESSAGE) return more;
     }
     if (status == SEC_I_CONTEXT_EXPIRED) return status;
@@ -441,7 +445,8 @@ VXTlsSession* tls_connect(SocketHandle handle, const char* host, int port, const
   }
   VXTlsSession* session = new VXTlsSession;
   session->handle = handle;
-  bool ready = handshake(session, widen(host), reason);
+  session->target = widen(host);
+  bool ready = handshake(session, reason);
   SecPkgContext_ConnectionInfo connection{};
   if (ready && (QueryContextAttributesW(&session->context, SECPKG_ATTR_STREAM_SIZES, &session->sizes) != SEC_E_OK ||
                 QueryContextAttributesW(&session->context, SECPKG_ATTR_CONNECTION_INFO, &connection) != SEC_E_OK)) {
