@@ -469,28 +469,33 @@ VXTlsSession* tls_connect(SocketHandle handle, const char* host, int port, const
   return nullptr;
 }
 
+// Sends every byte, a record at a time, as a blocking send on a socket does:
+// the callers take a send for complete.
 int tls_send(VXTlsSession* session, const unsigned char* bytes, int count, std::string* reason) {
   if (count <= 0) return 0;
   const SecPkgContext_StreamSizes& sizes = session->sizes;
-  unsigned long piece = std::min(static_cast<unsigned long>(count), sizes.cbMaximumMessage);
-  std::vector<unsigned char> record(sizes.cbHeader + piece + sizes.cbTrailer);
-  std::memcpy(record.data() + sizes.cbHeader, bytes, piece);
-  SecBuffer buffers[4] = {{sizes.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
-                          {piece, SECBUFFER_DATA, record.data() + sizes.cbHeader},
-                          {sizes.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes.cbHeader + piece},
-                          {0, SECBUFFER_EMPTY, nullptr}};
-  SecBufferDesc message{SECBUFFER_VERSION, 4, buffers};
-  SECURITY_STATUS status = EncryptMessage(&session->context, 0, &message, 0);
-  if (status != SEC_E_OK) {
-    *reason = statusText(status);
-    return kSocketCallFailed;
+  std::vector<unsigned char> record(sizes.cbHeader + sizes.cbMaximumMessage + sizes.cbTrailer);
+  for (int sent = 0; sent < count;) {
+    unsigned long piece = std::min(static_cast<unsigned long>(count - sent), sizes.cbMaximumMessage);
+    std::memcpy(record.data() + sizes.cbHeader, bytes + sent, piece);
+    SecBuffer buffers[4] = {{sizes.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
+                            {piece, SECBUFFER_DATA, record.data() + sizes.cbHeader},
+                            {sizes.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes.cbHeader + piece},
+                            {0, SECBUFFER_EMPTY, nullptr}};
+    SecBufferDesc message{SECBUFFER_VERSION, 4, buffers};
+    SECURITY_STATUS status = EncryptMessage(&session->context, 0, &message, 0);
+    if (status != SEC_E_OK) {
+      *reason = statusText(status);
+      return kSocketCallFailed;
+    }
+    size_t total = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
+    if (!sendAll(session->handle, record.data(), total)) {
+      *reason = "the connection failed";
+      return kSocketCallFailed;
+    }
+    sent += static_cast<int>(piece);
   }
-  size_t total = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
-  if (!sendAll(session->handle, record.data(), total)) {
-    *reason = "the connection failed";
-    return kSocketCallFailed;
-  }
-  return static_cast<int>(piece);
+  return count;
 }
 
 int tls_receive(VXTlsSession* session, unsigned char* bytes, int count, std::string* reason) {

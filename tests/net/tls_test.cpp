@@ -20,6 +20,8 @@ using namespace nettest;
 namespace {
 
 const std::string kTestDir = TARVIK_NET_TEST_DIR;
+// A body that takes several TLS records (a record holds at most 16 KiB).
+constexpr int kManyRecordsBytes = 100000;
 
 // tls_server.py serving one certificate in one manner, on the IPv4 or IPv6
 // loopback, from `dir`; stopped with the object.
@@ -90,6 +92,15 @@ TEST(HttpsLoopback, VerifiesTheServerAndFailsEachBadCaseWithItsReason) {
     fetchTls(url(good, "localhost", "/big"), ca, &done);
     EXPECT_EQ(done->status, 200);
     EXPECT_EQ(done->text, std::string(5 * 1024 * 1024, 'x'));
+    // A body of many TLS records goes out whole.
+    Completion* counted = gc_new<Completion>();
+    c_HttpRequest* post = gc_new<c_HttpRequest>()->m_new2(String("POST"), String(url(good, "localhost", "/count").c_str()),
+                                                          counted);
+    post->p_SetCaFile(String::FromUtf8(ca.data(), static_cast<int>(ca.size())));
+    post->p_Send2(String(std::string(kManyRecordsBytes, 'z').c_str()), String("text/plain"), String("utf8"));
+    pumpUntil([&] { return counted->calls > 0; });
+    EXPECT_EQ(counted->status, 200);
+    EXPECT_EQ(counted->text, std::to_string(kManyRecordsBytes));
     if (good6.port() != 0) {
       fetchTls(url(good6, "[::1]", "/"), ca, &done);
       EXPECT_EQ(done->text, "hello over tls");
