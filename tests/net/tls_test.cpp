@@ -67,10 +67,10 @@ std::string fetchTls(const std::string& url, const std::string& caFile, Completi
 // for a success that was not one: not a plain-text server, not an answer cut
 // short.
 TEST(HttpsLoopback, VerifiesTheServerAndFailsEachBadCaseWithItsReason) {
-  std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("tarvik-tls-" + std::to_string(getpid()));
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tarvik-tls-" + std::to_string(getpid()));
+  if (linuxPath(std::filesystem::temp_directory_path()).empty())
+    GTEST_SKIP() << "no Linux beneath to run the test servers";
   std::filesystem::create_directories(dir);
-  if (linuxPath(dir).empty()) GTEST_SKIP() << "no Linux beneath to run the test servers";
   LinuxProgram makeCertificates({"sh", kTestDir + "/tls_certificates.sh", linuxPath(dir)});
   ASSERT_TRUE(makeCertificates.started());
   ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(dir / "made"); })) << "the certificates were made";
@@ -94,8 +94,8 @@ TEST(HttpsLoopback, VerifiesTheServerAndFailsEachBadCaseWithItsReason) {
     EXPECT_EQ(done->text, std::string(5 * 1024 * 1024, 'x'));
     // A body of many TLS records goes out whole.
     Completion* counted = gc_new<Completion>();
-    c_HttpRequest* post = gc_new<c_HttpRequest>()->m_new2(String("POST"), String(url(good, "localhost", "/count").c_str()),
-                                                          counted);
+    c_HttpRequest* post =
+        gc_new<c_HttpRequest>()->m_new2(String("POST"), String(url(good, "localhost", "/count").c_str()), counted);
     post->p_SetCaFile(String::FromUtf8(ca.data(), static_cast<int>(ca.size())));
     post->p_Send2(String(std::string(kManyRecordsBytes, 'z').c_str()), String("text/plain"), String("utf8"));
     pumpUntil([&] { return counted->calls > 0; });
