@@ -49,6 +49,10 @@ constexpr int kReceiveChunkBytes = 16 * 1024 + 512;
 // The most a handshake may take from the server before it finishes (a
 // certificate chain is a few KiB): a server that never ends it is refused.
 constexpr size_t kMaxHandshakeBytes = 256 * 1024;
+// The most steps a handshake may take (a few, and one per piece of a message
+// that arrives in many): past it the server is taken for one that never
+// finishes.
+constexpr int kMaxHandshakeSteps = 1024;
 constexpr unsigned long kContextRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
                                           ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM | ISC_REQ_EXTENDED_ERROR;
 constexpr DWORD kCertificateEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
@@ -208,7 +212,9 @@ SECURITY_STATUS handshakeStep(VXTlsSession* session) {
                                  first ? nullptr : &in, 0, &session->context, &out, &granted, nullptr);
   if (first && (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK)) session->hasContext = true;
   if (!sendTokens(session->handle, &out) && !FAILED(status)) return SEC_E_INTERNAL_ERROR;
-  if (status == SEC_E_INCOMPLETE_MESSAGE) return status;
+  // Bytes not yet taken stay for the next step: all of them when the message
+  // is incomplete or the step is made again without a certificate of ours.
+  if (status == SEC_E_INCOMPLETE_MESSAGE || status == SEC_I_INCOMPLETE_CREDENTIALS) return status;
   if (!first) keepExtra(session, in);
   return status;
 }
@@ -216,20 +222,23 @@ SECURITY_STATUS handshakeStep(VXTlsSession* session) {
 // The handshake to its end; false with `reason` set when it failed.
 bool handshake(VXTlsSession* session, std::string* reason) {
   SECURITY_STATUS status = handshakeStep(session);
+  size_t received = 0;
+  int steps = 1;
   while (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_INCOMPLETE_MESSAGE ||
          status == SEC_I_INCOMPLETE_CREDENTIALS) {
+    if (received > kMaxHandshakeBytes || ++steps > kMaxHandshakeSteps) {
+      *reason = "the handshake never ended";
+      return false;
+    }
     bool needBytes = status != SEC_I_INCOMPLETE_CREDENTIALS &&
                      (status == SEC_E_INCOMPLETE_MESSAGE || session->incoming.empty());
     if (needBytes) {
-      if (session->incoming.size() > kMaxHandshakeBytes) {
-        *reason = "the handshake never ended";
-        return false;
-      }
       int n = receiveMore(session);
       if (n <= 0) {
         *reason = n == 0 ? "the server closed the connection during the handshake" : "the connection failed";
         return false;
       }
+      received += static_cast<size_t>(n);
     }
     status = handshakeStep(session);
   }
