@@ -1,6 +1,7 @@
 # The Windows build (mingw-w64, cmake/MinGW.cmake): GLFW as a static library
 # built by scripts/windows-deps, the GL 1.1 of opengl32 with every later entry
-# point fetched at run time, waveOut for sound and Winsock for the network.
+# point fetched at run time, waveOut for sound, Winsock for the network and
+# the system's Schannel (secur32, with crypt32 for certificates) for https.
 # The game's data is made by the Linux build's asset generator (a program that
 # must run on the build machine), so TARVIK_WINDOWS_DATA names a data/ folder
 # it wrote.
@@ -20,7 +21,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
   _POSIX_THREAD_SAFE_FUNCTIONS)
 
 add_library(tarvik_windows INTERFACE)
-target_link_libraries(tarvik_windows INTERFACE glfw opengl32 winmm ws2_32 shell32 ole32 uuid
+target_link_libraries(tarvik_windows INTERFACE glfw opengl32 winmm ws2_32 secur32 crypt32 shell32 ole32 uuid
   Threads::Threads)
 
 # Copies the generated data beside the programs, where they look for it.

@@ -79,10 +79,16 @@ class c_HttpRequest : public Object,
   c_HttpRequest* m_new();
   c_HttpRequest* m_new2(const String& req, const String& url, c_IOnHttpRequestComplete* onComplete);
   void p_Open(const String& req, const String& url, c_IOnHttpRequestComplete* onComplete);
+  // A request goes out once per p_Open: a second send (p_Send, p_Send2 or
+  // p_SendOn) is refused with one printed line; a finished request then
+  // completes again with kHttpNoStatus, one on its way carries on as it was.
   void p_Send();
   // Sends `data` as the body, encoded with `encoding`, with its length and
-  // (when given) its type in the header.
+  // (when given) its type in the header: p_SetBody, then p_Send.
   void p_Send2(const String& data, const String& mimeType, const String& encoding);
+  // Gives the request its body and the header lines that describe it, for
+  // the send that follows.
+  void p_SetBody(const String& data, const String& mimeType, const String& encoding);
   // Desktop: sends the request over `socket`, an unconnected stream socket
   // the request then owns and closes (p_Send makes a new one).
   void p_SendOn(c_Socket* socket);
@@ -122,6 +128,9 @@ class c_HttpRequest : public Object,
   // line is safe to send and the header within its limit, its size (line
   // breaks and the blank line included) in `headerBytes`.
   bool p_Check(int* headerBytes);
+  // Shared: true when the request was already sent since it was opened; the
+  // second send is then refused (see p_Send).
+  bool p_Resent();
   void p_Complete(int status, const String& text);
   // Platform: ends the transfer (closes the socket or aborts the fetch) and
   // lets go of the buffers a finished request no longer needs.
@@ -143,6 +152,8 @@ class c_HttpRequest : public Object,
   unsigned m_sentAtMs = 0;
   int m_headerBytes = 0;
   bool m_pending = false;
+  // True from the first send after p_Open.
+  bool m_sent = false;
   bool m_cancelled = false;
   // Why the request may not be sent as opened; empty when it may.
   String m_refusal;

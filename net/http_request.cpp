@@ -45,6 +45,7 @@ void c_HttpRequest::p_Open(const String& req, const String& url, c_IOnHttpReques
   m_received = nullptr;
   m_headerBytes = 0;
   m_refusal = String();
+  m_sent = false;
   String target("/");
   String host;
   bool https = vx_url_SchemeIs(m_url->m_scheme, "https");
@@ -59,6 +60,9 @@ void c_HttpRequest::p_Open(const String& req, const String& url, c_IOnHttpReques
     m_refusal = String("user information in an http URL (it is sent over https only)");
   gc_assign(m_lines, gc_new<c_StringStack>()->m_new());
   m_lines->p_Push(m_req + String(" ") + target + String(" HTTP/1.0"));
+  // The port is named whenever it is not the scheme's own.
+  int schemePort = https ? kUrlHttpsPort : kHttpDefaultPort;
+  if (m_url->p_Port() != schemePort) host = host + String(":") + String(m_url->p_Port());
   m_lines->p_Push(String("Host: ") + host);
   if (userInfo && https) m_lines->p_Push(vx_http_BasicAuthorization(m_url->m_username, m_url->m_password));
 }
@@ -80,12 +84,27 @@ bool c_HttpRequest::p_Check(int* headerBytes) {
   return false;
 }
 
+bool c_HttpRequest::p_Resent() {
+  if (!m_sent) return false;
+  vxPrint(String("HTTP request refused: it was sent already (open it again to send it again)"));
+  if (!m_pending) {
+    p_Begin();
+    m_refused = true;
+  }
+  return true;
+}
+
 void c_HttpRequest::p_Send2(const String& data, const String& mimeType, const String& encoding) {
+  if (p_Resent()) return;
+  p_SetBody(data, mimeType, encoding);
+  p_Send();
+}
+
+void c_HttpRequest::p_SetBody(const String& data, const String& mimeType, const String& encoding) {
   gc_assign(m_bodyBuf, gc_new<c_DataBuffer>()->m_new(kBodyBytesPerUnit * data.Length()));
   m_bodyLength = m_bodyBuf->p_PokeString(0, data, encoding);
   if (mimeType.Length() > 0) m_lines->p_Push(String("Content-Type: ") + mimeType);
   m_lines->p_Push(String("Content-Length: ") + String(m_bodyLength));
-  p_Send();
 }
 
 void c_HttpRequest::p_Cancel() {
@@ -93,6 +112,7 @@ void c_HttpRequest::p_Cancel() {
 }
 
 void c_HttpRequest::p_Begin() {
+  m_sent = true;
   m_cancelled = false;
   m_refused = false;
   m_sentAtMs = steadyMs();

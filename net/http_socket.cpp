@@ -68,6 +68,10 @@ c_HttpRequest* c_HttpRequest::m_new() {
 void c_HttpRequest::p_Send() { p_SendOn(gc_new<c_Socket>()->m_new(String("stream"))); }
 
 void c_HttpRequest::p_SendOn(c_Socket* socket) {
+  if (p_Resent()) {
+    if (socket != m_sock && socket->p_IsOpen()) socket->p_Close();
+    return;
+  }
   if (m_sock && m_sock != socket) m_sock->p_Close();
   if (!m_wrbuf) m_new();
   gc_assign(m_sock, socket);

@@ -216,6 +216,7 @@ void c_HttpRequest::p_Send() {
   }
   // The refusals and the request target of the desktop client; https is the
   // browser's own, verified as every page's is.
+  if (p_Resent()) return;
   int headerBytes = 0;
   if (!p_Check(&headerBytes)) return;
   String host;

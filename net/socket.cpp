@@ -150,10 +150,20 @@ int VXSocket::Receive(VXDataBuffer* buffer, int offset, int count) {
 }
 
 // A datagram for a name that did not resolve would go to this machine instead.
+// A socket of the other family that has no port yet (neither bound nor used)
+// takes a handle of the address's family, so a new socket reaches an IPv6
+// host as it does an IPv4 one; a socket with a port of its own keeps it, and
+// a datagram for the other family fails.
 int VXSocket::SendTo(VXDataBuffer* buffer, int offset, int count, VXSocketAddress* address) {
   if (!address->m_resolved) return kSocketCallFailed;
+  Handle handle = m_sock.load(std::memory_order_acquire);
+  if (handle != kClosed && address->m_addr.family != m_family.load(std::memory_order_acquire)) {
+    VXSocketEndpoint local;
+    if (socket_sys_local_address(handle, &local) && local.port != 0) return kSocketCallFailed;
+    handle = Reopen(handle, address->m_addr.family);
+  }
   unsigned char* bytes = socketBufferSpan(buffer, offset, &count);
-  return socket_sys_send_to(m_sock.load(std::memory_order_acquire), bytes, count, address->m_addr);
+  return socket_sys_send_to(handle, bytes, count, address->m_addr);
 }
 
 // A failed receive leaves the address as it was, resolved or not.

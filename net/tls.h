@@ -3,8 +3,9 @@
 // CA file when it names one; TLS 1.2 or 1.3; the name sent with SNI), then
 // encrypted sends and receives. Every function runs on a worker thread and
 // touches no collected object; a session is used by one thread at a time.
-// tls_openssl.cpp speaks TLS through OpenSSL; tls_windows.cpp and tls_web.cpp stand
-// for builds without it, where every handshake fails with its reason.
+// tls_openssl.cpp speaks TLS through OpenSSL, tls_windows.cpp through the
+// system's Schannel; tls_web.cpp stands in for a page, which has no socket to
+// speak it on (the browser's fetch does).
 #pragma once
 
 #include <string>

@@ -41,7 +41,8 @@ class Housecall : public testing::Test {
 TEST_F(Housecall, AnnouncesTheGameAndKeepsANonEmptyReply) {
   LoopbackServer server({.pieces = {"HTTP/1.0 200 OK\r\n\r\nwelcome"}});
   std::string out = call("http://127.0.0.1:" + std::to_string(server.port()) + "/housecall.php");
-  EXPECT_EQ(server.request(), "GET /housecall.php?hello=1&gameID=450 HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+  EXPECT_EQ(server.request(), "GET /housecall.php?hello=1&gameID=450 HTTP/1.0\r\nHost: 127.0.0.1:" +
+                                  std::to_string(server.port()) + "\r\n\r\n");
   EXPECT_EQ(out, "Requesting URL\nHttp GET complete! 200\n");
   EXPECT_EQ(app->m_httpDone, 1);
   EXPECT_EQ(app->m_httpResult.ToUtf8(), "welcome");

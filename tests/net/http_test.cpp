@@ -28,9 +28,9 @@ struct Scripted {
   c_HttpRequest* request = gc_new<c_HttpRequest>()->m_new();
   ScriptedSocket* sock = gc_new<ScriptedSocket>()->init();
 
-  explicit Scripted(const char* url = "http://server/x.php?a=1", const char* method = "GET") {
+  explicit Scripted(const char* url = "http://server/x.php?a=1", const char* method = "GET", bool send = true) {
     request->p_Open(String(method), String(url), done);
-    request->p_SendOn(sock);
+    if (send) request->p_SendOn(sock);
   }
   void connect() { request->p_OnConnectComplete(true, sock); }
 };
@@ -56,20 +56,67 @@ TEST(HttpRequest, SendsTheRequestLineWithOneSlashAndNoFragmentAndTheHostLine) {
   EXPECT_NE(tls.sock->receiver, nullptr);
 }
 
+// A port that is not the scheme's own is named on the Host line.
 TEST(HttpRequest, SendsABodyAfterTheHeaderWithItsTypeAndLength) {
-  Scripted s("http://server:8080/post");
-  s.request->p_Send2(String(u"caf\u00E9", 4), String("text/plain"), String("utf8"));
-  s.sock = gc_new<ScriptedSocket>()->init();
+  Scripted s("http://server:8080/post", "GET", false);
+  s.request->p_SetBody(String(u"caf\u00E9", 4), String("text/plain"), String("utf8"));
   s.request->p_SendOn(s.sock);
   s.connect();
   ASSERT_EQ(s.sock->sent.size(), 1u);
   EXPECT_EQ(s.sock->sent[0],
-            "GET /post HTTP/1.0\r\nHost: server\r\nContent-Type: text/plain\r\nContent-Length: 5\r\n\r\n");
+            "GET /post HTTP/1.0\r\nHost: server:8080\r\nContent-Type: text/plain\r\nContent-Length: 5\r\n\r\n");
   s.sock->sendListener->p_OnSendComplete(s.request->m_wrbuf, 0, 0, s.sock);
   ASSERT_EQ(s.sock->sent.size(), 2u);
   EXPECT_EQ(s.sock->sent[1], "caf\xC3\xA9");
   s.sock->sendListener->p_OnSendComplete(s.request->m_bodyBuf, 0, 5, s.sock);
   EXPECT_EQ(s.sock->sent.size(), 2u);
+
+  // The scheme's own port goes unnamed; another is named for https too.
+  for (auto [url, host] : {std::pair{"https://server:443/", "server"}, {"https://server:80/", "server:80"},
+                           {"http://[::1]:81/", "[::1]:81"}}) {
+    Scripted other(url);
+    other.connect();
+    ASSERT_EQ(other.sock->sent.size(), 1u);
+    EXPECT_EQ(other.sock->sent[0], std::string("GET / HTTP/1.0\r\nHost: ") + host + "\r\n\r\n") << url;
+  }
+}
+
+// A request goes out once per open: sent again once finished, it is refused
+// with one line and completes once more with -1, nothing sent; sent again on
+// its way, it is refused and the first send carries on to its answer.
+TEST(HttpRequest, ARequestIsSentOncePerOpen) {
+  Scripted s;
+  s.connect();
+  s.sock->deliverAll(kOkResponse);
+  s.sock->closeByPeer();
+  ASSERT_EQ(s.done->calls, 1);
+  ScriptedSocket* again = gc_new<ScriptedSocket>()->init();
+  testing::internal::CaptureStdout();
+  s.request->p_SendOn(again);
+  pumpUntil([&] { return s.done->calls > 1; });
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "HTTP request refused: it was sent already (open it again to send it again)\n");
+  EXPECT_TRUE(again->sent.empty());
+  s.request->p_OnConnectComplete(true, again);
+  EXPECT_TRUE(again->sent.empty());
+  EXPECT_EQ(s.done->calls, 2);
+  EXPECT_EQ(s.done->status, -1);
+
+  Scripted onItsWay;
+  onItsWay.connect();
+  testing::internal::CaptureStdout();
+  onItsWay.request->p_Send2(String("x"), String(), String("utf8"));
+  for (int i = 0; i < 10; ++i) vx_asyncevent_UpdateAsyncEvents();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "HTTP request refused: it was sent already (open it again to send it again)\n");
+  EXPECT_EQ(onItsWay.done->calls, 0);
+  onItsWay.sock->deliverAll(kOkResponse);
+  onItsWay.sock->closeByPeer();
+  EXPECT_EQ(onItsWay.done->calls, 1);
+  EXPECT_EQ(onItsWay.done->status, 200);
+  EXPECT_EQ(onItsWay.done->text, "hello");
+  ASSERT_EQ(onItsWay.sock->sent.size(), 1u);
+  EXPECT_EQ(onItsWay.sock->sent[0], "GET /x.php?a=1 HTTP/1.0\r\nHost: server\r\n\r\n");
 }
 
 // Each request here would change meaning on the wire: a smuggled header or
@@ -377,7 +424,8 @@ TEST(HttpLoopback, AWholeRequestPutsTheExactBytesOnTheWireAndReadsTheReply) {
   EXPECT_EQ(done->calls, 1);
   EXPECT_EQ(done->status, 200);
   EXPECT_EQ(done->text, "hello");
-  EXPECT_EQ(server.request(), "GET /profile/@127.0.0.2:1/x.php?a=1 HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+  EXPECT_EQ(server.request(), "GET /profile/@127.0.0.2:1/x.php?a=1 HTTP/1.0\r\nHost: 127.0.0.1:" +
+                                  std::to_string(server.port()) + "\r\n\r\n");
 }
 
 // A server socket of our own listening on the IPv6 loopback, and a request
@@ -409,13 +457,12 @@ TEST(HttpLoopback, ARequestReachesAServerListeningOnTheIpv6Loopback) {
   serve.join();
   EXPECT_EQ(done->status, 200);
   EXPECT_EQ(done->text, "six");
-  EXPECT_EQ(request, "GET /v6?x=1 HTTP/1.0\r\nHost: [::1]\r\n\r\n");
+  EXPECT_EQ(request, "GET /v6?x=1 HTTP/1.0\r\nHost: [::1]:" + std::to_string(local->Port()) + "\r\n\r\n");
   server->Close();
 }
 
 // Whatever the build's TLS, an https request to a server answering in plain
-// text is no success: -1 and one line saying why (the Windows build, which
-// has no TLS library, says so).
+// text is no success: -1 and one line saying why.
 TEST(HttpLoopback, AnHttpsRequestNeverTakesAPlainTextAnswer) {
   LoopbackServer server({.readRequest = false, .pieces = {kOkResponse}});
   testing::internal::CaptureStdout();

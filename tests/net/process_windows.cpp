@@ -1,5 +1,7 @@
 // The test program as a child on Windows (CreateProcessW of its own module,
-// its output through a pipe) and its resident memory (the working set).
+// its output through a pipe), its resident memory (the working set), and
+// Linux programs started the way wine starts them: CreateProcessW of the
+// program's Unix path, which gives no process handle.
 #include "tests/net/process.h"
 
 #include <windows.h>
@@ -12,6 +14,12 @@ namespace {
 constexpr DWORD kExitCodeBits = 0xFF;
 
 std::wstring widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// Where the programs the tests start live on Linux.
+const char kLinuxPrograms[] = "/usr/bin/";
+
+// wine's own call for a file's Unix name (absent on Windows itself).
+using UnixNameCall = char*(__cdecl*)(const wchar_t*);
 
 // The console's "\r\n" line ends as the "\n" a POSIX child writes.
 std::string plainLineEnds(const std::string& text) {
@@ -70,5 +78,30 @@ long long residentBytes() {
   if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
   return static_cast<long long>(counters.WorkingSetSize);
 }
+
+std::string linuxPath(const std::filesystem::path& path) {
+  auto call = reinterpret_cast<UnixNameCall>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  if (!call) return std::string();
+  char* name = call(path.wstring().c_str());
+  if (!name) return std::string();
+  std::string unix(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return unix;
+}
+
+LinuxProgram::LinuxProgram(const std::vector<std::string>& args) {
+  std::wstring command;
+  for (size_t i = 0; i < args.size(); ++i)
+    command += (i ? L" \"" : L"\"") + widen(i ? args[i] : kLinuxPrograms + args[i]) + L"\"";
+  STARTUPINFOW start{};
+  start.cb = sizeof start;
+  PROCESS_INFORMATION child{};
+  started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &child);
+  if (child.hProcess) CloseHandle(child.hProcess);
+  if (child.hThread) CloseHandle(child.hThread);
+}
+
+LinuxProgram::~LinuxProgram() {}
 
 }  // namespace nettest

@@ -324,7 +324,23 @@ TEST(NativeSocket, ServerAndDatagramCallsWorkOnLoopback) {
   EXPECT_EQ(a->SendTo(out, 0, 4, nowhere), -1) << "a name that did not resolve is not this machine";
   nowhere->Set(to);
   EXPECT_EQ(a->SendTo(out, 0, 4, nowhere), 4);
-  for (VXSocket* s : {server, client, accepted, a, b}) s->Close();
+
+  // A new socket reaches an IPv6 host too; one that has an IPv4 port of its
+  // own (a, since its first datagram) keeps it, and fails to reach IPv6.
+  VXSocket* six = gc_new<VXSocket>();
+  VXSocket* fresh = gc_new<VXSocket>();
+  ASSERT_TRUE(six->Open(kSocketProtoDatagram));
+  ASSERT_TRUE(fresh->Open(kSocketProtoDatagram));
+  if (six->Bind(String("::1"), 0)) {
+    VXSocketAddress* to6 = gc_new<VXSocketAddress>();
+    six->GetLocalAddress(to6);
+    EXPECT_EQ(fresh->SendTo(out, 0, 4, to6), 4);
+    EXPECT_EQ(six->ReceiveFrom(in, 0, 8, from), 4);
+    EXPECT_EQ(from->Host().ToUtf8(), "::1");
+    EXPECT_EQ(a->SendTo(out, 0, 4, to6), -1);
+    EXPECT_EQ(a->SendTo(out, 0, 4, to), 4) << "the IPv4 socket still works";
+  }
+  for (VXSocket* s : {server, client, accepted, a, b, six, fresh}) s->Close();
   EXPECT_FALSE(gc_new<VXSocket>()->Open(4));
 }
 

@@ -3,7 +3,7 @@
 # another CA nobody trusts, and leaves signed for localhost, 127.0.0.1 and
 # ::1 (good), for another name (wronghost), expired in 2020 (expired) and by
 # the untrusted CA (stranger). EC keys, so it takes a moment even on a busy
-# machine.
+# machine. The file "made" appears last, once all of them are there.
 set -e
 cd "$1"
 cat > ca.cnf <<'C'
@@ -32,3 +32,4 @@ leaf good "DNS:localhost,IP:127.0.0.1,IP:::1" 20200101000000Z 20991231000000Z ca
 leaf wronghost "DNS:elsewhere.invalid" 20200101000000Z 20991231000000Z ca
 leaf expired "DNS:localhost,IP:127.0.0.1" 20200101000000Z 20200102000000Z ca
 leaf stranger "DNS:localhost,IP:127.0.0.1" 20200101000000Z 20991231000000Z other-ca
+touch made

@@ -8,7 +8,7 @@
 //     server.url; server.requests ([{ path, status, bytes, answered }]); server.bytesServed();
 //     server.missing.add('/data/x.png')  (answered 404); const release = server.hold('/x.txt') (answered
 //     once release() is called); await server.close();
-//   const browser = await launchBrowser();        one per test file; await browser.close()
+//   const browser = await launchBrowser(args);    one per test file (args: more of chromium's); await browser.close()
 //   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen, context });
 //     (viewport: puppeteer's, default SCREEN; beforeOpen(page, session): emulation set before the page loads;
 //     context: another page's page.context, to share its storage, else a context of its own)
@@ -117,8 +117,8 @@ export async function startServer({ mounts = {} } = {}) {
   };
 }
 
-export function launchBrowser() {
-  return puppeteer.launch({ executablePath: CHROMIUM, headless: true, args: CHROMIUM_ARGS });
+export function launchBrowser(extraArgs = []) {
+  return puppeteer.launch({ executablePath: CHROMIUM, headless: true, args: [...CHROMIUM_ARGS, ...extraArgs] });
 }
 
 // Polls the async `check` until it answers true (-> true) or `ms` pass (-> false).

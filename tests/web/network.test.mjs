@@ -1,13 +1,22 @@
 // The network layer in the browser: HTTP through the page's fetch against a
 // loopback server this file starts (on another port than the pages, so the
-// browser's cross-origin rules apply), and sockets, which a page cannot open.
-// Runs the probe page (tests/web/net_probe) and the http_get example of the
-// browser build through the shared harness.
+// browser's cross-origin rules apply), https against loopback TLS servers
+// with certificates made here by tests/net/tls_certificates.sh (chromium
+// trusts the good certificate's key alone, as it would a certificate of a
+// CA it knows), and sockets, which a page cannot open. Runs the probe page
+// (tests/web/net_probe) and the http_get example of the browser build
+// through the shared harness.
 import test, { after, before } from 'node:test';
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import crypto from 'node:crypto';
+import fs from 'node:fs';
 import http from 'node:http';
+import https from 'node:https';
 import net from 'node:net';
-import { launchBrowser, openPage, startServer, waitUntil } from './harness.mjs';
+import os from 'node:os';
+import path from 'node:path';
+import { launchBrowser, openPage, repoRoot, startServer, waitUntil } from './harness.mjs';
 
 // The most a page keeps of one answer (kHttpMaxResponseBytes, net/http.h).
 const PAGE_ANSWER_LIMIT = 16 * 1024 * 1024;
@@ -52,6 +61,25 @@ function startApi() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// An https server answering every request with the greeting, with the
+// certificate `name` of the folder tls_certificates.sh filled.
+function startTls(folder, name) {
+  const server = https.createServer({ cert: fs.readFileSync(path.join(folder, `${name}.pem`)),
+                                      key: fs.readFileSync(path.join(folder, `${name}.key`)) },
+                                    (request, response) => {
+    response.writeHead(200, { ...ANY_ORIGIN, 'Content-Type': 'text/plain; charset=utf-8' });
+    response.end(GREETING);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// The base64 SHA-256 of a certificate's public key, as chromium's list of
+// keys whose certificates it accepts takes it.
+function keyHash(certificateFile) {
+  const key = crypto.createPublicKey(fs.readFileSync(certificateFile)).export({ type: 'spki', format: 'der' });
+  return crypto.createHash('sha256').update(key).digest('base64');
+}
+
 // A port nothing listens on: taken, then given back.
 async function closedPort() {
   const server = net.createServer();
@@ -61,7 +89,7 @@ async function closedPort() {
   return port;
 }
 
-let pages, api, listener, browser, probe;
+let pages, api, listener, browser, probe, certificates, goodTls, strangerTls;
 let listenerConnections = 0;
 
 before(async () => {
@@ -72,7 +100,11 @@ before(async () => {
     socket.destroy();
   });
   await new Promise((resolve) => listener.listen(0, '127.0.0.1', resolve));
-  browser = await launchBrowser();
+  certificates = fs.mkdtempSync(path.join(os.tmpdir(), 'tarvik-web-tls-'));
+  execFileSync('sh', [path.join(repoRoot, 'tests/net/tls_certificates.sh'), certificates], { stdio: 'ignore' });
+  goodTls = await startTls(certificates, 'good');
+  strangerTls = await startTls(certificates, 'stranger');
+  browser = await launchBrowser([`--ignore-certificate-errors-spki-list=${keyHash(path.join(certificates, 'good.pem'))}`]);
   const args = [`http://127.0.0.1:${api.address().port}`, await closedPort(), listener.address().port];
   probe = await openPage(browser, `${pages.url}/tests/net_probe.html?` +
                                   args.map((a) => `arg=${encodeURIComponent(a)}`).join('&'));
@@ -84,6 +116,11 @@ after(async () => {
   api?.closeAllConnections();
   api?.close();
   listener?.close();
+  goodTls?.closeAllConnections();
+  goodTls?.close();
+  strangerTls?.closeAllConnections();
+  strangerTls?.close();
+  if (certificates) fs.rmSync(certificates, { recursive: true, force: true });
 });
 
 // The probe's line for `name`, once it has printed it.
@@ -132,4 +169,14 @@ test('the http_get example page fetches the URL its address names', async () => 
   await waitUntil(() => page.lines.includes(`status 200, ${GREETING.length} characters`),
                   `http_get reports the greeting\n${page.lines.slice(-10).join('\n')}`);
   await page.close();
+});
+
+test('https goes through the page\'s fetch: a trusted certificate answers, any other completes with -1', async () => {
+  const good = `https://127.0.0.1:${goodTls.address().port}/greeting`;
+  const stranger = `https://127.0.0.1:${strangerTls.address().port}/greeting`;
+  for (const [url, line] of [[good, `status 200, ${GREETING.length} characters`], [stranger, 'status -1, 0 characters']]) {
+    const page = await openPage(browser, `${pages.url}/examples/http_get.html?url=${encodeURIComponent(url)}`);
+    await waitUntil(() => page.lines.includes(line), `http_get reports "${line}" for ${url}\n${page.lines.slice(-10).join('\n')}`);
+    await page.close();
+  }
 });
