@@ -26,12 +26,16 @@ void vxPrint(const String& text) {
 void vxDebugLog(const String& text) { vxPrint(text); }
 
 void vxError(const String& message) {
-  if (message.Length() == 0) std::exit(0);
+  if (message.Length() == 0) {
+    vxFreeDescriptorReserve();
+    std::exit(0);
+  }
   std::string bytes = message.ToUtf8();
   dbg_error(bytes.c_str());
 }
 
 void dbg_error(const char* message) {
+  vxFreeDescriptorReserve();
   for (;;) {
     vxPrint(String("Tarvik Runtime Error : ") + String(message));
     vxPrint(String());

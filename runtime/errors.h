@@ -16,6 +16,11 @@ void vxDebugLog(const String& text);
 [[noreturn]] void dbg_error(const char* message);
 void dbg_stop();
 void sighandler(int sig);
+// Gives back the descriptors held in reserve since the start, so that what
+// runs while the process ends has some even when the program used up the
+// rest; the runtime error, the orderly quit and the uncaught exception call
+// it before they end the process.
+void vxFreeDescriptorReserve();
 // Installs `sighandler` for SIGSEGV, SIGILL and SIGFPE.
 void vxInstallSignalHandlers();
 
