@@ -76,17 +76,23 @@ void c_GameDelegate::StartGame() {
 }
 
 void c_GameDelegate::SuspendGame() {
+  if (vx_app_Failed()) return;
   vx_app__app->p_OnSuspend();
   audio->Suspend();
 }
 
 void c_GameDelegate::ResumeGame() {
+  if (vx_app_Failed()) return;
   audio->Resume();
   vx_app__app->p_OnResume();
 }
 
 void c_GameDelegate::UpdateGame() {
   vx_app_ValidateDeviceWindow(false);
+  if (vx_app_Failed()) {
+    vxFailureUpdate(input);
+    return;
+  }
   input->p_BeginUpdate();
   vx_app__app->p_OnUpdate();
   input->p_EndUpdate();
@@ -94,6 +100,10 @@ void c_GameDelegate::UpdateGame() {
 
 void c_GameDelegate::RenderGame() {
   vx_app_ValidateDeviceWindow(false);
+  if (vx_app_Failed()) {
+    vxFailureRender(graphics);
+    return;
+  }
   int mode = graphics->BeginRender();
   if (mode != kRenderModeNone) vx_graphics_BeginRender();
   if (mode != kRenderModeLoading) vx_app__app->p_OnRender();
@@ -104,6 +114,10 @@ void c_GameDelegate::RenderGame() {
 // Close and back end the process even when the key is already held.
 void c_GameDelegate::KeyEvent(int event, int data) {
   input->p_KeyEvent(event, data);
+  if (vx_app_Failed()) {
+    vxFailureKeyEvent(event, data);
+    return;
+  }
   if (event != c_VXGameEvent::KeyDown) return;
   if (data == kKeyCodeClose) vx_app__app->p_OnClose();
   else if (data == kKeyCodeBack) vx_app__app->p_OnBack();

@@ -37,8 +37,10 @@ void vxError(const String& message) {
 void dbg_error(const char* message) {
   vxFreeDescriptorReserve();
   for (;;) {
-    vxPrint(String("Tarvik Runtime Error : ") + String(message));
+    String report = String("Tarvik Runtime Error : ") + String(message);
+    vxPrint(report);
     vxPrint(String());
+    vxShowFailureBox(report);
     dbg_stop();
   }
 }

@@ -16,6 +16,13 @@ void vxDebugLog(const String& text);
 [[noreturn]] void dbg_error(const char* message);
 void dbg_stop();
 void sighandler(int sig);
+// Shows `text` to the person running the program where its output cannot
+// reach them, and waits until they dismiss it: on Windows a windowed
+// program's message box. False, showing nothing, where the printed lines are
+// seen anyway (a console, a terminal, the browser's console).
+bool vxShowFailureBox(const String& text);
+// The title of every failure box from now on: the program's own name.
+void vxSetFailureBoxTitle(const String& title);
 // Gives back the descriptors held in reserve since the start, so that what
 // runs while the process ends has some even when the program used up the
 // rest; the runtime error, the orderly quit and the uncaught exception call
