@@ -3,6 +3,8 @@
 // functions. Relies on the host, the graphics, audio and input devices.
 #include "host/app.h"
 
+#include <algorithm>
+
 #include "audio/audio.h"
 #include "graphics/graphics.h"
 #include "input/input_device.h"
@@ -178,6 +180,12 @@ void vx_app_SetAppName(const String& name) {
 }
 
 bool vx_app_UseStateFolder(const String& name) { return tvUseStateFolder(name); }
+
+bool vx_app_KeepLog(const String& name) {
+  String state = tvStateFilePath();
+  int slash = std::max(state.FindFromEnd(String("/")), state.FindFromEnd(String("\\")));
+  return tvKeepLog(state.Slice(0, slash + 1) + name);
+}
 
 void vx_app_SetDeviceWindow(int width, int height, int flags) {
   vx_app__game->SetDeviceWindow(width, height, flags);

@@ -123,6 +123,14 @@ void vx_app_SetAppName(const String& name);
 // instead of the working directory; false, with a line on standard output,
 // when that folder cannot be made. Call it before the first load.
 bool vx_app_UseStateFolder(const String& name);
+// Copies every line the program prints into the file `name` beside the state
+// file (in the state folder when the program uses one), so a program whose
+// output nobody sees leaves it where it can be read: a fresh file each run,
+// the previous run's kept as name + ".old", at most 1 MiB a run. Lines
+// printed before the call are copied too; call it after
+// vx_app_UseStateFolder. False, with a line on standard output, when the
+// file cannot be made.
+bool vx_app_KeepLog(const String& name);
 // Opens the window again, width x height pixels, full screen at that size
 // when `flags` holds kWindowFullscreen, and reads the size it got.
 constexpr int kWindowFullscreen = 1;

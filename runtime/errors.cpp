@@ -7,12 +7,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 int dbg_stepmode = 0;
 int dbg_suspend = 0;
 
 namespace {
 std::string printBuffer;  // reused by every line
+VXPrintCopy printCopy = nullptr;
+// The first lines printed, until a copy is asked for; they are dropped then.
+std::vector<std::string> heldLines;
+bool holding = true;
 }  // namespace
 
 void vxPrint(const String& text) {
@@ -21,6 +26,17 @@ void vxPrint(const String& text) {
   printBuffer += '\n';
   std::fputs(printBuffer.c_str(), stdout);
   std::fflush(stdout);
+  if (printCopy) printCopy(printBuffer);
+  else if (holding && heldLines.size() < static_cast<size_t>(kHeldLines)) heldLines.push_back(printBuffer);
+}
+
+void vxCopyPrintsTo(VXPrintCopy copy) {
+  printCopy = copy;
+  if (copy)
+    for (const std::string& line : heldLines) copy(line);
+  heldLines.clear();
+  heldLines.shrink_to_fit();
+  holding = false;
 }
 
 void vxDebugLog(const String& text) { vxPrint(text); }

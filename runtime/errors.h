@@ -3,6 +3,8 @@
 // protocol on standard error and standard input, and the fatal-signal handler.
 #pragma once
 
+#include <string>
+
 #include "runtime/gc.h"
 #include "runtime/string.h"
 
@@ -11,6 +13,14 @@
 struct ThrowableObject : Object {};
 
 void vxPrint(const String& text);
+// Receives every line vxPrint writes (UTF-8, with its line feed) besides
+// standard output, such as a log file.
+using VXPrintCopy = void (*)(const std::string& line);
+// From now on every printed line goes to `copy` as well, starting with the
+// first lines the program printed before the call (the first kHeldLines are
+// held for it); null stops the copying.
+void vxCopyPrintsTo(VXPrintCopy copy);
+constexpr int kHeldLines = 64;
 void vxDebugLog(const String& text);
 [[noreturn]] void vxError(const String& message);
 [[noreturn]] void dbg_error(const char* message);
