@@ -1,9 +1,8 @@
 // Everything an application uses, in one include: #include <tarvik/tarvik.h>.
 // The application layer, collected objects and strings, drawing and text
-// (with the built-in letters),
-// input with the key names, audio, data files and the state file, sockets,
-// HTTP and the async event pump. Installed as include/tarvik/tarvik.h beside
-// the subsystem folders it includes.
+// (with the built-in letters), input with the key names, audio, data files
+// and the state file, sockets, HTTP and the async event pump. Installed as
+// include/tarvik/tarvik.h beside the subsystem folders it includes.
 #pragma once
 
 #include "audio/audio.h"
