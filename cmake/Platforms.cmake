@@ -3,12 +3,17 @@
 # named for it (_linux, _windows, _web); one that serves more is named for the
 # mechanism it is written against (_posix: POSIX calls, which Linux and
 # emscripten's C library both have; _openal, _glfw3, _xdg; _desktop: an
-# operating system's own process and OpenGL, as opposed to a page's). Files
+# operating system's own process and OpenGL, as opposed to a page's;
+# _console: output that reaches a terminal or console, with no box). Files
 # that share a name up to that suffix fill one slot: no target may build two
 # of them. docs/porting.md tells how to add a target.
 #
 #   file                                    targets
 set(TARVIK_PLATFORM_FILES
+  runtime/descriptor_reserve_posix.cpp      linux,web
+  runtime/descriptor_reserve_windows.cpp    windows
+  runtime/failure_box_console.cpp           linux,web
+  runtime/failure_box_windows.cpp           windows
   runtime/fatal_faults_posix.cpp            linux,web
   runtime/fatal_faults_windows.cpp          windows
   runtime/slab_memory_posix.cpp             linux,web
@@ -39,6 +44,8 @@ set(TARVIK_PLATFORM_FILES
   storage/file_system_linux.cpp             linux
   storage/file_system_web.cpp               web
   storage/file_system_windows.cpp           windows
+  storage/log_file_posix.cpp                linux,web
+  storage/log_file_windows.cpp              windows
   storage/memory_file_posix.cpp             linux,web
   storage/memory_file_windows.cpp           windows
   storage/state_folder_xdg.cpp              linux,web

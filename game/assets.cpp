@@ -37,6 +37,10 @@ constexpr float kLogoHeightShare = 0.48f;
 constexpr float kLogoSize = 2.0f;
 constexpr float kLoadingTextLift = 32.0f;
 
+// Without these the game cannot be played: the letters of every menu and
+// score, the title art, and the pictures of the ship, rocks and satellites.
+bool EssentialImage(int slot) { return slot == kSlotFont || slot == kSlotLogo || slot == kSlotGfx; }
+
 }  // namespace
 
 void c_MyApp::p_ChooseHdLevel() {
@@ -57,6 +61,8 @@ void c_MyApp::p_ChooseHdLevel() {
 }
 
 // A missing file leaves the slot empty: there is no fallback to another level.
+// An essential picture that does not load ends the game with a screen that
+// names it; the others draw nothing.
 void c_MyApp::p_LoadImg(int slot, String name, int frameWidth, int frameHeight, int frameCount, int flags) {
   String file = name;
   if (m_hdLevel == kLevelHd) file += String("-hd");
@@ -65,6 +71,9 @@ void c_MyApp::p_LoadImg(int slot, String name, int frameWidth, int frameHeight, 
   m_images[slot] = nullptr;
   int w = frameWidth * m_hdLevel, h = frameHeight * m_hdLevel;
   gc_assign(m_images[slot], vx_graphics_LoadImage2(file, w, h, frameCount, flags));
+  if (!m_images[slot] && EssentialImage(slot))
+    vx_app_FailApp(String("Skarnel cannot run without the file\ndata/") + file +
+                   String("\nwhich is missing or damaged.\nReinstall Skarnel to put it back."));
   m_imageInfo[slot * kImageInfoStride + kInfoFrameWidth] = w;
   m_imageInfo[slot * kImageInfoStride + kInfoFrameHeight] = h;
   m_imageInfo[slot * kImageInfoStride + kInfoFrameCount] = frameCount;

@@ -3,6 +3,8 @@
 // functions. Relies on the host, the graphics, audio and input devices.
 #include "host/app.h"
 
+#include <algorithm>
+
 #include "audio/audio.h"
 #include "graphics/graphics.h"
 #include "input/input_device.h"
@@ -76,17 +78,23 @@ void c_GameDelegate::StartGame() {
 }
 
 void c_GameDelegate::SuspendGame() {
+  if (vx_app_Failed()) return;
   vx_app__app->p_OnSuspend();
   audio->Suspend();
 }
 
 void c_GameDelegate::ResumeGame() {
+  if (vx_app_Failed()) return;
   audio->Resume();
   vx_app__app->p_OnResume();
 }
 
 void c_GameDelegate::UpdateGame() {
   vx_app_ValidateDeviceWindow(false);
+  if (vx_app_Failed()) {
+    vxFailureUpdate(input);
+    return;
+  }
   input->p_BeginUpdate();
   vx_app__app->p_OnUpdate();
   input->p_EndUpdate();
@@ -94,6 +102,10 @@ void c_GameDelegate::UpdateGame() {
 
 void c_GameDelegate::RenderGame() {
   vx_app_ValidateDeviceWindow(false);
+  if (vx_app_Failed()) {
+    vxFailureRender(graphics);
+    return;
+  }
   int mode = graphics->BeginRender();
   if (mode != kRenderModeNone) vx_graphics_BeginRender();
   if (mode != kRenderModeLoading) vx_app__app->p_OnRender();
@@ -104,6 +116,10 @@ void c_GameDelegate::RenderGame() {
 // Close and back end the process even when the key is already held.
 void c_GameDelegate::KeyEvent(int event, int data) {
   input->p_KeyEvent(event, data);
+  if (vx_app_Failed()) {
+    vxFailureKeyEvent(event, data);
+    return;
+  }
   if (event != c_VXGameEvent::KeyDown) return;
   if (data == kKeyCodeClose) vx_app__app->p_OnClose();
   else if (data == kKeyCodeBack) vx_app__app->p_OnBack();
@@ -164,6 +180,12 @@ void vx_app_SetAppName(const String& name) {
 }
 
 bool vx_app_UseStateFolder(const String& name) { return tvUseStateFolder(name); }
+
+bool vx_app_KeepLog(const String& name) {
+  String state = tvStateFilePath();
+  int slash = std::max(state.FindFromEnd(String("/")), state.FindFromEnd(String("\\")));
+  return tvKeepLog(state.Slice(0, slash + 1) + name);
+}
 
 void vx_app_SetDeviceWindow(int width, int height, int flags) {
   vx_app__game->SetDeviceWindow(width, height, flags);

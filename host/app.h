@@ -123,6 +123,14 @@ void vx_app_SetAppName(const String& name);
 // instead of the working directory; false, with a line on standard output,
 // when that folder cannot be made. Call it before the first load.
 bool vx_app_UseStateFolder(const String& name);
+// Copies every line the program prints into the file `name` beside the state
+// file (in the state folder when the program uses one), so a program whose
+// output nobody sees leaves it where it can be read: a fresh file each run,
+// the previous run's kept as name + ".old", at most 1 MiB a run. Lines
+// printed before the call are copied too; call it after
+// vx_app_UseStateFolder. False, with a line on standard output, when the
+// file cannot be made.
+bool vx_app_KeepLog(const String& name);
 // Opens the window again, width x height pixels, full screen at that size
 // when `flags` holds kWindowFullscreen, and reads the size it got.
 constexpr int kWindowFullscreen = 1;
@@ -132,4 +140,23 @@ int vx_app_DeviceWidth();
 int vx_app_DeviceHeight();
 void vx_app_ValidateDeviceWindow(bool notify);
 [[noreturn]] void vx_app_EndApp();
+
+// The exit status of a program that vx_app_FailApp ended.
+constexpr int kStatusAppFailed = 1;
+// Ends the program for a reason its player must see and can mend, such as a
+// data file it cannot run without. The message (lines split at "\n") is
+// printed and shown: in a windowed Windows program in a message box, else
+// on a screen of its own in the window, written with the built-in letters
+// (graphics/builtin_font.h), since the program's own font may be the file
+// that is missing. The program ends with kStatusAppFailed once the player
+// closes the box or the window, or presses a key. The call returns, but the
+// application is neither updated nor drawn nor told anything from then on;
+// sound stops. Only the first failure is shown.
+void vx_app_FailApp(const String& message);
+bool vx_app_Failed();
+// The failure screen's steps, which the delegate runs in place of the
+// application's once it failed.
+void vxFailureUpdate(c_InputDevice* input);
+void vxFailureKeyEvent(int event, int data);
+void vxFailureRender(gxtkGraphics* graphics);
 void vx_app_EnumDisplayModes();

@@ -33,7 +33,10 @@ int VXTarvikGame::Main(int argc, char** argv, VXEndHandler onEnd) {
   return game->EndRun();
 }
 
+// A loop that ended on the failure screen (a replay's timeline ran out
+// there) ends the program as the screen would have.
 int VXGlfwGame::EndRun() {
   glfw27::glfwTerminate();
-  return endHandler ? endHandler(0) : 0;
+  int status = vx_app_Failed() ? kStatusAppFailed : 0;
+  return endHandler ? endHandler(status) : status;
 }

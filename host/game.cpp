@@ -79,6 +79,7 @@ unsigned char* VXGame::LoadAudioData(String, int*, int*, int*, int*) { return nu
 
 void VXGame::Die(ThrowableObject*) {
   vxPrint("Tarvik Runtime Error : Uncaught Tarvik Exception");
+  vxFreeDescriptorReserve();
   std::exit(-1);
 }
 

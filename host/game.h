@@ -165,7 +165,8 @@ class VXGlfwGame : public VXGame {
   // turn; a page checks at once when it is hidden, since it gets no turns then.
   void CheckFocus();
   // Closes the window system once the loop is over and gives the exit status:
-  // the end handler's answer, 0 without one.
+  // the end handler's answer, else 0, or kStatusAppFailed (host/app.h) when
+  // the program failed; the handler is handed that status.
   int EndRun();
   VXEndHandler endHandler = nullptr;
 

@@ -32,6 +32,7 @@ void VXGlfwGame::SetGlfwWindow(int width, int height, int redBits, int greenBits
   // Titled before it opens: the layer gives every window, full screen ones
   // included, the last title set, so none ever shows a default name.
   glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
+  vxSetFailureBoxTitle(windowTitle);
   glfwOpenWindowHint(GLFW_REFRESH_RATE, kRefreshRateHint);
   glfwOpenWindowHint(GLFW_WINDOW_NO_RESIZE, false);
   glfwOpenWindow(width, height, redBits, greenBits, blueBits, alphaBits, depthBits, stencilBits,
@@ -135,6 +136,7 @@ void VXGlfwGame::SetWindowTitle(String title) {
   windowTitle = title;
   titleSet = true;
   glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
+  vxSetFailureBoxTitle(windowTitle);
 }
 
 // The class takes effect for windows opened from now on; the title at once.
@@ -144,6 +146,7 @@ void VXGlfwGame::SetAppName(String name) {
   if (titleSet) return;
   windowTitle = name;
   glfwSetWindowTitle(windowTitle.ToUtf8().c_str());
+  vxSetFailureBoxTitle(windowTitle);
 }
 
 // The close button becomes the close key; the window stays open until the

@@ -146,6 +146,20 @@ void tvUnlockState();
 void tvSetStateMerge(VXStateMerge merge);
 String tvMergeState(const String& mine, const String& base, const String& stored);
 
+// Copies every line the program prints into the file at `filePath` as well,
+// from its first line on: a fresh file each run, the previous run's kept
+// beside it with kOldLogSuffix added, each line written through at once (a
+// crash loses none) and at most kLogMaxBytes in one run, ended by a line
+// saying so. False, with a line on standard output and nothing copied, when
+// the file cannot be made or something other than a file has its name.
+bool tvKeepLog(const String& filePath);
+extern const long long kLogMaxBytes;
+extern const char* const kOldLogSuffix;
+// The platform's part of the log: sets the previous file aside and opens a
+// new one (false, with the reason), and appends bytes to it.
+bool tvOpenLogFile(const String& filePath, std::string* why);
+void tvWriteLogFile(const std::string& bytes);
+
 // The host file operations on the desktop mapping, for code that runs
 // without a host object.
 FILE* tvOpenFile(const String& path, const String& mode);

@@ -1,11 +1,12 @@
 // Everything an application uses, in one include: #include <tarvik/tarvik.h>.
-// The application layer, collected objects and strings, drawing and text,
-// input with the key names, audio, data files and the state file, sockets,
-// HTTP and the async event pump. Installed as include/tarvik/tarvik.h beside
-// the subsystem folders it includes.
+// The application layer, collected objects and strings, drawing and text
+// (with the built-in letters), input with the key names, audio, data files
+// and the state file, sockets, HTTP and the async event pump. Installed as
+// include/tarvik/tarvik.h beside the subsystem folders it includes.
 #pragma once
 
 #include "audio/audio.h"
+#include "graphics/builtin_font.h"
 #include "graphics/graphics.h"
 #include "host/app.h"
 #include "input/input_device.h"

@@ -126,10 +126,10 @@ class Game:
         wait_until(check, what)
         xdo("keyup", key)
 
-    def wait_exit(self, what):
+    def wait_exit(self, what, expected=0):
         try:
             status = self.proc.wait(DEADLINE)
         except subprocess.TimeoutExpired:
             fail(f"{what} did not end the game: " + self.output()[-300:])
-        if status != 0:
-            fail(f"{what}: exit status {status}: " + self.output()[-300:])
+        if status != expected:
+            fail(f"{what}: exit status {status}, not {expected}: " + self.output()[-300:])

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +86,23 @@ TEST(StopProtocol, WithATerminalOnStandardInputAnErrorEndsAtOnceWithMinusOne) {
   EXPECT_EQ(o.status, kExitMinusOne);
   EXPECT_NE(o.out.find("Tarvik Runtime Error : boom"), std::string::npos) << o.out;
   EXPECT_EQ(o.err.find("{{~~"), std::string::npos) << o.err;
+}
+
+// A program that has used every file descriptor (a socket it opens fails)
+// still ends cleanly: what runs during the exit (static destructors, exit
+// handlers, a sanitizer's own checks) finds descriptors to work with.
+TEST(StopProtocol, AnErrorWithEveryDescriptorInUseEndsCleanly) {
+  constexpr rlim_t kFewDescriptors = 32;
+  Outcome o = runChild("", [] {
+    rlimit few{kFewDescriptors, kFewDescriptors};
+    if (setrlimit(RLIMIT_NOFILE, &few) != 0) _exit(43);
+    while (open("/dev/null", O_RDONLY) >= 0) {
+    }
+    vxError(String("Socket open failed"));
+  });
+  EXPECT_EQ(o.status, kExitMinusOne) << o.err;
+  EXPECT_EQ(o.out, "Tarvik Runtime Error : Socket open failed\n\n");
+  EXPECT_EQ(o.err, "{{~~~~}}\n\n") << "nothing but the stop banner on standard error";
 }
 
 TEST(StopProtocol, EmptyErrorIsAnOrderlyQuit) {

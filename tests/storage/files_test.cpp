@@ -1,15 +1,20 @@
 // Path mapping, the data-path rule and whole-file loads: the tarvik:// places
 // against an application folder, the executable's own folder, chunk boundaries
-// of the 4096-byte reads and the collector's external byte count.
+// of the 4096-byte reads and the collector's external byte count; the log
+// that copies every printed line into a file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
+#include "runtime/errors.h"
 #include "runtime/gc.h"
 #include "storage/data_buffer.h"
 #include "storage/files.h"
@@ -172,4 +177,43 @@ TEST(FileAccess, TheEmptyAssetNameMapsToTheDataFolderAndLoadsAsNothing) {
 
 TEST(FileAccess, AMissingTextFileLoadsAsTheEmptyText) {
   EXPECT_EQ(tvLoadString(String("/nonexistent/folder/file.txt")).Length(), 0);
+}
+
+namespace {
+std::string fileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+}  // namespace
+
+// One run's log: the last run's set aside, each line there as soon as it is
+// printed, and a run that prints without end held to the cap.
+TEST(Log, EachRunStartsAFreshLogKeepsTheLastAsideAndStopsAtTheCap) {
+  std::filesystem::path dir = freshFolder("tarvik-log-test");
+  std::filesystem::path log = dir / "program.log";
+  std::ofstream(log) << "the last run\n";
+  ASSERT_TRUE(tvKeepLog(tvPathText(log.string())));
+  vxPrint(String("F\u00fcr the log"));
+  EXPECT_EQ(fileText(dir / "program.log.old"), "the last run\n");
+  std::string copied = fileText(log);
+  EXPECT_NE(copied.find("F\xC3\xBCr the log\n"), std::string::npos) << copied;
+
+  const String line(std::string(100, 'x').c_str());
+  for (long long printed = 0; printed <= kLogMaxBytes; printed += line.Length() + 1) vxPrint(line);
+  vxPrint(String("past the cap"));
+  vxCopyPrintsTo(nullptr);
+  copied = fileText(log);
+  EXPECT_LE(static_cast<long long>(copied.size()), kLogMaxBytes + 100);
+  EXPECT_EQ(copied.find("past the cap"), std::string::npos);
+  EXPECT_EQ(copied.substr(copied.rfind('\n', copied.size() - 2) + 1),
+            "Log full: the rest of this run's lines are not kept\n");
+
+  // A pipe at the name would block every line: it is left alone, and nothing waits.
+  std::filesystem::path pipe = dir / "pipe.log";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_FALSE(tvKeepLog(tvPathText(pipe.string())));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  std::filesystem::remove_all(dir);
 }

@@ -4,7 +4,9 @@ Linux build: the replayer plays the same timelines to the same exit status
 and a byte-identical state file, and draws the same title frame; skarnel.exe
 shows its title, keeps its state in %LOCALAPPDATA%\\Skarnel of the wine
 prefix (never in the working directory), and a second save replaces the
-first. Every run works in a scratch folder of its own; every wait ends as
+first; what it prints is kept in skarnel.log there, and from a folder whose
+data lacks the font it names the file in a message box and in its log, and
+ends with status 1 once the box is closed. Every run works in a scratch folder of its own; every wait ends as
 soon as the awaited effect shows, within a generous deadline.
 
 Usage: run.py WINDOWS_BUILD LINUX_BUILD SOURCE_DIR
@@ -202,7 +204,8 @@ if state_files():
     with open(saved, "wb") as f:
         f.write(b"not a record")
     check(save_by_focus(lambda: read(saved) == first), "a second save replaces the first")
-    check(os.listdir(os.path.dirname(saved)) == [STATE], "no temporary file is left beside the record")
+    left = set(os.listdir(os.path.dirname(saved))) - {STATE, "skarnel.log"}
+    check(not left, f"no temporary file is left beside the record (there: {sorted(left)})")
     # The same record the Linux replayer writes when the title loses the focus.
     unfocused = "30 focus-lost\n40 focus-gained\n100 key-down 115\n101 key-up 115\n"
     replay(linux_replay, os.path.join(scratch, "linux-focus"), unfocused)
@@ -211,6 +214,59 @@ if state_files():
 game.kill()
 game.wait()
 out.close()
+
+
+def local_file(name):
+    found = glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData", "Local", "Skarnel", name))
+    return read(found[0]) if found else None
+
+
+# A windowed program's output goes nowhere: the game keeps it in its log.
+first_log = local_file("skarnel.log")
+check(first_log is not None and b"Highscores" in first_log,
+      f"skarnel.exe keeps what it prints in skarnel.log beside its record ({first_log!r:.200})")
+
+# Without its font the game names the file in a message box (a window of its
+# own, smaller than the game's) and in its log, and ends with status 1 once
+# the box is closed.
+broken = os.path.join(scratch, "broken")
+shutil.copytree(os.path.join(WINDOWS, "data"), os.path.join(broken, "data"), ignore=shutil.ignore_patterns("fonts"))
+shutil.copy2(os.path.join(WINDOWS, "skarnel.exe"), broken)
+failing = subprocess.Popen(["wine", os.path.join(broken, "skarnel.exe")], cwd=broken, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+atexit.register(lambda: failing.poll() is None and failing.kill())
+box = ""
+
+
+def find_box():
+    global box
+    for candidate in xdo("search", "--onlyvisible", "--name", "^Skarnel$").split():
+        geometry = xdo("getwindowgeometry", "--shell", candidate)
+        fields = dict(line.split("=") for line in geometry.split("\n") if "=" in line)
+        if fields and int(fields["WIDTH"]) < linux_title[0] and int(fields["HEIGHT"]) < linux_title[1]:
+            box = candidate
+            return True
+    return False
+
+
+check(wait_until(find_box), "without its font skarnel.exe shows a message box")
+failure_log = (local_file("skarnel.log") or b"").decode("utf-8", "replace")
+for line in ("File not found: ", "Skarnel cannot run without the file", "data/fonts/shadow_editundo-hd.png",
+             "Reinstall Skarnel to put it back."):
+    check(line in failure_log, f"skarnel.log says \"{line}\"")
+check(local_file("skarnel.log.old") == first_log, "the last run's log is kept as skarnel.log.old")
+
+
+def box_answered():
+    """Presses Enter in the box until the game ends: without a window manager
+    the box may not hold the keyboard at the first try."""
+    xdo("windowfocus", box)
+    xdo("key", "Return")
+    return wait_until(lambda: failing.poll() is not None, RETRY_SECONDS)
+
+
+check(wait_until(box_answered), "Enter closes the box")
+check(failing.poll() == 1, f"skarnel.exe ends with status 1 once the box is closed ({failing.poll()})")
 
 if failures:
     print(f"{len(failures)} Windows check(s) failed; the game's output:", flush=True)
