@@ -130,6 +130,9 @@ void vx_app_SetDeviceWindow(int width, int height, int flags);
 int vx_app_Millisecs();
 int vx_app_DeviceWidth();
 int vx_app_DeviceHeight();
+// Window pixels per point of the page's layout (a browser's device pixel
+// ratio: about 3 on a phone, 1 or 2 on most other screens); 1 on the desktop.
+float vx_app_PixelRatio();
 void vx_app_ValidateDeviceWindow(bool notify);
 [[noreturn]] void vx_app_EndApp();
 void vx_app_EnumDisplayModes();

@@ -572,6 +572,7 @@ EM_JS(int, tarvik_has_touch_screen, (), {
 });
 
 int glfwHasTouchScreen() { return tarvik_has_touch_screen(); }
+double glfwGetPixelRatio() { return tarvik_pixel_ratio(); }
 
 void glfwEnable(int token) {
   if (token == GLFW_KEY_REPEAT) state.keyRepeat = true;
