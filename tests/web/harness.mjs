@@ -7,6 +7,7 @@
 //   const server = await startServer({ mounts: { '/timelines/': dir } });
 //     server.url; server.requests ([{ path, status, bytes, answered }]); server.bytesServed();
 //     server.missing.add('/data/x.png')  (answered 404); await server.close();
+//     const release = server.hold('/data/gfx')  (paths holding it are answered once release() is called)
 //   const browser = await launchBrowser();        one per test file; await browser.close()
 //   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen });
 //     (viewport: puppeteer's, default SCREEN; beforeOpen(page, session): emulation set before the page loads)
@@ -67,7 +68,8 @@ export async function startServer({ mounts = {} } = {}) {
   const roots = Object.entries({ '/': webDir, ...mounts }).sort((a, b) => b[0].length - a[0].length);
   const requests = [];
   const missing = new Set();
-  const server = http.createServer((request, response) => {
+  const holds = [];
+  const server = http.createServer(async (request, response) => {
     const urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
     const entry = { path: urlPath, status: 404, bytes: 0, answered: false };
     requests.push(entry);
@@ -84,6 +86,7 @@ export async function startServer({ mounts = {} } = {}) {
       notFound();
       return;
     }
+    await Promise.all(holds.filter((hold) => urlPath.includes(hold.part)).map((hold) => hold.released));
     fs.readFile(file, (error, body) => {
       if (error) {
         notFound();
@@ -102,6 +105,11 @@ export async function startServer({ mounts = {} } = {}) {
     url: `http://127.0.0.1:${server.address().port}`,
     requests,
     missing,
+    hold(part) {
+      let release;
+      holds.push({ part, released: new Promise((resolve) => { release = resolve; }) });
+      return release;
+    },
     bytesServed: () => requests.reduce((sum, r) => sum + r.bytes, 0),
     close: () => new Promise((resolve) => { server.closeAllConnections(); server.close(resolve); }),
   };
