@@ -25,10 +25,11 @@ constexpr int kLevelHd2 = 4;
 
 constexpr int kLoaderLastStep = 14;
 
-// On a screen with more window pixels to a point of the page's layout than
-// this (a phone's, about 3), more picture pixels than this to a layout point
-// are finer than the eye tells apart at arm's length: they only take longer
-// to fetch, so the level steps down until a picture has at most this many.
+// On a screen with this many window pixels to a point of the page's layout
+// (a phone's or a tablet's in the browser), more picture pixels than this to
+// a layout point are finer than the eye tells apart at arm's length: they
+// only take longer to fetch, so the level steps down until a picture has at
+// most this many.
 constexpr float kFinestSeenRatio = 2.0f;
 
 // What an image is needed for: the order its file is fetched in, and what waits for it.
@@ -111,7 +112,7 @@ void c_MyApp::p_ChooseHdLevel() {
     m_imageScale = 1.0f;
   }
   float ratio = vx_app_PixelRatio();
-  if (ratio <= kFinestSeenRatio || vx_app__devWidth <= 0 || vx_app__devHeight <= 0) return;
+  if (ratio < kFinestSeenRatio || vx_app__devWidth <= 0 || vx_app__devHeight <= 0) return;
   float pointsPerUnit = p_ScreenFit(vx_app__devWidth, vx_app__devHeight).scale / ratio;
   while (m_hdLevel > kLevelPlain && m_hdLevel > kFinestSeenRatio * pointsPerUnit) {
     m_hdLevel /= 2;
