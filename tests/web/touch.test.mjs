@@ -69,6 +69,17 @@ const PAD_PIXELS = 600 * AREA;
 const AWAIT_MARK = [W - 40, H - 40, W - 8, H - 8];
 const AWAIT_MARK_PIXELS = 8 * AREA;
 const markBlue = (r, g, b) => b > 120 && r < 60 && g < b;
+// Frames watched for an update while the game waits: it runs several an update.
+const WAIT_FRAMES = 30;
+
+// Run in the page before it loads: the game reads the pads once per update
+// (for each of its 16 pad slots, and nowhere else), so counting the reads
+// counts the updates. A touch player has no pads.
+function countUpdates() {
+  window.padReads = 0;
+  const none = { get length() { window.padReads += 1; return 0; } };
+  Object.defineProperty(navigator, 'getGamepads', { value: () => none });
+}
 const bright = (r, g, b) => r + g + b > 240;
 const yellow = (r, g, b) => r > 180 && g > 160 && b < 110;
 const white = (r, g, b) => r > 200 && g > 200 && b > 200;
@@ -163,7 +174,10 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
   });
   // The round's sprites (ship, rocks, pickup) are late: the title does not need them.
   const releaseRoundPictures = server.hold('/data/gfx');
-  const page = await openPage(browser, `${server.url}/skarnel.html`, { viewport: PHONE });
+  const page = await openPage(browser, `${server.url}/skarnel.html`, {
+    viewport: PHONE,
+    beforeOpen: (puppeteerPage) => puppeteerPage.evaluateOnNewDocument(countUpdates),
+  });
   const touch = new TouchScreen(page);
   const roundShown = async () => (await count(page, PICKUP, yellow)) >= ROUND_PICKUP_PIXELS;
   const titleShown = async () => (await count(page, LOGO, bright)) > TITLE_LOGO_PIXELS;
@@ -183,10 +197,13 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
   // in, it starts from its beginning with every sprite.
   const waiting = async () => (await count(page, AWAIT_MARK, markBlue)) > AWAIT_MARK_PIXELS;
   await touch.tapUntil(NORMAL, waiting, 'a round started before its pictures arrived did not wait for them');
-  assert.ok(!(await roundShown()), 'the round ran before its pictures arrived');
+  const updatesSoFar = await page.evaluate(() => window.padReads);
+  await page.frames(WAIT_FRAMES);
+  assert.equal(await page.evaluate(() => window.padReads), updatesSoFar, 'the game ran updates while it waited');
   releaseRoundPictures();
   await waitUntil(roundShown, 'the round did not start once its pictures arrived');
   assert.ok(!(await waiting()), 'the round still shows it waits');
+  assert.ok((await page.evaluate(() => window.padReads)) > updatesSoFar, 'no update was counted after the wait');
   assert.ok((await count(page, around(RIGHT_ARROW, PAD_SIZE / 2), bright)) > PAD_PIXELS / 4,
             'the on-screen pad is not drawn in touch play');
 
