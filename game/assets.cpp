@@ -1,9 +1,9 @@
 // Image slots and asset loading: the resolution level chosen from the window
 // size, picture and font loading into slots, the blank reserved image, and the
 // 15-update step loader with its loading screen (spinner rings and logo).
-// Where data comes over a network every file is asked for at once, the
-// title's first, and loaded when it arrives; the title and a round wait for
-// their own images. Relies on game/app.h, graphics/ (image loading),
+// Where data comes over a network the title's files are asked for first and
+// the rest once the title shows; each loads when it arrives, and the title
+// and a round wait for their own images. Relies on game/app.h, graphics/ (image loading),
 // storage/ (data fetches) and the game audio methods.
 #include "game/app.h"
 #include "game/common.h"
