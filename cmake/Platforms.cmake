@@ -4,7 +4,8 @@
 # mechanism it is written against (_posix: POSIX calls, which Linux and
 # emscripten's C library both have; _openal, _glfw3, _xdg; _desktop: an
 # operating system's own process and OpenGL, as opposed to a page's;
-# _console: output that reaches a terminal or console, with no box). Files
+# _console: output that reaches a terminal or console, with no box; _local:
+# a data folder on the machine itself, nothing to fetch). Files
 # that share a name up to that suffix fill one slot: no target may build two
 # of them. docs/porting.md tells how to add a target.
 #
@@ -41,6 +42,8 @@ set(TARVIK_PLATFORM_FILES
   audio/audio_device_openal.cpp             linux,web
   audio/audio_device_windows.cpp            windows
 
+  storage/data_fetch_local.cpp              linux,windows
+  storage/data_fetch_web.cpp                web
   storage/file_system_linux.cpp             linux
   storage/file_system_web.cpp               web
   storage/file_system_windows.cpp           windows

@@ -210,6 +210,23 @@ constexpr int kFontLineHeight = 10;
 constexpr int kFontCellSize = 16;
 constexpr int kReservedImageSize = 2048;
 
+// An image asked for before its file was here: loaded as soon as it is.
+struct PendingImage {
+  String file;                             // empty: nothing pending in the slot
+  int frameWidth = 0;
+  int frameHeight = 0;
+  int frameCount = 0;
+  int flags = 0;
+};
+
+// How the virtual screen fits a window (see p_FitScreen).
+struct ScreenFit {
+  int mode = 1;                            // m_fitMode
+  float scale = 1;                         // window pixels per virtual unit
+  float width = 0;                         // vx_Velmar_jscrw
+  float height = 0;                        // vx_Velmar_jscrh
+};
+
 // Sound slots and effects.
 constexpr int kSoundSlots = 100;
 constexpr int kSoundChannels = 33;
@@ -329,6 +346,13 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   Array<int> m_imageInfo;                  // kImageInfoStride ints per slot
   int m_fontSlot = 0;
   int m_reloadCount = 0;                   // > 0: the loader runs instead of the screen
+  // Files still on their way where data comes over a network (the browser):
+  // each is loaded by the first update that finds it here.
+  PendingImage m_pendingImages[kImageSlots];
+  bool m_pendingSounds[kSoundSlots] = {};
+  String m_pendingTune;                    // the tune to start once here, or empty
+  int m_pendingTuneLoop = 0;
+  int m_laterFetchDelay = 0;               // title updates until the rest is asked for
 
   // --- Difficulty, menu (part 2) and pause ---
   int m_difficulty = 0;
@@ -594,6 +618,9 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   void p_ClearWindow();
   void p_CheckDeviceSize();
   void p_FitScreen(int devWidth, int devHeight);
+  ScreenFit p_ScreenFit(int devWidth, int devHeight) const;
+  // While the next update waits for data, a turning ring at the bottom right.
+  void p_AwaitMark();
   void p_DrawList();
 
   // ===== Text (game/text.cpp) =====
@@ -610,6 +637,17 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
   void p_LoadFont(int slot, String name, int advance, int lineHeight);
   void p_ReserveImg(int slot, int width, int height);
   void p_Reload();
+  // Ask for the data files at the current level that the title needs, and
+  // then the rest: a round's images, the sounds, the tune, the unseen images.
+  void p_FetchTitleAssets();
+  void p_FetchLaterAssets();
+  void p_FetchImages(int use);
+  // Loads the images, sounds and tune whose files have arrived since asked for.
+  void p_LoadArrivedAssets();
+  // The next update waits for the title's images, or for a round's as well.
+  void p_AwaitImage(int slot);
+  void p_AwaitTitleImages();
+  void p_AwaitRoundImages();
   void p_Loader();
   void p_WaitStart(int spinner);
 
@@ -683,6 +721,9 @@ class c_MyApp : public c_App, public virtual c_IOnHttpRequestComplete {
 
   // ===== Game audio =====
   void p_LoadSFX(int n);
+  // The data paths of effect `n` and of the tune called `name`.
+  static String p_SfxFile(int n);
+  static String p_TuneFile(const String& name);
   void p_PlaySFX(int n, float rate, float volume = 1.0f, float pan = 0.0f);
   void p_PlayTune(String name, int loop);
   void p_StopTune();

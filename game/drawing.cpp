@@ -153,6 +153,17 @@ void c_MyApp::p_Tri(float x1, float y1, float x2, float y2, float x3, float y3) 
 // positions.
 void c_MyApp::p_FitScreen(int devWidth, int devHeight) {
   if (devWidth <= 0 || devHeight <= 0) return;
+  ScreenFit fit = p_ScreenFit(devWidth, devHeight);
+  m_fitMode = fit.mode;
+  m_scaleX = m_scaleY = fit.scale;
+  vx_Velmar_jscrw = fit.width;
+  vx_Velmar_jscrh = fit.height;
+  m_landscape = vx_Velmar_jscrh <= vx_Velmar_jscrw ? 1 : 0;
+}
+
+// The fit p_FitScreen applies, worked out without applying it.
+ScreenFit c_MyApp::p_ScreenFit(int devWidth, int devHeight) const {
+  ScreenFit fit;
   float k = devWidth < devHeight ? kPortraitFactor : 1.0f;
   float ov = vx_Velmar_overscan;
   float w = static_cast<float>(devWidth), h = static_cast<float>(devHeight);
@@ -161,28 +172,28 @@ void c_MyApp::p_FitScreen(int devWidth, int devHeight) {
   double designW = static_cast<double>(vx_Velmar_rawscrw) * k;
   double designH = static_cast<double>(vx_Velmar_rawscrh) * k;
   if (sy > sx) {
-    m_fitMode = 2;
-    m_scaleX = m_scaleY = sy;
-    vx_Velmar_jscrw = static_cast<float>(devWidth * designH / devHeight);
-    vx_Velmar_jscrh = static_cast<float>(designH);
+    fit.mode = 2;
+    fit.scale = sy;
+    fit.width = static_cast<float>(devWidth * designH / devHeight);
+    fit.height = static_cast<float>(designH);
   } else {
-    m_fitMode = 1;
-    m_scaleX = m_scaleY = sx;
-    vx_Velmar_jscrw = static_cast<float>(designW);
-    vx_Velmar_jscrh = static_cast<float>(devHeight * designW / devWidth);
+    fit.mode = 1;
+    fit.scale = sx;
+    fit.width = static_cast<float>(designW);
+    fit.height = static_cast<float>(devHeight * designW / devWidth);
   }
-  if (k == 1.0f && vx_Velmar_jscrh < kMinLandscapeHeight) {
-    m_fitMode = 2;
-    m_scaleX = m_scaleY = static_cast<float>((h - 2 * ov) / kMinLandscapeHeight);
-    vx_Velmar_jscrw = static_cast<float>(devWidth * kMinLandscapeHeight / devHeight);
-    vx_Velmar_jscrh = static_cast<float>(kMinLandscapeHeight);
-  } else if (k != 1.0f && vx_Velmar_jscrw < kMinPortraitWidth) {
-    m_fitMode = 1;
-    m_scaleX = m_scaleY = static_cast<float>((w - 2 * ov) / kMinPortraitWidth);
-    vx_Velmar_jscrw = static_cast<float>(kMinPortraitWidth);
-    vx_Velmar_jscrh = static_cast<float>(devHeight * kMinPortraitWidth / devWidth);
+  if (k == 1.0f && fit.height < kMinLandscapeHeight) {
+    fit.mode = 2;
+    fit.scale = static_cast<float>((h - 2 * ov) / kMinLandscapeHeight);
+    fit.width = static_cast<float>(devWidth * kMinLandscapeHeight / devHeight);
+    fit.height = static_cast<float>(kMinLandscapeHeight);
+  } else if (k != 1.0f && fit.width < kMinPortraitWidth) {
+    fit.mode = 1;
+    fit.scale = static_cast<float>((w - 2 * ov) / kMinPortraitWidth);
+    fit.width = static_cast<float>(kMinPortraitWidth);
+    fit.height = static_cast<float>(devHeight * kMinPortraitWidth / devWidth);
   }
-  m_landscape = vx_Velmar_jscrh <= vx_Velmar_jscrw ? 1 : 0;
+  return fit;
 }
 
 // With a clear alpha below 1 the colour blends over the previous frame.

@@ -11,6 +11,7 @@
 #include "input/input_device.h"
 #include "net/async_event.h"
 #include "runtime/errors.h"
+#include "storage/module.h"
 
 namespace {
 
@@ -202,6 +203,7 @@ void c_MyApp::p_OnUpdate() {
   p_ReadBackKey();
   p_FunctionKeys();
   vx_asyncevent_UpdateAsyncEvents();
+  p_LoadArrivedAssets();
   p_MusicFollowsPause();
   p_MeterUpdateRate();
   p_MapPointer();
@@ -426,7 +428,11 @@ void c_MyApp::p_OnRender() {
   p_ClearWindow();
   p_CheckDeviceSize();
   p_FitScreen(vx_app__devWidth, vx_app__devHeight);
+  // The mark is drawn on top of the last update's list and taken off again.
+  int listed = m_drawLen;
+  if (vx_data_Awaiting()) p_AwaitMark();
   p_DrawList();
+  m_drawLen = listed;
 }
 
 void c_MyApp::p_MeterRenderRate() {

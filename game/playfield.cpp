@@ -162,6 +162,8 @@ void c_MyApp::p_LoadGame() {
   }
   m_i = kRoundStartCounter;
   p_PlayTune(String("satellites"), 1);
+  // Where a round's pictures come over a network, its first update waits for them.
+  p_AwaitRoundImages();
 }
 
 // ---------------------------------------------------------------------------

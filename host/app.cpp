@@ -195,6 +195,7 @@ void vx_app_SetDeviceWindow(int width, int height, int flags) {
 int vx_app_Millisecs() { return vx_app__game->Millisecs(); }
 int vx_app_DeviceWidth() { return vx_app__devWidth; }
 int vx_app_DeviceHeight() { return vx_app__devHeight; }
+float vx_app_PixelRatio() { return vx_app__game ? static_cast<float>(vx_app__game->PixelRatio()) : 1.0f; }
 
 // The resize notification would be p_OnResize, which is empty, so only the
 // cached size changes.

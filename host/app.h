@@ -138,6 +138,10 @@ void vx_app_SetDeviceWindow(int width, int height, int flags);
 int vx_app_Millisecs();
 int vx_app_DeviceWidth();
 int vx_app_DeviceHeight();
+// Window pixels per point of the page's layout: in a browser its device pixel
+// ratio, at most 2 (a phone's screen, of about 3, gets a canvas of 2 a point);
+// 1 on the desktop.
+float vx_app_PixelRatio();
 void vx_app_ValidateDeviceWindow(bool notify);
 [[noreturn]] void vx_app_EndApp();
 

@@ -2,7 +2,8 @@
 // a turn is the desktop loop's turn (sleep until due, events, focus, updates,
 // render) run only once an update is due, since the browser's own clock
 // cannot be slept. A clock that sleeping steps (a replay's) is always due, so
-// a fast replay runs as many turns as fit in one frame. Relies on the GLFW 2.7
+// a fast replay runs as many turns as fit in one frame; while the program
+// awaits a data file a turn only draws. Relies on the GLFW 2.7
 // layer and on emscripten's main-loop calls.
 #include <emscripten.h>
 
@@ -10,6 +11,7 @@
 
 #include "host/game.h"
 #include "host/glfw27.h"
+#include "storage/module.h"
 
 using namespace glfw27;
 
@@ -67,7 +69,7 @@ void VXGlfwGame::BrowserTurn(void* arg) {
     game->CheckFocus();
     if (!game->suspended) game->RunDueUpdates();
     game->RenderFrame();
-  } while (emscripten_get_now() - start < kFrameBudgetMillis && !game->suspended);
+  } while (emscripten_get_now() - start < kFrameBudgetMillis && !game->suspended && !vx_data_Awaiting());
 }
 
 // Events reach the page between frames; a replay hands over its due ones here.

@@ -10,6 +10,7 @@
 #include "host/app.h"
 #include "host/glfw27.h"
 #include "storage/files.h"
+#include "storage/module.h"
 
 using namespace glfw27;
 
@@ -63,6 +64,7 @@ void VXGame::SetWindowTitle(String) {}
 void VXGame::SetAppName(String) {}
 void VXGame::SetMouseVisible(bool) {}
 bool VXGame::HasTouchScreen() { return false; }
+double VXGame::PixelRatio() { return 1.0; }
 int VXGame::GetDeviceWidth() { return 0; }
 int VXGame::GetDeviceHeight() { return 0; }
 void VXGame::SetDeviceWindow(int, int, int) {}
@@ -212,7 +214,13 @@ void VXGlfwGame::CheckFocus() {
 
 // One update per frame at rate 0; otherwise up to four to catch up with the
 // schedule, dropping any backlog beyond that.
+// While the program awaits a data file no update runs and none is owed: the
+// schedule starts afresh once the file is here, as after a suspension.
 void VXGlfwGame::RunDueUpdates() {
+  if (vx_data_Awaiting()) {
+    nextUpdateTime = 0;
+    return;
+  }
   if (updateRate == 0) {
     UpdateGame();
     return;

@@ -95,6 +95,8 @@ class VXGame {
   virtual void SetMouseVisible(bool visible);
   // True when the device has a touch screen; a desktop's window has none.
   virtual bool HasTouchScreen();
+  // Window pixels per point of the page's layout (CSS pixel) in a browser; 1 on the desktop.
+  virtual double PixelRatio();
   virtual int GetDeviceWidth();
   virtual int GetDeviceHeight();
   virtual void SetDeviceWindow(int width, int height, int flags);
@@ -144,6 +146,7 @@ class VXGlfwGame : public VXGame {
   void SetAppName(String name) override;
   void SetMouseVisible(bool visible) override;
   bool HasTouchScreen() override;
+  double PixelRatio() override;
   int GetDeviceWidth() override;
   int GetDeviceHeight() override;
   void SetDeviceWindow(int width, int height, int flags) override;

@@ -142,6 +142,9 @@ void glfwSetTouchCallback(GLFWtouchfun cbfun);
 void glfwSetMotionCallback(GLFWmotionfun cbfun);
 // Not in 2.7: 1 when the device has a touch screen, else 0.
 int glfwHasTouchScreen();
+// Not in 2.7: window pixels per point of the page's layout (in a browser its
+// device pixel ratio, at most 2); 1 for a desktop window.
+double glfwGetPixelRatio();
 
 int glfwGetJoystickParam(int joy, int param);
 int glfwGetJoystickPos(int joy, float* pos, int numaxes);

@@ -360,6 +360,8 @@ void glfwSetMousePosCallback(GLFWmouseposfun cbfun) { state.mouseposfun = cbfun;
 void glfwSetTouchCallback(GLFWtouchfun) {}
 void glfwSetMotionCallback(GLFWmotionfun) {}
 int glfwHasTouchScreen() { return 0; }
+// A desktop window's pixels are the ones its size is given in.
+double glfwGetPixelRatio() { return 1.0; }
 
 void glfwEnable(int token) {
   if (token == v27::kKeyRepeat) state.keyRepeat = true;

@@ -8,6 +8,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -304,9 +305,14 @@ EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
 // --- Canvas size --------------------------------------------------------------
 
 EM_JS(int, tarvik_page_fixes_canvas_size, (), { return Module['tarvikFixedCanvasSize'] ? 1 : 0; });
-EM_JS(double, tarvik_pixel_ratio, (), { return window.devicePixelRatio || 1; });
-EM_JS(int, tarvik_screen_width, (), { return Math.round(screen.width * (window.devicePixelRatio || 1)); });
-EM_JS(int, tarvik_screen_height, (), { return Math.round(screen.height * (window.devicePixelRatio || 1)); });
+// The canvas gets at most this many pixels a point of the page's layout. A
+// phone's screen has about three, finer than the eye tells apart at arm's
+// length, and every frame would fill more than twice the pixels of two.
+constexpr double kMostCanvasRatio = 2.0;
+EM_JS(double, tarvik_device_pixel_ratio, (), { return window.devicePixelRatio || 1; });
+EM_JS(int, tarvik_screen_width, (double ratio), { return Math.round(screen.width * ratio); });
+EM_JS(int, tarvik_screen_height, (double ratio), { return Math.round(screen.height * ratio); });
+double tarvik_pixel_ratio() { return std::min(tarvik_device_pixel_ratio(), kMostCanvasRatio); }
 EM_JS(void, tarvik_show_cursor, (int visible), {
   var canvas = document.getElementById('canvas');
   if (canvas) canvas.style.cursor = visible ? "" : "none";
@@ -354,7 +360,7 @@ EM_BOOL OnFullscreenChange(int, const EmscriptenFullscreenChangeEvent* e, void*)
 void EnterFullscreen() {
   state.fullscreen = true;
   if (state.fixedSize) {
-    SetCanvasSize(tarvik_screen_width(), tarvik_screen_height());
+    SetCanvasSize(tarvik_screen_width(tarvik_pixel_ratio()), tarvik_screen_height(tarvik_pixel_ratio()));
     return;
   }
   EmscriptenFullscreenStrategy strategy;
@@ -552,7 +558,7 @@ int glfwGetVideoModes(GLFWvidmode* list, int maxcount) {
 }
 
 void glfwGetDesktopMode(GLFWvidmode* mode) {
-  *mode = {tarvik_screen_width(), tarvik_screen_height(), 8, 8, 8};
+  *mode = {tarvik_screen_width(tarvik_pixel_ratio()), tarvik_screen_height(tarvik_pixel_ratio()), 8, 8, 8};
 }
 
 void glfwGetMousePos(int* xpos, int* ypos) {
@@ -572,6 +578,7 @@ EM_JS(int, tarvik_has_touch_screen, (), {
 });
 
 int glfwHasTouchScreen() { return tarvik_has_touch_screen(); }
+double glfwGetPixelRatio() { return tarvik_pixel_ratio(); }
 
 void glfwEnable(int token) {
   if (token == GLFW_KEY_REPEAT) state.keyRepeat = true;

@@ -131,6 +131,7 @@ void VXGlfwGame::SetMouseVisible(bool visible) {
 }
 
 bool VXGlfwGame::HasTouchScreen() { return glfwHasTouchScreen() != 0; }
+double VXGlfwGame::PixelRatio() { return glfwGetPixelRatio(); }
 
 void VXGlfwGame::SetWindowTitle(String title) {
   windowTitle = title;

@@ -38,3 +38,22 @@ using VXStateMerge = String (*)(const String& mine, const String& base, const St
 // program could wait on), the framework stores the merge's answer. Without
 // one, the later save replaces the record whole.
 void vx_app_SetStateMerge(VXStateMerge merge);
+
+// Data that comes over a network (the browser fetches the data folder from
+// beside the page): a program can start bringing files here without waiting
+// for them, load each once it is here, and have its next update wait for the
+// ones it cannot go on without. Where the data folder is local (the desktop,
+// Windows) every file is here already and nothing ever waits.
+//
+// Starts bringing the data file `path` here in the background, after the
+// files asked for before it, unless it is here; true when loading it now takes
+// no wait: it is here, or it is known to be missing.
+bool vx_data_Prefetch(const String& path);
+// True when loading `path` now takes no wait, without asking for it.
+bool vx_data_Ready(const String& path);
+// The next update waits until `path` has arrived or is known to be missing
+// (it is fetched if nobody asked for it yet); frames are still drawn meanwhile.
+void vx_data_Await(const String& path);
+// True while a file the program awaits is still on its way: the host runs no
+// updates then, so the wait changes no count of updates.
+bool vx_data_Awaiting();

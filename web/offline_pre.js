@@ -17,8 +17,16 @@
   // A worker that does not name its cache within this long is not waited for.
   var kAnswerMillis = 5000;
   Module['tarvikKeptForOffline'] = false;
-  if (!('serviceWorker' in navigator) || !window.isSecureContext || !window.caches) return;
-  var workers = navigator.serviceWorker;
+  // A page without an origin of its own (a sandboxed frame) may not even
+  // look at its caches or workers: reading them throws, and the page then
+  // simply plays without being kept for offline.
+  var workers;
+  try {
+    if (!('serviceWorker' in navigator) || !window.isSecureContext || !window.caches) return;
+    workers = navigator.serviceWorker;
+  } catch (e) {
+    return;
+  }
   var hadWorker = !!workers.controller;
   var folder = location.href.replace(/[?#].*$/, '').replace(/[^/]*$/, '');
 

@@ -1,6 +1,5 @@
 // The game page on a landscape phone (844 x 390 CSS pixels at device pixel
-// ratio 3, touch, so the game asks for its largest images): the bytes it
-// fetches before its title shows; the time from navigation to the title on a
+// ratio 3, touch): the bytes it fetches before its title shows; the time from navigation to the title on a
 // slow mobile network (1.6 Mbit/s down, 150 ms round trip) with the CPU
 // slowed 4x; and the updates per second a round reaches at full speed and at
 // CPU 4x, over 60.

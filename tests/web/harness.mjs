@@ -6,8 +6,8 @@
 //
 //   const server = await startServer({ mounts: { '/timelines/': dir } });
 //     server.url; server.requests ([{ path, status, bytes, answered }]); server.bytesServed();
-//     server.missing.add('/data/x.png')  (answered 404); const release = server.hold('/x.txt') (answered
-//     once release() is called); await server.close();
+//     server.missing.add('/data/x.png')  (answered 404); await server.close();
+//     const release = server.hold('/data/gfx')  (paths holding it are answered once release() is called)
 //   const browser = await launchBrowser(args);    one per test file (args: more of chromium's); await browser.close()
 //   const page = await openPage(browser, server.url + '/skarnel.html', { viewport, beforeOpen, context });
 //     (viewport: puppeteer's, default SCREEN; beforeOpen(page, session): emulation set before the page loads;
@@ -70,12 +70,11 @@ export async function startServer({ mounts = {} } = {}) {
   const roots = Object.entries({ '/': webDir, ...mounts }).sort((a, b) => b[0].length - a[0].length);
   const requests = [];
   const missing = new Set();
-  const held = new Map();
+  const holds = [];
   const server = http.createServer(async (request, response) => {
     const urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
     const entry = { path: urlPath, status: 404, bytes: 0, answered: false };
     requests.push(entry);
-    await held.get(urlPath);
     const [prefix, folder] = roots.find(([p]) => urlPath.startsWith(p));
     const file = path.join(folder, urlPath.substring(prefix.length));
     // No caching: a reload fetches everything again, as a first visit does.
@@ -89,6 +88,7 @@ export async function startServer({ mounts = {} } = {}) {
       notFound();
       return;
     }
+    await Promise.all(holds.filter((hold) => urlPath.includes(hold.part)).map((hold) => hold.released));
     fs.readFile(file, (error, body) => {
       if (error) {
         notFound();
@@ -107,9 +107,9 @@ export async function startServer({ mounts = {} } = {}) {
     url: `http://127.0.0.1:${server.address().port}`,
     requests,
     missing,
-    hold(urlPath) {
+    hold(part) {
       let release;
-      held.set(urlPath, new Promise((resolve) => { release = resolve; }));
+      holds.push({ part, released: new Promise((resolve) => { release = resolve; }) });
       return release;
     },
     bytesServed: () => requests.reduce((sum, r) => sum + r.bytes, 0),

@@ -1,5 +1,6 @@
 // A player with only a touch screen, in chromium's emulation of a landscape
-// phone: a tap starts a Normal round, the on-screen pad thrusts the ship away
+// phone: a tap starts a Normal round (whose pictures the server holds back
+// until the round is seen waiting for them), the on-screen pad thrusts the ship away
 // from its start, steers and fires, the pause button pauses, the pad is
 // dragged while paused, the round is given up from the pause menu and the
 // game-over overlay shows, the title comes back, a setting is changed by
@@ -63,6 +64,21 @@ const PAUSED_TEXT_PIXELS = 450 * AREA;
 const OVERLAY_TEXT_PIXELS = 1500 * AREA;
 const BOX_OPEN_PIXELS = 80_000 * AREA;
 const PAD_PIXELS = 600 * AREA;
+// The mark of an update waiting for data: blue dots round a ring at the bottom right.
+const AWAIT_MARK = [W - 40, H - 40, W - 8, H - 8];
+const AWAIT_MARK_PIXELS = 8 * AREA;
+const markBlue = (r, g, b) => b > 120 && r < 60 && g < b;
+// Frames watched for an update while the game waits: it runs several an update.
+const WAIT_FRAMES = 30;
+
+// Run in the page before it loads: the game reads the pads once per update
+// (for each of its 16 pad slots, and nowhere else), so counting the reads
+// counts the updates. A touch player has no pads.
+function countUpdates() {
+  window.padReads = 0;
+  const none = { get length() { window.padReads += 1; return 0; } };
+  Object.defineProperty(navigator, 'getGamepads', { value: () => none });
+}
 const bright = (r, g, b) => r + g + b > 240;
 const yellow = (r, g, b) => r > 180 && g > 160 && b < 110;
 const white = (r, g, b) => r > 200 && g > 200 && b > 200;
@@ -141,7 +157,12 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
     await browser.close();
     await server.close();
   });
-  const page = await openPage(browser, `${server.url}/skarnel.html`, { viewport: PHONE });
+  // The round's sprites (ship, rocks, pickup) are late: the title does not need them.
+  const releaseRoundPictures = server.hold('/data/gfx');
+  const page = await openPage(browser, `${server.url}/skarnel.html`, {
+    viewport: PHONE,
+    beforeOpen: (puppeteerPage) => puppeteerPage.evaluateOnNewDocument(countUpdates),
+  });
   const touch = new TouchScreen(page);
   const roundShown = async () => (await count(page, PICKUP, yellow)) >= ROUND_PICKUP_PIXELS;
   const titleShown = async () => (await count(page, LOGO, bright)) > TITLE_LOGO_PIXELS;
@@ -157,7 +178,17 @@ test('a touch-only player plays a round, pauses, moves the pad, ends the round, 
     }
   });
   await waitUntil(titleShown, 'the title never showed its logo');
-  await touch.tapUntil(NORMAL, roundShown, 'a tap on Normal did not start a round');
+  // The round waits for its pictures, and shows that it does; once they are
+  // in, it starts from its beginning with every sprite.
+  const waiting = async () => (await count(page, AWAIT_MARK, markBlue)) > AWAIT_MARK_PIXELS;
+  await touch.tapUntil(NORMAL, waiting, 'a round started before its pictures arrived did not wait for them');
+  const updatesSoFar = await page.evaluate(() => window.padReads);
+  await page.frames(WAIT_FRAMES);
+  assert.equal(await page.evaluate(() => window.padReads), updatesSoFar, 'the game ran updates while it waited');
+  releaseRoundPictures();
+  await waitUntil(roundShown, 'the round did not start once its pictures arrived');
+  assert.ok(!(await waiting()), 'the round still shows it waits');
+  assert.ok((await page.evaluate(() => window.padReads)) > updatesSoFar, 'no update was counted after the wait');
   assert.ok((await count(page, around(RIGHT_ARROW, PAD_SIZE / 2), bright)) > PAD_PIXELS / 4,
             'the on-screen pad is not drawn in touch play');
 
