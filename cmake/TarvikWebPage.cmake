@@ -55,18 +55,34 @@ function(tarvik_add_web_page target)
   endif()
 endfunction()
 
-# Copies the page's data folders into data/ beside it whenever the page is built.
+# Copies the page's data folders into data/ beside it whenever the page is
+# built. Pages that share a folder share its data/: the same folders are
+# copied there once, by one target, and different ones one after another,
+# since two copies into one folder at once fail (a parallel build runs them
+# side by side).
 function(tarvik__web_page_data target folders)
   get_target_property(page_dir ${target} RUNTIME_OUTPUT_DIRECTORY)
   if(NOT page_dir)
     get_target_property(page_dir ${target} BINARY_DIR)
   endif()
-  set(copies)
-  foreach(folder IN LISTS folders)
-    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_directory ${folder} ${page_dir}/data)
-  endforeach()
-  add_custom_target(${target}_data ALL ${copies}
-    COMMENT "Copying the data of ${target} beside its page"
-    VERBATIM)
-  add_dependencies(${target} ${target}_data)
+  string(SHA1 dir_key "${page_dir}")
+  string(SHA1 copy_key "${page_dir}|${folders}")
+  get_property(copier GLOBAL PROPERTY TARVIK_WEB_DATA_${copy_key})
+  if(NOT copier)
+    set(copier tarvik_data_${target})
+    set(copies)
+    foreach(folder IN LISTS folders)
+      list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_directory ${folder} ${page_dir}/data)
+    endforeach()
+    add_custom_target(${copier} ALL ${copies}
+      COMMENT "Copying the data of ${target} beside its page"
+      VERBATIM)
+    get_property(previous GLOBAL PROPERTY TARVIK_WEB_DATA_LAST_${dir_key})
+    if(previous)
+      add_dependencies(${copier} ${previous})
+    endif()
+    set_property(GLOBAL PROPERTY TARVIK_WEB_DATA_LAST_${dir_key} ${copier})
+    set_property(GLOBAL PROPERTY TARVIK_WEB_DATA_${copy_key} ${copier})
+  endif()
+  add_dependencies(${target} ${copier})
 endfunction()
