@@ -2,7 +2,8 @@
 // ratio 3, touch): the bytes it fetches before its title shows; the time from navigation to the title on a
 // slow mobile network (1.6 Mbit/s down, 150 ms round trip) with the CPU
 // slowed 4x; and the updates per second a round reaches at full speed and at
-// CPU 4x, over 60.
+// CPU 4x, over 60. The server sends the build's gzip copies of the page's
+// files, as a server with gzip_static does.
 // Relies on tests/web/harness.mjs and WEB_DIR.
 import {
   countPixels, decodePng, launchBrowser, openPage, startServer, waitUntil,

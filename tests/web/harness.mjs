@@ -89,7 +89,10 @@ export async function startServer({ mounts = {} } = {}) {
       return;
     }
     await Promise.all(holds.filter((hold) => urlPath.includes(hold.part)).map((hold) => hold.released));
-    fs.readFile(file, (error, body) => {
+    // As a web server with gzip_static does: the build's gzip copy of a
+    // file, when there is one, goes to a browser that takes gzip.
+    const gzipped = /\bgzip\b/.test(request.headers['accept-encoding'] || '') && fs.existsSync(`${file}.gz`);
+    fs.readFile(gzipped ? `${file}.gz` : file, (error, body) => {
       if (error) {
         notFound();
         return;
@@ -97,6 +100,8 @@ export async function startServer({ mounts = {} } = {}) {
       entry.status = 200;
       entry.bytes = body.length;
       headers['Content-Type'] = MIME_TYPES[path.extname(file)] || 'application/octet-stream';
+      headers.Vary = 'Accept-Encoding';
+      if (gzipped) headers['Content-Encoding'] = 'gzip';
       response.writeHead(200, headers);
       response.end(body);
       entry.answered = true;
