@@ -12,7 +12,7 @@ set(SKARNEL_RELEASE_CHANGELOG_DATE "Mon, 07 Dec 2026 12:00:00 +0000")
 set(SKARNEL_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/skarnel)
 set(SKARNEL_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/skarnel)
 set(SKARNEL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/skarnel)
-set(SKARNEL_STAGE ${CMAKE_BINARY_DIR}/install-stage)
+include(cmake/Staging.cmake)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
@@ -41,12 +41,7 @@ install(FILES ${SKARNEL_STAGE}/${SKARNEL_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons COMPONENT game)
 
-# Manual pages and changelogs are installed compressed, with no time stamp in
-# the gzip header so the package is the same on every build.
-function(skarnel_gzip source output)
-  execute_process(COMMAND gzip -9nc INPUT_FILE ${source} OUTPUT_FILE ${output} COMMAND_ERROR_IS_FATAL ANY)
-  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
-endfunction()
+# Manual pages and changelogs are installed compressed.
 skarnel_gzip(${CMAKE_SOURCE_DIR}/desktop/skarnel.6 ${SKARNEL_STAGE}/skarnel.6.gz)
 install(FILES ${SKARNEL_STAGE}/skarnel.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
 configure_file(desktop/changelog.in ${SKARNEL_STAGE}/changelog @ONLY)

@@ -5,7 +5,7 @@
 # Tarvik::runtime; for the browser tarvik_add_web_page too), the default
 # font with a few sample assets, the guide with what its links lead to, and
 # the examples. Relies on the two library targets, the generated data/ and
-# skarnel_gzip from SkarnelInstall.cmake.
+# skarnel_gzip from Staging.cmake.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 

@@ -4,11 +4,7 @@
 # every program runs before it starts, and tarvik_add_web_page in the CMake
 # package. scripts/web-package zips it. Relies on cmake/Web.cmake (the
 # tarvik_web target, TarvikWebPage.cmake) and on the generated data/.
-set(SKARNEL_STAGE ${CMAKE_BINARY_DIR}/install-stage)
-function(skarnel_gzip source output)
-  execute_process(COMMAND gzip -9nc INPUT_FILE ${source} OUTPUT_FILE ${output} COMMAND_ERROR_IS_FATAL ANY)
-  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
-endfunction()
+include(cmake/Staging.cmake)
 
 # Tarvik::web carries the link options every page needs (WebGL, OpenAL over
 # Web Audio, the page script) to the programs of the user's own project.

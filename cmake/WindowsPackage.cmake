@@ -61,11 +61,7 @@ install(FILES ${SKARNEL_WINDOWS_STAGE}/README.txt ${SKARNEL_WINDOWS_STAGE}/LICEN
 # The SDK: TarvikInstall.cmake's rules, given what they take from the Linux
 # game's install rules (a staging folder, gzip for the changelog), and the
 # platform target the libraries link exported beside them.
-set(SKARNEL_STAGE ${CMAKE_BINARY_DIR}/install-stage)
-function(skarnel_gzip source output)
-  execute_process(COMMAND gzip -9nc INPUT_FILE ${source} OUTPUT_FILE ${output} COMMAND_ERROR_IS_FATAL ANY)
-  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
-endfunction()
+include(cmake/Staging.cmake)
 set_target_properties(tarvik_windows PROPERTIES EXPORT_NAME windows)
 install(TARGETS tarvik_windows EXPORT TarvikTargets COMPONENT tarvik)
 include(cmake/TarvikInstall.cmake)
