@@ -14,6 +14,9 @@ constexpr int kCatchUpSnap = 5;
 constexpr float kHudAlpha = 0.8f;
 constexpr float kHudMargin = 16;
 constexpr float kHudPlaceY = 34;
+// A touch player's pause button stands at the score's corner, fully lit:
+// the score lines move right of it.
+constexpr float kTouchHudShift = 24;
 constexpr float kLifeIconY = 24;
 constexpr float kLifeIconSpacing = 16;
 constexpr int kLifeIconFrame = 11;
@@ -45,10 +48,11 @@ void c_MyApp::p_ScoreDisplay() {
   if (std::abs(m_shownScore - m_score) <= kCatchUpSnap) m_shownScore = m_score;
   if (m_hideHud == 1) return;
 
+  float left = kHudMargin + (m_inputKind == kInputKindTouch ? kTouchHudShift : 0);
   p_ResetDraw();
   p_SetSize(2, kAbsentF);
   p_SetCol(100, 255, 100, kHudAlpha);
-  p_Text(kHudMargin, kHudMargin, p_rstr(m_shownScore, kScoreDigits, String("0")), 0, 1, 0);
+  p_Text(left, kHudMargin, p_rstr(m_shownScore, kScoreDigits, String("0")), 0, 1, 0);
 
   // The best place the score has not yet passed (the top entry is never compared).
   int b = kScoresPerList * (m_difficulty - 1);
@@ -62,7 +66,7 @@ void c_MyApp::p_ScoreDisplay() {
   }
   p_SetSize(1, kAbsentF);
   p_SetCol(255, 255, 100, kHudAlpha);
-  p_Text(kHudMargin, kHudPlaceY, p_Nth(place + 1) + String(" ") + p_rstr(target, kScoreDigits, String("0")), 0, 1, 0);
+  p_Text(left, kHudPlaceY, p_Nth(place + 1) + String(" ") + p_rstr(target, kScoreDigits, String("0")), 0, 1, 0);
 
   p_ResetDraw();
   p_SetSize(kLifeIconScale, kAbsentF);
