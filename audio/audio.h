@@ -6,8 +6,12 @@
 // Relies on runtime/ objects and strings; the output's API stays inside audio/.
 #pragma once
 
+#include <memory>
+
 #include "runtime/gc.h"
 #include "runtime/string.h"
+
+class MusicStream;
 
 constexpr int kAudioChannels = 33;
 constexpr int kMusicChannel = 32;
@@ -49,8 +53,13 @@ class gxtkAudio : public Object {
   void* device = nullptr;   // the opened output: ALCdevice*, or HWAVEOUT
   void* context = nullptr;  // its state: ALCcontext*, or the mixer and its feeding thread
   gxtkChannel channels[kAudioChannels];
+  // The tune streamed to the music channel; null while none is (a WAV tune
+  // plays whole, as a sample).
+  std::unique_ptr<MusicStream> music;
+  bool suspended = false;   // between Suspend and Resume
 
   gxtkAudio();
+  ~gxtkAudio();
   void mark() override;
 
   virtual void Suspend();
@@ -71,6 +80,11 @@ class gxtkAudio : public Object {
   virtual void ResumeMusic();
   virtual int MusicState();
   virtual void SetMusicVolume(float volume);
+  // Keeps a streamed tune fed: the host calls it once a frame.
+  void StreamMusic();
+  // True when the channel's sound has ended (a stopped source, or a
+  // streamed tune played to its end).
+  bool Finished(int channel);
 
   // Deletes discarded buffers that no source holds any more.
   static void FlushDiscarded();

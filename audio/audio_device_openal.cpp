@@ -12,6 +12,7 @@
 
 #include "audio/audio.h"
 #include "audio/audio_source.h"
+#include "audio/music_stream.h"
 #include "runtime/errors.h"
 
 namespace {
@@ -56,6 +57,50 @@ void vx_audio__SetSourcePan(unsigned source, float pan) {
 }
 
 void vx_audio__SetSourceRate(unsigned source, float rate) { alSourcef(source, AL_PITCH, rate); }
+
+unsigned vx_audio__MakeBuffer(unsigned char* pcm, int frames, int channels, int bytesPerSample, int hertz) {
+  ALenum format = formatFor(bytesPerSample, channels);
+  ALuint buffer = 0;
+  if (format && pcm) {
+    alGetError();
+    alGenBuffers(1, &buffer);
+    if (alGetError() != AL_NO_ERROR) buffer = 0;
+    if (buffer) alBufferData(buffer, format, pcm, frames * channels * bytesPerSample, hertz);
+  }
+  std::free(pcm);
+  return buffer;
+}
+
+void vx_audio__DeleteBuffer(unsigned buffer) {
+  ALuint name = buffer;
+  alDeleteBuffers(1, &name);
+}
+
+void vx_audio__QueueBuffer(unsigned source, unsigned buffer) {
+  ALuint name = buffer;
+  if (source) alSourceQueueBuffers(source, 1, &name);
+}
+
+void vx_audio__PlayQueue(unsigned source) {
+  if (source) alSourcePlay(source);
+}
+
+unsigned vx_audio__TakePlayedBuffer(unsigned source) {
+  ALint played = 0;
+  if (source) alGetSourcei(source, AL_BUFFERS_PROCESSED, &played);
+  if (played <= 0) return 0;
+  ALuint buffer = 0;
+  alSourceUnqueueBuffers(source, 1, &buffer);
+  return buffer;
+}
+
+void vx_audio__ReleaseSource(unsigned source) {
+  if (!source) return;
+  alSourceStop(source);
+  alSourcei(source, AL_BUFFER, 0);
+  // A looping source would play a queue round and round.
+  alSourcei(source, AL_LOOPING, AL_FALSE);
+}
 
 unsigned gxtkChannel::AL_Source() {
   if (source) return source;
@@ -102,26 +147,15 @@ gxtkAudio::gxtkAudio() {
 }
 
 void gxtkAudio::Suspend() {
+  suspended = true;
   for (gxtkChannel& ch : channels)
     if (ch.state == kChannelPlaying && sourceState(ch.source) == AL_PLAYING) alSourcePause(ch.source);
 }
 
 void gxtkAudio::Resume() {
+  suspended = false;
   for (gxtkChannel& ch : channels)
     if (ch.state == kChannelPlaying && sourceState(ch.source) == AL_PAUSED) alSourcePlay(ch.source);
-}
-
-bool gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, const String& path) {
-  int length = 0, channelCount = 0, bytesPerSample = 0, hertz = 0;
-  unsigned char* data = vx_audio__LoadData(path, &length, &channelCount, &bytesPerSample, &hertz);
-  if (!data) return false;
-  ALuint buffer = 0;
-  alGenBuffers(1, &buffer);
-  alBufferData(buffer, formatFor(bytesPerSample, channelCount), data, length * channelCount * bytesPerSample,
-               hertz);
-  std::free(data);
-  sample->SetBuffer(buffer);
-  return true;
 }
 
 void gxtkAudio::FlushDiscarded() {
@@ -130,7 +164,9 @@ void gxtkAudio::FlushDiscarded() {
   if (audio) {
     // Stopped sources still hold their last buffer, including channels the
     // game stopped itself; let go of it so the buffer can be deleted.
+    // A streamed tune's source keeps its queue while it waits for more.
     for (gxtkChannel& ch : audio->channels) {
+      if (audio->music && &ch == &audio->channels[kMusicChannel]) continue;
       if (ch.source && sourceState(ch.source) == AL_STOPPED) {
         alSourcei(ch.source, AL_BUFFER, 0);
         ch.state = kChannelStopped;

@@ -7,11 +7,13 @@
 #include <mmsystem.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
 #include "audio/audio.h"
 #include "audio/audio_source.h"
+#include "audio/music_stream.h"
 #include "audio/mixer.h"
 #include "runtime/errors.h"
 
@@ -121,6 +123,36 @@ void vx_audio__SetSourceRate(unsigned source, float rate) {
   if (Mixer* mixer = currentMixer()) mixer->SetRate(voiceOf(source), rate);
 }
 
+unsigned vx_audio__MakeBuffer(unsigned char* pcm, int frames, int channels, int bytesPerSample, int hertz) {
+  Mixer* mixer = currentMixer();
+  if (!mixer) {
+    std::free(pcm);
+    return 0;
+  }
+  return mixer->AdoptBuffer(pcm, frames, channels, bytesPerSample, hertz);
+}
+
+void vx_audio__DeleteBuffer(unsigned buffer) {
+  if (Mixer* mixer = currentMixer()) mixer->DeleteBuffer(buffer);
+}
+
+void vx_audio__QueueBuffer(unsigned source, unsigned buffer) {
+  if (Mixer* mixer = currentMixer()) mixer->Queue(voiceOf(source), buffer);
+}
+
+void vx_audio__PlayQueue(unsigned source) {
+  if (Mixer* mixer = currentMixer()) mixer->PlayQueue(voiceOf(source));
+}
+
+unsigned vx_audio__TakePlayedBuffer(unsigned source) {
+  Mixer* mixer = currentMixer();
+  return mixer ? mixer->TakePlayed(voiceOf(source)) : 0;
+}
+
+void vx_audio__ReleaseSource(unsigned source) {
+  if (Mixer* mixer = currentMixer()) mixer->Release(voiceOf(source));
+}
+
 // A channel's voice is its own: there are as many voices as channels. None
 // while the output is closed, so nothing plays on a silent device.
 unsigned gxtkChannel::AL_Source() {
@@ -146,20 +178,13 @@ gxtkAudio::gxtkAudio() {
 
 // The whole output pauses: channels keep their places and states.
 void gxtkAudio::Suspend() {
+  suspended = true;
   if (device) waveOutPause(static_cast<HWAVEOUT>(device));
 }
 
 void gxtkAudio::Resume() {
+  suspended = false;
   if (device) waveOutRestart(static_cast<HWAVEOUT>(device));
-}
-
-bool gxtkAudio::LoadSample__UNSAFE__(gxtkSample* sample, const String& path) {
-  int length = 0, channelCount = 0, bytesPerSample = 0, hertz = 0;
-  unsigned char* data = vx_audio__LoadData(path, &length, &channelCount, &bytesPerSample, &hertz);
-  if (!data) return false;
-  Mixer& mixer = static_cast<WaveOutput*>(context)->mixer;
-  sample->SetBuffer(mixer.AdoptBuffer(data, length, channelCount, bytesPerSample, hertz));
-  return true;
 }
 
 // A buffer goes once no voice plays it or holds it paused; the mixer refuses

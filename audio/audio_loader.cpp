@@ -1,7 +1,8 @@
 // WAV and Ogg Vorbis decoding. The WAV walk reads every size as unsigned and
 // never allocates or reads past what the file still holds, so a damaged
-// header fails instead of asking for gigabytes. Ogg decoding goes through the
-// stb_vorbis build of stb_vorbis.cpp, in an arena this file owns. A sound over
+// header fails instead of asking for gigabytes. Ogg decoding, whole or a
+// piece at a time, goes through the stb_vorbis build of stb_vorbis.cpp, in
+// an arena this file owns. A sound over
 // the decoded size limit fails with a line saying so. Relies on storage/ for
 // opening files and runtime/ for the output line.
 #include "audio/audio_loader.h"
@@ -48,6 +49,7 @@ constexpr int kOggBytesPerSample = 2;
 // 200 KiB; one that needs more is opened again with twice the room.
 constexpr int kOggArenaStartBytes = 512 << 10;
 constexpr int kOggArenaLimitBytes = 64 << 20;
+constexpr int kStreamMaxChannels = 2;  // what every output plays
 
 bool readU32(FILE* file, uint32_t& value) {
   unsigned char b[4];
@@ -321,12 +323,40 @@ unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSamp
   return reinterpret_cast<unsigned char*>(samples);
 }
 
+bool tvIsOggPath(const String& path) { return endsWithIgnoringCase(path, ".ogg"); }
+
+std::unique_ptr<OggStream> OggStream::Open(FILE* file) {
+  std::unique_ptr<OggStream> stream(new OggStream());
+  stream->file_ = file;
+  std::vector<unsigned char> identification, comments;
+  if (!file || !readFirstOggPackets(file, identification, comments) || !vorbisCommentsFit(comments)) return nullptr;
+  stream->vorbis_ = openVorbis(file, stream->arena_);
+  if (!stream->vorbis_) return nullptr;
+  stb_vorbis_info info = stb_vorbis_get_info(stream->vorbis_);
+  if (info.channels <= 0 || info.sample_rate == 0 || info.sample_rate > INT_MAX) return nullptr;
+  stream->channels_ = std::min(info.channels, kStreamMaxChannels);
+  stream->hertz_ = static_cast<int>(info.sample_rate);
+  return stream;
+}
+
+OggStream::~OggStream() {
+  if (vorbis_) stb_vorbis_close(vorbis_);
+  if (file_) std::fclose(file_);
+}
+
+int OggStream::Read(short* out, int frames) {
+  if (frames <= 0) return 0;
+  return stb_vorbis_get_samples_short_interleaved(vorbis_, channels_, out, frames * channels_);
+}
+
+bool OggStream::Rewind() { return stb_vorbis_seek_start(vorbis_) != 0; }
+
 unsigned char* tvDecodeAudioFile(FILE* file, const String& path, int* length, int* channels,
                                  int* bytesPerSample, int* hertz) {
   unsigned char* data = nullptr;
   if (endsWithIgnoringCase(path, ".wav")) {
     data = LoadWAV(file, length, channels, bytesPerSample, hertz);
-  } else if (endsWithIgnoringCase(path, ".ogg")) {
+  } else if (tvIsOggPath(path)) {
     data = LoadOGG(file, length, channels, bytesPerSample, hertz);
   }
   if (data) gc_ext_alloc(*length * *channels * *bytesPerSample);

@@ -63,8 +63,10 @@ bool Mixer::DeleteBuffer(unsigned buffer) {
   {
     std::lock_guard lock(mutex_);
     if (!BufferNamed(buffer)) return true;
-    for (const Voice& v : voices_)
+    for (const Voice& v : voices_) {
       if (v.buffer == buffer && v.state != State::kStopped) return false;
+      if (std::find(v.queue.begin(), v.queue.end(), buffer) != v.queue.end()) return false;
+    }
     for (Voice& v : voices_)
       if (v.buffer == buffer) v.buffer = 0;
     freed = std::move(buffers_[buffer - 1]);
@@ -82,10 +84,55 @@ void Mixer::Play(int voice, unsigned buffer, bool loop) {
   Voice* v = VoiceAt(voice);
   if (!v) return;
   bool known = BufferNamed(buffer) != nullptr;
+  v->queued = false;
+  v->queue.clear();
+  v->played.clear();
   v->buffer = known ? buffer : 0;
   v->loop = loop;
   v->position = 0;
   v->state = known ? State::kPlaying : State::kStopped;
+}
+
+void Mixer::Queue(int voice, unsigned buffer) {
+  std::lock_guard lock(mutex_);
+  Voice* v = VoiceAt(voice);
+  if (!v || !BufferNamed(buffer)) return;
+  if (!v->queued) {
+    v->queued = true;
+    v->buffer = 0;
+    v->state = State::kStopped;
+  }
+  v->queue.push_back(buffer);
+}
+
+void Mixer::PlayQueue(int voice) {
+  std::lock_guard lock(mutex_);
+  Voice* v = VoiceAt(voice);
+  if (!v || !v->queued || v->queue.empty() || v->state != State::kStopped) return;
+  v->buffer = v->queue.front();
+  v->loop = false;
+  v->position = 0;
+  v->state = State::kPlaying;
+}
+
+unsigned Mixer::TakePlayed(int voice) {
+  std::lock_guard lock(mutex_);
+  Voice* v = VoiceAt(voice);
+  if (!v || v->played.empty()) return 0;
+  unsigned buffer = v->played.front();
+  v->played.pop_front();
+  return buffer;
+}
+
+void Mixer::Release(int voice) {
+  std::lock_guard lock(mutex_);
+  Voice* v = VoiceAt(voice);
+  if (!v) return;
+  v->state = State::kStopped;
+  v->buffer = 0;
+  v->queued = false;
+  v->queue.clear();
+  v->played.clear();
 }
 
 void Mixer::Stop(int voice) {
@@ -148,22 +195,35 @@ const Mixer::Buffer* Mixer::BufferNamed(unsigned buffer) const {
 
 // Adds one voice to the running mix. The sample between two frames is drawn
 // on the straight line between them; past the last frame a loop continues
-// into its first and a one-shot holds its last.
+// into its first, a queue into its next buffer, and a one-shot holds its last.
 void Mixer::MixVoice(Voice& v, int frames) {
   const Buffer* b = BufferNamed(v.buffer);
   if (!b || b->frames == 0) {
     v.state = State::kStopped;
     return;
   }
-  double step = static_cast<double>(v.rate) * b->hertz / kOutputHertz;
-  bool mono = b->channels == 1;
-  float left = v.volume * (mono ? v.leftGain : 1);
-  float right = v.volume * (mono ? v.rightGain : 1);
+  double step = 0;
+  bool mono = false;
+  float left = 0, right = 0;
+  auto takeUp = [&](const Buffer* now) {
+    step = static_cast<double>(v.rate) * now->hertz / kOutputHertz;
+    mono = now->channels == 1;
+    left = v.volume * (mono ? v.leftGain : 1);
+    right = v.volume * (mono ? v.rightGain : 1);
+  };
+  takeUp(b);
   float* sum = sum_.data();
   for (int n = 0; n < frames; ++n) {
     if (v.position >= b->frames) {
-      if (!v.loop) break;
-      v.position = std::fmod(v.position, static_cast<double>(b->frames));
+      if (v.queued) {
+        b = NextInQueue(v);
+        if (!b) return;
+        takeUp(b);
+      } else if (!v.loop) {
+        break;
+      } else {
+        v.position = std::fmod(v.position, static_cast<double>(b->frames));
+      }
     }
     int i = static_cast<int>(v.position);
     int j = i + 1 < b->frames ? i + 1 : (v.loop ? 0 : i);
@@ -174,5 +234,30 @@ void Mixer::MixVoice(Voice& v, int frames) {
     sum[2 * n + 1] += r * right;
     v.position += step;
   }
-  if (!v.loop && v.position >= b->frames) v.state = State::kStopped;
+  if (v.queued && v.position >= b->frames) {
+    NextInQueue(v);
+  } else if (!v.loop && v.position >= b->frames) {
+    v.state = State::kStopped;
+  }
+}
+
+// Moves a queue past its front buffer, which is played through: the next
+// buffer, or null (the voice stopped) when the queue is done. Buffers that
+// hold no frames are passed over.
+const Mixer::Buffer* Mixer::NextInQueue(Voice& v) {
+  for (;;) {
+    const Buffer* done = BufferNamed(v.buffer);
+    v.position -= done ? done->frames : v.position;
+    v.played.push_back(v.queue.front());
+    v.queue.pop_front();
+    const Buffer* next = v.queue.empty() ? nullptr : BufferNamed(v.queue.front());
+    if (!next) {
+      v.buffer = 0;
+      v.position = 0;
+      v.state = State::kStopped;
+      return nullptr;
+    }
+    v.buffer = v.queue.front();
+    if (next->frames > 0 && v.position < next->frames) return next;
+  }
 }

@@ -1,5 +1,6 @@
 // The software mixer for systems without OpenAL: sample buffers with integer
-// names, a fixed set of voices (volume, pan, rate, looping, pause) and `Mix`,
+// names, a fixed set of voices (volume, pan, rate, looping, pause, a queue of
+// buffers played one after another) and `Mix`,
 // which renders them into interleaved signed 16-bit stereo at 44,100 Hz.
 // One thread may mix while another changes voices; a mutex, held for one
 // call, keeps them apart. Relies on the C++ standard library only.
@@ -7,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -25,13 +27,27 @@ class Mixer {
   // frees it with the buffer. The buffer's name, or 0 (the block freed at
   // once) when the layout is not one of those.
   unsigned AdoptBuffer(unsigned char* data, int frames, int channels, int bytesPerSample, int hertz);
-  // Frees a buffer no playing or paused voice holds; false (nothing changed)
-  // while one does. A stopped voice lets go of it; an unknown name is gone already.
+  // Frees a buffer no playing or paused voice holds and no queue holds;
+  // false (nothing changed) while one does. A stopped voice lets go of it;
+  // an unknown name is gone already.
   bool DeleteBuffer(unsigned buffer);
   int BufferCount() const;
 
   // Starts `buffer` from its first frame; an unknown buffer stops the voice.
+  // The voice's queue is let go of.
   void Play(int voice, unsigned buffer, bool loop);
+
+  // A queue: buffers played one after another with no gap, none looping.
+  // Queue adds `buffer` at the end (an unknown one is ignored); PlayQueue
+  // starts a stopped voice at the first buffer not yet played through (a
+  // voice that plays, or is paused, is left as it is). A buffer played
+  // through leaves the queue for the played list, which TakePlayed empties,
+  // oldest first (0 when it is empty). Release stops the voice and lets go
+  // of its buffer, its queue and its played list.
+  void Queue(int voice, unsigned buffer);
+  void PlayQueue(int voice);
+  unsigned TakePlayed(int voice);
+  void Release(int voice);
   void Stop(int voice);
   // Pausing keeps the position; resuming goes on from it.
   void Pause(int voice);
@@ -74,11 +90,15 @@ class Mixer {
     float rate = 1;
     float leftGain = 0;   // pan gains for a mono buffer
     float rightGain = 0;
+    bool queued = false;          // plays its queue: `buffer` is the queue's front
+    std::deque<unsigned> queue;   // buffers waiting to be played through
+    std::deque<unsigned> played;  // buffers played through, not yet taken
   };
 
   Voice* VoiceAt(int voice);
   const Buffer* BufferNamed(unsigned buffer) const;
   void MixVoice(Voice& voice, int frames);
+  const Buffer* NextInQueue(Voice& voice);
 
   mutable std::mutex mutex_;
   std::vector<std::unique_ptr<Buffer>> buffers_;  // the buffer named n is at n - 1

@@ -106,6 +106,7 @@ void c_GameDelegate::RenderGame() {
     vxFailureRender(graphics);
     return;
   }
+  audio->StreamMusic();
   int mode = graphics->BeginRender();
   if (mode != kRenderModeNone) vx_graphics_BeginRender();
   if (mode != kRenderModeLoading) vx_app__app->p_OnRender();

@@ -1,7 +1,8 @@
 // The audio device on a real openal-soft, whose wave backend writes the mixed
 // output to a WAV file in the test's folder: what plays is measured there.
 // Playing, looping, pausing, suspend and resume, the 33 channels, taking over
-// idle sources (the backend is limited to four), and collector marking.
+// idle sources (the backend is limited to four), collector marking, and Ogg
+// tunes streamed a piece at a time.
 #include <gtest/gtest.h>
 
 #include <AL/al.h>
@@ -54,9 +55,11 @@ long long bytesFor(int ms) { return kOutputBytesPerSecond * ms / 1000 / 4 * 4; }
 // Waits until the backend has written `end` bytes; false when it did not
 // within the deadline. The backend writes as the mixer runs, so the file's
 // length measures output time whatever the load on the machine.
+// A streamed tune is fed while the test waits, as the host feeds it each frame.
 bool waitForOutput(long long end) {
   for (int waited = 0; outputSize() < end; waited += kPollMs) {
     if (waited > kOutputDeadlineMs) return false;
+    if (gxtkAudio::audio) gxtkAudio::audio->StreamMusic();
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
   return true;
@@ -152,6 +155,41 @@ TEST(AudioOutput, LoopingMusicKeepsSoundingAndPausingSilencesIt) {
   EXPECT_GT(energyOver(200), kSounding);
   device()->StopMusic();
   EXPECT_EQ(device()->MusicState(), kChannelStopped);
+}
+
+// An Ogg tune is decoded as it plays: one longer than the pieces queued at
+// its start sounds without a gap to its end and then reads stopped; a short
+// one set to loop goes round again and again, and pauses and stops.
+TEST(AudioOutput, AnOggTuneStreamsWithoutAGapToItsEndAndLoops) {
+  stopAll();
+  constexpr int kTuneMs = 3000;
+  constexpr int kWindowMs = 250;
+  std::string wav = audio_test::soxTone("stream.wav", kTuneMs / 1000.0, 44100, 16, 2);
+  std::string tune = audio_test::makeWithTool("stream.ogg", "oggenc -Q " + wav + " -o {}");
+  long long start = outputSize();
+  ASSERT_EQ(device()->PlayMusic(String(tune.c_str()), 0), 0);
+  for (int at = kSettleMs; at + kWindowMs <= kTuneMs - kSettleMs; at += kWindowMs) {
+    EXPECT_GT(energyBetween(start + bytesFor(at), start + bytesFor(at + kWindowMs)), kSounding)
+        << "the tune fell silent at " << at << " ms";
+  }
+  long long after = start + bytesFor(kTuneMs + 2 * kSettleMs);
+  EXPECT_LT(energyBetween(after, after + bytesFor(kWindowMs)), kSilence) << "the tune went on past its end";
+  EXPECT_EQ(device()->MusicState(), kChannelStopped);
+
+  std::string shortWav = audio_test::soxTone("loop-src.wav", 0.3, 22050, 16, 1);
+  std::string loop = audio_test::makeWithTool("loop.ogg", "oggenc -Q " + shortWav + " -o {}");
+  start = outputSize();
+  ASSERT_EQ(device()->PlayMusic(String(loop.c_str()), 1), 0);
+  EXPECT_GT(energyBetween(start + bytesFor(2000), start + bytesFor(2000 + kWindowMs)), kSounding);
+  EXPECT_EQ(device()->MusicState(), kChannelPlaying);
+  device()->PauseMusic();
+  EXPECT_EQ(device()->MusicState(), kChannelPaused);
+  EXPECT_LT(energyOver(kWindowMs), kSilence);
+  device()->ResumeMusic();
+  EXPECT_GT(energyOver(kWindowMs), kSounding);
+  device()->StopMusic();
+  EXPECT_EQ(device()->MusicState(), kChannelStopped);
+  EXPECT_LT(energyOver(kWindowMs), kSilence);
 }
 
 TEST(AudioOutput, SuspendSilencesAndResumeKeepsAGamePausedChannelPaused) {

@@ -1,7 +1,7 @@
 // The software mixer, driven frame by frame: levels and panning, rate with
 // interpolation, loops, one-shots, pause, saturation, independent voices and
-// buffers that outlive their deletion while a voice plays them, and all of it
-// changing while another thread mixes (which the sanitizer builds check).
+// buffers that outlive their deletion while a voice plays them, queues of
+// buffers played end to end, and all of it changing while another thread mixes (which the sanitizer builds check).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -225,6 +225,50 @@ TEST(AudioMixer, ABufferDeletedWhilePlayingPlaysToItsEndAndIsFreedAfter) {
   mixer.Play(2, ramp, true);
   EXPECT_EQ(mixer.StateOf(2), Mixer::State::kStopped);
   EXPECT_EQ(mix(mixer, 1)[0], 0);
+}
+
+// A streamed tune's pieces: each plays straight after the one before, in
+// one mix call or across two, the played ones come back in order, and a queue
+// that runs dry stops the voice until more is queued and it is started again.
+TEST(AudioMixer, QueuedBuffersPlayEndToEndAndComeBackInOrder) {
+  Mixer mixer(kAudioChannels);
+  unsigned first = stereoRamp(mixer, 5, 100);
+  unsigned second = stereoRamp(mixer, 3, 1000);
+  unsigned third = stereoRamp(mixer, 4, 10);
+  mixer.Queue(kMusicChannel, first);
+  mixer.Queue(kMusicChannel, second);
+  EXPECT_EQ(mixer.StateOf(kMusicChannel), Mixer::State::kStopped) << "a queue starts only when asked";
+  mixer.PlayQueue(kMusicChannel);
+  EXPECT_FALSE(mixer.DeleteBuffer(second)) << "a queued buffer was freed";
+  std::vector<int16_t> out = mix(mixer, 4);
+  EXPECT_EQ(out, (std::vector<int16_t>{0, 0, 100, -100, 200, -200, 300, -300}));
+  EXPECT_EQ(mixer.TakePlayed(kMusicChannel), 0u);
+  out = mix(mixer, 3);
+  EXPECT_EQ(out, (std::vector<int16_t>{400, -400, 0, 0, 1000, -1000}));
+  EXPECT_EQ(mixer.TakePlayed(kMusicChannel), first);
+  EXPECT_EQ(mixer.TakePlayed(kMusicChannel), 0u);
+  EXPECT_TRUE(mixer.DeleteBuffer(first));
+
+  // Dry: the last frame, then silence, and the voice reads stopped.
+  out = mix(mixer, 3);
+  EXPECT_EQ(out, (std::vector<int16_t>{2000, -2000, 0, 0, 0, 0}));
+  EXPECT_EQ(mixer.StateOf(kMusicChannel), Mixer::State::kStopped);
+  EXPECT_EQ(mixer.TakePlayed(kMusicChannel), second);
+  mixer.Queue(kMusicChannel, third);
+  mixer.PlayQueue(kMusicChannel);
+  out = mix(mixer, 2);
+  EXPECT_EQ(out, (std::vector<int16_t>{0, 0, 10, -10}));
+
+  // Pause holds the queue; a plain Play and Release let go of it.
+  mixer.Pause(kMusicChannel);
+  mixer.PlayQueue(kMusicChannel);
+  EXPECT_EQ(mixer.StateOf(kMusicChannel), Mixer::State::kPaused) << "PlayQueue resumed a paused voice";
+  mixer.Release(kMusicChannel);
+  EXPECT_EQ(mixer.StateOf(kMusicChannel), Mixer::State::kStopped);
+  EXPECT_EQ(mixer.TakePlayed(kMusicChannel), 0u);
+  EXPECT_TRUE(mixer.DeleteBuffer(third));
+  EXPECT_TRUE(mixer.DeleteBuffer(second));
+  EXPECT_EQ(mixer.BufferCount(), 0);
 }
 
 TEST(AudioMixer, VoicesChangeAndBuffersGoWhileAnotherThreadMixes) {
