@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plays audio_tone.exe under wine with ALSA's default device replaced by one
 # that writes what it receives to a file, then measures the two tones in it:
-# a 440 Hz one-shot in the centre and an 880 Hz loop hard left. Checks the
-# whole Windows output path (our mixer, waveOut, wine) by its result.
+# a 440 Hz one-shot in the centre and an 880 Hz loop hard left, streamed from
+# an Ogg file. Checks the whole Windows output path (our mixer, waveOut,
+# wine) by its result.
 # Usage: tests/windows/audio_check.sh [BUILD_DIR]   (default build-windows)
 # The program is BUILD_DIR's audio_tone.exe (the Windows build with tests
 # makes it). WINEPREFIX, when set, is reused (a fresh prefix is made in the
@@ -29,6 +30,10 @@ pcm.capture_file {
   format "raw"
 }
 EOF
+
+# The music: a quarter second of 880 Hz at 8000 (of 32767), as Ogg Vorbis.
+sox -n -r 44100 -b 16 -c 1 "$SCRATCH/music.wav" synth 0.25 sine 880 vol 0.24414 > /dev/null 2>&1
+oggenc -Q "$SCRATCH/music.wav" -o "$SCRATCH/run/music.ogg"
 
 status=0
 (cd "$SCRATCH/run" && HOME="$SCRATCH/home" LC_ALL=C.UTF-8 WINEPREFIX="${WINEPREFIX:-$SCRATCH/prefix}" WINEDEBUG=-all \

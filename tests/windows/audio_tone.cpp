@@ -1,7 +1,8 @@
 // Plays two known tones through the Windows audio device, for audio_check.sh
 // to find in what waveOut passed on: a 440 Hz one-shot in the centre (whose
 // sample is discarded while it plays), then an 880 Hz loop on the music
-// channel, hard left. Exits 0 when every channel state read as it should,
+// channel, hard left, streamed from music.ogg (which audio_check.sh puts in
+// the working folder) and fed as the host feeds it, once a frame. Exits 0 when every channel state read as it should,
 // 1 when one did not, 3 when the device found no output.
 #include <chrono>
 #include <cmath>
@@ -57,6 +58,7 @@ bool writeTone(const char* path, int hertz, double seconds, double frequency, in
 bool waitForState(gxtkAudio* audio, int channel, int state) {
   for (int waited = 0; audio->ChannelState(channel) != state; waited += kPollMs) {
     if (waited > kWaitLimitMs) return false;
+    audio->StreamMusic();
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
   return true;
@@ -96,7 +98,7 @@ int main() {
   check(gxtkAudio::DiscardedCount() == 0, "then its sample is freed");
 
   audio->SetPan(kMusicChannel, kHardLeft);
-  check(audio->PlayMusic(String("music.wav"), 1) == 0, "the music plays");
+  check(audio->PlayMusic(String("music.ogg"), 1) == 0, "the music plays");
   // The loop has come round a few times once a one-shot of that length,
   // started after it, has ended.
   gxtkSample* measure = audio->LoadSample(String("music.wav"));
