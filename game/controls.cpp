@@ -43,7 +43,8 @@ constexpr float kPadActionScale = 1.5f;
 constexpr float kPadActionOffset = 24;
 constexpr float kPadPinchStep = 16;
 constexpr int kPadCentreFrame = 5;
-constexpr int kPadActionFrame = 0;
+constexpr int kPadFireFrame = 3;     // the action buttons' frames in the pad's sheet
+constexpr int kPadThrustFrame = 11;
 constexpr int kPadDragNone = 0;
 constexpr int kPadDragMove = 1;
 constexpr int kPadDragPinch = 2;
@@ -350,9 +351,8 @@ void c_MyApp::p_OnScreenControls() {
 
   float action = kPadActionScale * s, offset = kPadActionOffset * s;
   p_SetSize(action, kAbsentF);
-  p_PadButton(kSlotButtons, w - (x - offset), y - offset, kPadActionFrame, kPadButtonSize * action, kGameKeyFire);
-  p_PadButton(kSlotButtons, w - (x + offset), y + offset, kPadActionFrame + 1, kPadButtonSize * action,
-              kGameKeyThrust);
+  p_PadButton(kSlotDpad, w - (x - offset), y - offset, kPadFireFrame, kPadButtonSize * action, kGameKeyFire);
+  p_PadButton(kSlotDpad, w - (x + offset), y + offset, kPadThrustFrame, kPadButtonSize * action, kGameKeyThrust);
   p_ResetDraw();
 }
 

@@ -1,7 +1,8 @@
 // Interface icons: "common/icons" (32 x 32 x 16; 0 pause, 1 end game or
 // quit, 3 play, 6 highlight ring, 11 a life; the rest further symbols) and
 // "common/dpad" (32 x 32 x 16; the on-screen pad in a 3 x 3 block: 1 up,
-// 4 left, 5 centre, 6 right, 9 down; diagonals in the corners; buttons after).
+// 4 left, 5 centre, 6 right, 9 down; diagonals in the corners; buttons after:
+// 3 fire, a cross-hair, and 11 thrust, two chevrons).
 // The game tints these (the play icon green, the ring yellow), so they are
 // drawn in white light with a cool halo.
 #include "images.h"
@@ -113,18 +114,24 @@ void drawPadKey(Frame& f, Vec2 c, Vec2 dir) {
   body(f, {c + d * 6.5f, c - d * 4.5f + m * 5.0f, c - d * 4.5f - m * 5.0f}, {kWhite, 0.8f}, neon(kWhite, 1.2f, 1.0f));
 }
 
-void drawPadButton(Frame& f, Vec2 c, const char* label) {
+enum class PadSymbol { kDot, kFire, kThrust };
+
+void drawPadButton(Frame& f, Vec2 c, PadSymbol symbol) {
   fillCircle(f, c, 12.0f, {kNight, 0.6f});
   strokeCircle(f, c, 12.0f, neon(kIce, 1.5f, 1.4f, 0.45f));
-  if (label[0] == 'A') {
-    stroke(f, {c + Vec2{-4, 5}, c + Vec2{0, -5}, c + Vec2{4, 5}}, false, symbolLine());
-    stroke(f, {c + Vec2{-2.4f, 1.2f}, c + Vec2{2.4f, 1.2f}}, false, symbolLine());
-  } else if (label[0] == 'B') {
-    stroke(f, {c + Vec2{-3, 0}, c + Vec2{-3, -5}, c + Vec2{2, -5}, c + Vec2{3.5f, -3.5f}, c + Vec2{2, 0}, c + Vec2{-3, 0},
-               c + Vec2{-3, 5}, c + Vec2{2.5f, 5}, c + Vec2{4, 3.2f}, c + Vec2{2.5f, 0}},
-           false, symbolLine());
-  } else {
-    fillCircle(f, c, 4.0f, {kWhite, 0.9f});
+  switch (symbol) {
+    case PadSymbol::kFire:  // a cross-hair: a ring with four ticks
+      strokeCircle(f, c, 4.5f, symbolLine());
+      for (Vec2 d : {Vec2{1, 0}, Vec2{-1, 0}, Vec2{0, 1}, Vec2{0, -1}})
+        stroke(f, {c + d * 2.0f, c + d * 7.5f}, false, symbolLine());
+      break;
+    case PadSymbol::kThrust:  // two chevrons pointing ahead
+      for (float y : {-1.0f, 4.0f})
+        stroke(f, {c + Vec2{-5, y + 2}, c + Vec2{0, y - 3}, c + Vec2{5, y + 2}}, false, symbolLine());
+      break;
+    case PadSymbol::kDot:
+      fillCircle(f, c, 4.0f, {kWhite, 0.9f});
+      break;
   }
 }
 
@@ -142,13 +149,13 @@ void drawDpadFrame(Frame& f, int index) {
     return;
   }
   switch (index) {
-    case 3: drawPadButton(f, c, "A"); break;
+    case 3: drawPadButton(f, c, PadSymbol::kFire); break;
     case 7:  // recentre the tilt
-      drawPadButton(f, c, "");
+      drawPadButton(f, c, PadSymbol::kDot);
       strokeCircle(f, c, 6.5f, neon(kWhite, 1.0f, 0.8f));
       break;
-    case 11: drawPadButton(f, c, "B"); break;
-    default: drawPadButton(f, c, ""); break;
+    case 11: drawPadButton(f, c, PadSymbol::kThrust); break;
+    default: drawPadButton(f, c, PadSymbol::kDot); break;
   }
 }
 
