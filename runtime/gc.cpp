@@ -413,27 +413,36 @@ void gc_out_of_memory() { vxError("Out of memory"); }
 // Which it is follows from the flags: a block without destructor work is
 // plain if the object fits a small block with the header alone, and one too
 // big for that is too big for a small block with links too.
-void* gc_object_alloc(size_t objectBytes, int destroyFlag) {
+void* gc_object_alloc(size_t objectBytes, int destroyFlag, gc_colour colour) {
   if (objectBytes > kGcBlockMax - kGcNodeBytes) gc_out_of_memory();
   bool plain = !destroyFlag && objectBytes + kGcHeaderBytes <= kGcSmallBlockMax;
   int size = static_cast<int>((objectBytes + (plain ? kGcHeaderBytes : kGcNodeBytes) + 7) & ~size_t(7));
   gc_new_bytes += size;
   if (gc_free_bytes > 0) payFor(size);
 
+  bool black = colour == gc_colour::black;
   gc_header* block;
   if (plain) {
     block = plainBlock(size);
     if (!block) gc_out_of_memory();
     plainAllocedBytes += size;
-    slabHeadOf(block)->plainBytes += size;
+    SlabHead* head = slabHeadOf(block);
+    head->plainBytes += size;
+    if (black) {
+      head->foundBytes += size;
+      plainMarkedBytes += size;
+    }
   } else {
     gc_node* node = listedBlock(size);
     if (!node) gc_out_of_memory();
-    appendTo(&gc_unmarked_list, node);
+    appendTo(black ? &gc_marked_list : &gc_unmarked_list, node);
     block = &node->header;
   }
-  block->flags = size | destroyFlag | gc_markbit;
-  block->cycle = gc_cycle - 1;
+  // A black block is found and traced in this cycle, as if the barrier had
+  // queued it and the queue had been worked off.
+  block->flags = size | destroyFlag | (black ? gc_markbit ^ 1 : gc_markbit);
+  block->cycle = black ? gc_cycle : gc_cycle - 1;
+  if (black) gc_marked_bytes += size;
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
   return gc_object_of(block);

@@ -76,12 +76,20 @@ constexpr int kGcNodeBytes = sizeof(gc_node);
 
 struct gc_object;
 
+// The colour a new block starts with. Objects made by `gc_new` start found
+// and traced (black), so the cycle that makes them never queues them; their
+// constructor's stores are queued as soon as it returns. Arrays start
+// unmarked (white): they are filled by plain element copies (a stack's
+// growth, `Resize`) and rely on being traced once stored.
+enum class gc_colour { white, black };
+
 // Allocation and the primitive collector operations. `gc_object_alloc`
 // returns room for an object of `size` bytes whose header is already set
-// (flags = block size | `destroyFlag` | unmarked); a listed block is also on
-// the unmarked list, a plain one is on no list. A size
-// beyond kGcBlockMax stops the program with the runtime error "Out of memory".
-void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy);
+// (flags = block size | `destroyFlag` | the mark state of `colour`); a
+// listed block is also on the unmarked or marked list, a plain one is on no
+// list. A size beyond kGcBlockMax stops the program with the runtime error
+// "Out of memory".
+void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy, gc_colour colour = gc_colour::white);
 [[noreturn]] void gc_out_of_memory();
 void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
@@ -163,15 +171,20 @@ struct gc_husk : gc_object {};
 
 // Creates a collected T. The block is linked and flagged before T's
 // constructor runs, so arguments and constructors that allocate are safe.
+// The object is made black: the cycle will not trace it, so whatever its
+// constructor stored without the barrier is queued the moment it returns
+// (a direct call: the class is final), and every later store goes through
+// `gc_assign`.
 template <class T, class... A>
 T* gc_new(A&&... args) {
   static_assert(std::is_base_of_v<gc_object, T>, "gc_new makes collected objects only");
   using Made = gc_made<T>;
   static_assert(alignof(Made) <= alignof(gc_header), "collected objects are 8-byte aligned");
-  void* block = gc_object_alloc(sizeof(Made), gc_destroy_flag<T>());
+  void* block = gc_object_alloc(sizeof(Made), gc_destroy_flag<T>(), gc_colour::black);
   try {
     Made* made = ::new (block) Made(std::forward<A>(args)...);
     assert(static_cast<void*>(static_cast<gc_object*>(made)) == block);
+    made->Made::mark();
     return made;
   } catch (...) {
     ::new (block) gc_made<gc_husk>();

@@ -142,6 +142,7 @@ TEST_F(Collector, AnArgumentThatAllocatesLeavesEachObjectItsOwnSize) {
   EXPECT_NE(pairAlone, nodeAlone);
   // Recycling both blocks for objects of their own sizes must stay inside them.
   finishCycle();
+  finishCycle();
   for (int i = 0; i < 4; ++i) gc_new<Pair>(gc_new<Node>())->first->value = i;
   EXPECT_EQ(destroyed, 2);
 }
@@ -176,10 +177,12 @@ TYPED_TEST(BothKinds, ObjectStoredIntoTracedHolderSurvivesTheCycle) {
 // what it holds: registering queues the slot's value.
 Node* lateRoot = nullptr;
 TEST_F(Collector, AGlobalRegisteredMidCycleKeepsTheObjectItAlreadyHolds) {
+  Node* held = gc_new<Node>();  // black in the cycle that made it,
+  held->value = 5;
+  finishCycle();  // white in this one, where only a local holds it
   gc_mark();
   traceAllQueued();
-  lateRoot = gc_new<Node>();
-  lateRoot->value = 5;
+  lateRoot = held;
   gc_add_root(lateRoot);
   for (int cycle = 0; cycle < 2; ++cycle) {
     finishCycle();
@@ -275,9 +278,14 @@ TEST_F(Collector, ALongArrayIsTracedASliceAtATimeAcrossSteps) {
   EXPECT_GE(gc_marked_bytes, array->header.flags & kGcSizeMask);
 }
 
-TYPED_TEST(BothKinds, ObjectOnlyHeldLocallyIsReclaimedAtTheNextCycleEndAndItsBlockReused) {
+// A new object is black in the cycle that made it: a temporary never stored
+// lives through that cycle's end and dies at the next one.
+TYPED_TEST(BothKinds, ObjectOnlyHeldLocallyIsReclaimedAtTheSecondCycleEndAndItsBlockReused) {
   TypeParam* local = gc_new<TypeParam>();
   EXPECT_TRUE(gc_is_live_object(local));
+  finishCycle();
+  EXPECT_TRUE(gc_is_live_object(local)) << "made black, it outlives the cycle that made it";
+  EXPECT_EQ(gc_free_bytes, 0);
   finishCycle();
   EXPECT_FALSE(gc_is_live_object(local));
   EXPECT_EQ(gc_free_bytes, local->gc_size());
@@ -291,6 +299,7 @@ TEST_F(Collector, DeadObjectsAreDestroyedOldestFirstAsAllocationsPayForThem) {
   Forty* oldest = gc_new<Forty>(1);
   ASSERT_EQ(oldest->gc_size(), 40);
   for (int id = 2; id <= 5; ++id) gc_new<Forty>(id);
+  finishCycle();  // made black: they die at the second cycle end
   finishCycle();
   EXPECT_EQ(destroyed, 0) << "destruction waits for an allocation to pay for it";
   EXPECT_EQ(gc_free_bytes, 5 * 40);

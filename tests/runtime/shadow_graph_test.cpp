@@ -34,7 +34,9 @@ constexpr size_t kReachableMax = 1500;  // beyond this, new vertices give way to
 constexpr int kNone = -1;            // the copy's null reference
 
 // A small vertex without destructor work (a plain block), and a wide one
-// with a second reference, an array of references and a string (a listed block).
+// with a second reference, an array of references and a string (a listed
+// block). The wide one's constructor stores its second reference without the
+// barrier, as constructors may.
 struct Vertex : Object {
   int id = 0;
   bool wide = false;
@@ -42,7 +44,8 @@ struct Vertex : Object {
   void mark() override { gc_enqueue_ref(a); }
 };
 struct WideVertex : Vertex {
-  Vertex* b = nullptr;
+  explicit WideVertex(Vertex* second) : b(second) {}
+  Vertex* b;
   Array<Vertex*> items;
   String label;
   void mark() override {
@@ -144,7 +147,9 @@ class ShadowGraph {
     Copy& c = copies_.back();
     Vertex* v;
     if (rng_() % kWideOneIn == 0) {
-      auto* w = gc_new<WideVertex>();
+      Vertex* second = Pick();
+      auto* w = gc_new<WideVertex>(second);
+      c.b = idOf(second);
       w->wide = c.wide = true;
       v = w;
       v->id = id;
