@@ -1,7 +1,7 @@
 // Collected objects: the incremental mark-and-sweep collector, the object
 // bases `gc_object`, `Object` and `gc_interface`, collected arrays `Array<T>`
 // and the write barrier. Objects are made only by `gc_new<T>`, whose allocator
-// writes each block's header (size, mark state, cycle, and list links for a
+// writes each block's header (size, mark state, and list links for a
 // listed block) in front of the object before constructing it. Everything
 // runs on the main thread; the only shared counters are the external byte
 // count, updated atomically by file loads, and the string byte count,
@@ -49,21 +49,20 @@ constexpr int kGcSizeMask = ~7;           // flag bits 3 and up: the block's siz
 constexpr size_t kGcBlockMax = size_t(1) << 30;
 
 // The collector's record of one block, right in front of its object: the
-// flags (size, destructor bit, mark state) and the last cycle that found the
-// object. Only the allocator and the collector write it.
+// flags (size, destructor bit, mark state). Only the allocator and the
+// collector write it.
 //
 // Small objects without destructor work ("plain" blocks) are the header and
 // the object and nothing more: they live in slabs and are on no list (a plain
 // block waiting to be traced is on the collector's stack), and their death is
-// read from `cycle` by a sweep through the slabs, so nothing ever walks a
-// chain of cold dead blocks to find them. Every other object is a node: links
+// read from bitmaps beside them by a sweep through the slabs, so nothing ever
+// walks a chain of cold dead blocks, or reads a live block, to find them. Every other object is a node: links
 // in one of the collector's lists, then the header. It is on exactly one of
 // the lists at all times and is destroyed from the free list, oldest first.
 // Eight-byte aligned on every platform (pointers are four bytes in the
 // browser), so an object with 64-bit fields after it is aligned too.
 struct alignas(8) gc_header {
   int flags;
-  unsigned cycle;
 };
 constexpr int kGcHeaderBytes = sizeof(gc_header);
 
@@ -195,7 +194,7 @@ T* gc_new(A&&... args) {
 // A static object the collector never touches, with its header in front.
 template <class T>
 struct gc_static_block {
-  gc_header header{kGcStaticFlags, 0};
+  gc_header header{kGcStaticFlags};
   gc_made<T> object;
 };
 

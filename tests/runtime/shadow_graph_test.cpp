@@ -25,6 +25,7 @@ constexpr int kCycleEndOneIn = 12;   // steps that force a cycle end, on average
 constexpr int kNullOneIn = 4;        // stores that store null, on average
 constexpr int kWideOneIn = 3;        // new vertices that are wide, on average
 constexpr int kItemsMax = 12;        // longest item array
+constexpr int kNewItemOneIn = 4;     // items that are new vertices, on average
 constexpr int kLongItems = 3 * kGcSliceElements + 5;  // a long item array: four slices
 constexpr int kLongSteps = 600;
 constexpr int kLongOneIn = 12;       // refills that make a long array, in the second run
@@ -140,13 +141,14 @@ class ShadowGraph {
     reachable_.push_back(v);
   }
 
-  Vertex* MakeVertex() {
+  // A new vertex, wide at random unless `small`.
+  Vertex* MakeVertex(bool small = false) {
     int id = static_cast<int>(copies_.size());
     copies_.emplace_back();
     seen_.push_back(0);
     Copy& c = copies_.back();
     Vertex* v;
-    if (rng_() % kWideOneIn == 0) {
+    if (!small && rng_() % kWideOneIn == 0) {
       Vertex* second = Pick();
       auto* w = gc_new<WideVertex>(second);
       c.b = idOf(second);
@@ -201,19 +203,20 @@ class ShadowGraph {
     else Refill(static_cast<WideVertex*>(v));
   }
 
-  // A new item array holding random reachable vertices.
+  // A new item array holding random reachable vertices; a short one also
+  // some new ones, made while the array is held by nothing but a local.
   void Refill(WideVertex* w) {
-    Copy& c = copies_[w->id];
     int n = static_cast<int>(rng_() % (kItemsMax + 1));
     if (longOneIn_ && rng_() % longOneIn_ == 0) n = kLongItems;
     Array<Vertex*> items(n);
-    c.items.assign(n, kNone);
+    std::vector<int> ids(n, kNone);
     for (int k = 0; k < n; ++k) {
-      Vertex* v = Pick();
+      Vertex* v = n <= kItemsMax && rng_() % kNewItemOneIn == 0 ? MakeVertex(true) : Pick();
       gc_assign(items[k], v);
-      c.items[k] = idOf(v);
+      ids[k] = idOf(v);
     }
     gc_assign(w->items, items);
+    copies_[w->id].items = std::move(ids);
   }
 
   // A label made whole or taken from a split, so pieces die with their holders.
