@@ -298,7 +298,7 @@ void destroyListedDownTo(long long floor) {
 // they leave owing is paid by the sweep's plain blocks.
 void payFor(int size) {
   long long floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
-  destroyListedDownTo(floor);
+  if (!isEmpty(&gc_free_list)) destroyListedDownTo(floor);
   if (gc_free_bytes > floor) {
     sweepOwed += gc_free_bytes - floor;
     while (sweepOwed > 0 && sweepRun()) {
