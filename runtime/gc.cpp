@@ -73,8 +73,9 @@ struct SlabHead {
   int plainBytes;  // plain blocks in use: neither waiting on a chain nor found dead
   int foundBytes;  // plain bytes found in this cycle
   int deadBytes;   // dead plain bytes this sweep pass has still to find
+  unsigned foundCycle[2];         // the cycle each found bitmap records
   uint64_t inUse[kSlabWords];     // blocks made and not yet put back on a chain
-  uint64_t found[2][kSlabWords];  // blocks found in the cycles of even and of odd number
+  uint64_t found[2][kSlabWords];  // blocks found in a cycle of even and of odd number
 };
 constexpr int kSlabHeadBytes = (sizeof(SlabHead) + 7) & ~7;
 // Slabs of small listed blocks need no head: nothing sweeps them.
@@ -87,9 +88,25 @@ inline size_t granuleOf(const void* p) {
 }
 inline void setBit(uint64_t* bits, size_t granule) { bits[granule >> 6] |= uint64_t{1} << (granule & 63); }
 inline bool testBit(const uint64_t* bits, size_t granule) { return (bits[granule >> 6] >> (granule & 63)) & 1; }
-// The found bitmap of the cycle under way, and of the one before it.
-inline uint64_t* foundNow(SlabHead* head) { return head->found[gc_cycle & 1]; }
-inline uint64_t* foundLast(SlabHead* head) { return head->found[(gc_cycle - 1) & 1]; }
+// The bitmap of a cycle in which a slab had nothing found, or a slab's
+// found bitmap that records an older cycle.
+constexpr uint64_t kNoneFound[kSlabWords] = {};
+// The bitmap of what `cycle` found in the slab of `head`, read only.
+inline const uint64_t* foundIn(const SlabHead* head, unsigned cycle) {
+  return head->foundCycle[cycle & 1] == cycle ? head->found[cycle & 1] : kNoneFound;
+}
+// The bitmap that records what `cycle` finds in the slab of `head`. A bitmap
+// still holding an older cycle is cleared at its first use, slab by slab,
+// rather than all of them at the cycle's end: clearing a big heap's bitmaps
+// at once made that frame the slowest.
+inline uint64_t* foundFor(SlabHead* head, unsigned cycle) {
+  uint64_t* bits = head->found[cycle & 1];
+  if (head->foundCycle[cycle & 1] != cycle) {
+    std::fill_n(bits, kSlabWords, uint64_t{0});
+    head->foundCycle[cycle & 1] = cycle;
+  }
+  return bits;
+}
 std::vector<Slab>& slabs() {
   static std::vector<Slab> s;
   return s;
@@ -138,7 +155,7 @@ inline bool isPlainBlock(int flags) {
 inline bool isDeadPlain(const gc_header* h) {
   SlabHead* head = slabHeadOf(h);
   size_t g = granuleOf(h);
-  return testBit(head->inUse, g) && !testBit(head->found[0], g) && !testBit(head->found[1], g);
+  return testBit(head->inUse, g) && !testBit(foundIn(head, gc_cycle), g) && !testBit(foundIn(head, gc_cycle - 1), g);
 }
 
 // A new block of `size` bytes from the last of `all`, or from a new slab
@@ -149,7 +166,12 @@ char* carveSmallBlock(std::vector<Slab>& all, int size, int headBytes) {
     char* slab = gc_slab_alloc(kSlabBytes);
     if (!slab) return nullptr;
     poison(slab + headBytes, kSlabBytes - headBytes);
-    if (headBytes) ::new (slab) SlabHead{};
+    if (headBytes) {
+      // Its bitmaps start empty, as the last cycle and this one left them.
+      SlabHead* head = ::new (slab) SlabHead{};
+      head->foundCycle[gc_cycle & 1] = gc_cycle;
+      head->foundCycle[(gc_cycle - 1) & 1] = gc_cycle - 1;
+    }
     all.push_back({slab + headBytes, slab + headBytes});
   }
   char* block = all.back().end;
@@ -185,9 +207,11 @@ bool sweepRun() {
     if (head->deadBytes > 0 && sweepWord < words) {
       size_t end = std::min(words, sweepWord + kSweepRunWords);
       char* base = reinterpret_cast<char*>(head);
+      const uint64_t* foundNow = foundIn(head, gc_cycle);
+      const uint64_t* foundLast = foundIn(head, gc_cycle - 1);
       int found = 0;
       for (size_t w = sweepWord; w < end; ++w) {
-        uint64_t dead = head->inUse[w] & ~head->found[0][w] & ~head->found[1][w];
+        uint64_t dead = head->inUse[w] & ~foundNow[w] & ~foundLast[w];
         if (!dead) continue;
         head->inUse[w] &= ~dead;
         do {
@@ -215,14 +239,12 @@ bool sweepRun() {
 }
 
 // Starts a pass: in each slab, the plain blocks not found in the cycle that
-// has just ended are the dead ones. The bitmap of the cycle before that one
-// is cleared to record the new cycle's finds.
+// has just ended are the dead ones.
 void restartSweep() {
   for (const Slab& slab : slabs()) {
     SlabHead* head = slabHeadOf(slab.begin);
     head->deadBytes = head->plainBytes - head->foundBytes;
     head->foundBytes = 0;
-    std::fill_n(foundNow(head), slabWords(slab), uint64_t{0});
   }
   sweepSlab = 0;
   sweepWord = 0;
@@ -340,7 +362,7 @@ gc_node* listedBlock(int size) {
 inline void noteFound(gc_header* h) {
   if (isPlainBlock(h->flags)) {
     SlabHead* head = slabHeadOf(h);
-    setBit(foundNow(head), granuleOf(h));
+    setBit(foundFor(head, gc_cycle), granuleOf(h));
     head->foundBytes += h->flags & kGcSizeMask;
   } else {
     unlink(gc_node_of(h));
@@ -463,11 +485,11 @@ void* gc_object_alloc(size_t objectBytes, int destroyFlag, gc_colour colour) {
     setBit(head->inUse, g);
     head->plainBytes += size;
     if (black) {
-      setBit(foundNow(head), g);
+      setBit(foundFor(head, gc_cycle), g);
       head->foundBytes += size;
       plainMarkedBytes += size;
     } else {
-      setBit(foundLast(head), g);
+      setBit(foundFor(head, gc_cycle - 1), g);
     }
   } else {
     gc_node* node = listedBlock(size);
