@@ -351,9 +351,9 @@ inline gc_header* plainBlock(int size) {
 }
 
 // A listed block of `size` bytes: small ones from their chain or newly
-// carved, others from the heap.
-gc_node* listedBlock(int size) {
-  if (size > kGcSmallBlockMax) return static_cast<gc_node*>(std::malloc(size));
+// carved, others from the heap, all zero when `zero` is set.
+gc_node* listedBlock(int size, bool zero) {
+  if (size > kGcSmallBlockMax) return static_cast<gc_node*>(zero ? std::calloc(1, size) : std::malloc(size));
   gc_node* block = listedChains[size >> 3];
   if (!block) return reinterpret_cast<gc_node*>(carveSmallBlock(listedSlabs(), size, kListedSlabHeadBytes));
   unpoison(block, size);
@@ -471,7 +471,10 @@ void gc_out_of_memory() { vxError("Out of memory"); }
 // Which it is follows from the flags: a block without destructor work is
 // plain if the object fits a small block with the header alone, and one too
 // big for that is too big for a small block with links too.
-void* gc_object_alloc(size_t objectBytes, int destroyFlag, gc_colour colour) {
+namespace {
+// A block for an object of `objectBytes` bytes, of the colour given, with
+// the object's bytes zero when `zero` is set.
+inline void* allocate(size_t objectBytes, int destroyFlag, gc_colour colour, bool zero) {
   if (objectBytes > kGcBlockMax - kGcNodeBytes) gc_out_of_memory();
   bool plain = !destroyFlag && objectBytes + kGcHeaderBytes <= kGcSmallBlockMax;
   int size = static_cast<int>((objectBytes + (plain ? kGcHeaderBytes : kGcNodeBytes) + 7) & ~size_t(7));
@@ -496,7 +499,7 @@ void* gc_object_alloc(size_t objectBytes, int destroyFlag, gc_colour colour) {
       setBit(foundFor(head, gc_cycle - 1), g);
     }
   } else {
-    gc_node* node = listedBlock(size);
+    gc_node* node = listedBlock(size, zero);
     if (!node) gc_out_of_memory();
     appendTo(black ? &gc_marked_list : &gc_unmarked_list, node);
     block = &node->header;
@@ -507,7 +510,17 @@ void* gc_object_alloc(size_t objectBytes, int destroyFlag, gc_colour colour) {
   if (black) gc_marked_bytes += size;
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
+  if (zero && size <= kGcSmallBlockMax) std::memset(static_cast<void*>(gc_object_of(block)), 0, objectBytes);
   return gc_object_of(block);
+}
+}  // namespace
+
+void* gc_object_alloc(size_t objectBytes, int destroyFlag, gc_colour colour) {
+  return allocate(objectBytes, destroyFlag, colour, false);
+}
+
+void* gc_array_alloc(size_t objectBytes, int destroyFlag) {
+  return allocate(objectBytes, destroyFlag, gc_colour::white, true);
 }
 
 void gc_mark(gc_object* p) {

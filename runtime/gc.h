@@ -89,6 +89,10 @@ enum class gc_colour { white, black };
 // list. A size beyond kGcBlockMax stops the program with the runtime error
 // "Out of memory".
 void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy, gc_colour colour = gc_colour::white);
+// The same for an array, white, with the object's bytes zero. A big block
+// comes zeroed from the system, so its pages are first touched as its
+// elements are stored, not all in the frame that makes it.
+void* gc_array_alloc(size_t size, int destroyFlag);
 [[noreturn]] void gc_out_of_memory();
 void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
@@ -268,7 +272,11 @@ class Array {
   struct Body : gc_object {
     int length;
     constexpr Body() : length(0) {}
-    explicit Body(int n) : length(n) { std::uninitialized_value_construct_n(data(), n); }
+    // The block's bytes are zero (gc_array_alloc): numbers and pointers, whose
+    // zero bits are their empty value on every platform, are left as they are.
+    explicit Body(int n) : length(n) {
+      if constexpr (!kZeroIsEmpty) std::uninitialized_value_construct_n(data(), n);
+    }
     T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + kDataOffset); }
     void mark() override { markElements(0, length); }
     int gc_mark_from(int from) override {
@@ -303,6 +311,7 @@ class Array {
     static constexpr bool kHoldsReferences = std::is_convertible_v<T, gc_object*> || std::is_pointer_v<T> ||
                                              requires(T& v) { v.gc_mark_contents(); };
     static constexpr int kMarkAhead = 8;
+    static constexpr bool kZeroIsEmpty = std::is_arithmetic_v<T> || std::is_pointer_v<T>;
     static constexpr size_t kDataOffset = (sizeof(gc_object) + sizeof(int) + alignof(T) - 1) / alignof(T) * alignof(T);
   };
   // Elements that own something (strings) are destroyed with the array.
@@ -363,7 +372,7 @@ class Array {
   static Rep* New(int length) {
     if (static_cast<size_t>(length) > (kGcBlockMax - Rep::kDataOffset) / sizeof(T)) gc_out_of_memory();
     size_t bytes = Rep::kDataOffset + sizeof(T) * static_cast<size_t>(length);
-    void* p = gc_object_alloc(bytes, gc_destroy_flag<Rep>());
+    void* p = gc_array_alloc(bytes, gc_destroy_flag<Rep>());
     return ::new (p) gc_made<Rep>(length);
   }
   [[noreturn]] static void OutOfRange();

@@ -450,6 +450,40 @@ TEST_F(Collector, ArrayContentsAreTracedWithTheArray) {
   }
 }
 
+// Arrays of numbers and references skip their constructor's zeroing: one
+// made in a recycled block must still start empty, and so must a big one.
+TEST_F(Collector, ANewArrayStartsEmptyInARecycledBlock) {
+  constexpr int kLength = 3;
+  constexpr int kTries = 1000;
+  constexpr int kBigLength = 1 << 16;
+  const void* numbersBlock;
+  const void* nodesBlock;
+  {
+    Array<int> numbers(kLength);
+    Array<PlainNode*> nodes(kLength);
+    for (int i = 0; i < kLength; ++i) {
+      numbers[i] = i + 1;
+      nodes[i] = gc_new<PlainNode>();
+    }
+    numbersBlock = numbers.rep;
+    nodesBlock = nodes.rep;
+  }
+  finishCycle();
+  finishCycle();
+  Array<int> numbers;
+  for (int i = 0; i < kTries && numbers.rep != numbersBlock; ++i) numbers = Array<int>(kLength);
+  Array<PlainNode*> nodes;
+  for (int i = 0; i < kTries && nodes.rep != nodesBlock; ++i) nodes = Array<PlainNode*>(kLength);
+  ASSERT_EQ(numbers.rep, numbersBlock) << "the dead block is recycled";
+  ASSERT_EQ(nodes.rep, nodesBlock) << "the dead block is recycled";
+  for (int i = 0; i < kLength; ++i) {
+    EXPECT_EQ(numbers[i], 0);
+    EXPECT_EQ(nodes[i], nullptr);
+  }
+  Array<long long> big(kBigLength);
+  for (int i = 0; i < kBigLength; i += kBigLength / 16) EXPECT_EQ(big[i], 0);
+}
+
 TEST_F(Collector, StringArraysReleaseTheirStringsWhenDestroyed) {
   String s("shared text");
   {
