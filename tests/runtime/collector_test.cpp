@@ -2,7 +2,8 @@
 // roots registered late, the pace of each step, long arrays traced in
 // slices across steps, lazy destruction with block
 // reuse, cycle ends forced by external bytes and by string memory that dead
-// arrays hold, the shared empty arrays, sizes too big for a block, and a long
+// arrays hold, the shared empty arrays, new arrays empty in recycled
+// blocks, sizes too big for a block, and a long
 // churn that keeps everything reachable alive with a bounded heap. Objects with destructor work
 // stay on the lists; small ones without are found dead by the slab sweep, so
 // the barrier, reclaiming and churn cases run for both.

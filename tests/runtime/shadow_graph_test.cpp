@@ -3,8 +3,11 @@
 // keeping a plain copy of the graph, and after every collector step walks
 // everything reachable from the roots and checks it against the copy. A
 // block reclaimed while still reachable shows up as a wrong id or field here,
-// or as a poisoned read under AddressSanitizer. A second run gives some
-// vertices item arrays long enough to be traced in slices across steps.
+// or as a poisoned read under AddressSanitizer. New vertices are made
+// already traced, so the stores a constructor makes without the barrier and
+// the arrays filled while only a local holds them are exercised too. A
+// second run gives some vertices item arrays long enough to be traced in
+// slices across steps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
