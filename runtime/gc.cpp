@@ -43,7 +43,7 @@ namespace {
 // AddressSanitizer every block is followed by a poisoned gap, and recycled
 // blocks are poisoned behind their chain link, so overruns and stale uses
 // are caught.
-constexpr size_t kSlabBytes = 2 << 20;
+constexpr size_t kSlabBytes = kGcSlabBytes;
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kBlockGap = 16;
 void poison(void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
@@ -78,6 +78,10 @@ struct SlabHead {
   uint64_t found[2][kSlabWords];  // blocks found in a cycle of even and of odd number
 };
 constexpr int kSlabHeadBytes = (sizeof(SlabHead) + 7) & ~7;
+// Where the found bitmap of a cycle of this parity starts in its slab.
+constexpr uintptr_t foundOffset(unsigned cycle) {
+  return offsetof(SlabHead, found) + (cycle & 1) * sizeof(SlabHead::found[0]);
+}
 // Slabs of small listed blocks need no head: nothing sweeps them.
 constexpr int kListedSlabHeadBytes = 0;
 inline SlabHead* slabHeadOf(const void* p) {
@@ -456,6 +460,8 @@ void drainQueue(long long target) {
 
 }  // namespace
 
+uintptr_t gc_found_offset = foundOffset(0);
+
 String Object::debug() { return String("+Object\n"); }
 
 // The lists start empty by constant initialisation, before any code runs, so
@@ -618,6 +624,7 @@ void gc_collect() {
     plainMarkedBytes = 0;
     gc_markbit ^= 1;
     ++gc_cycle;
+    gc_found_offset = foundOffset(gc_cycle);
     restartSweep();
     sweepOwed = 0;
     gc_mark();

@@ -215,6 +215,23 @@ extern long long gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_fre
 
 inline bool gc_is_unmarked(const gc_object* p) { return (gc_header_of(p)->flags & 3) == gc_markbit; }
 
+// Small blocks without destructor work are carved from slabs of
+// kGcSlabBytes, aligned to their size, whose start holds their marks: a
+// bitmap per cycle, one bit per 8 bytes. `gc_found_offset` is where the
+// bitmap of the cycle under way starts in its slab. Tracing an array fetches
+// each element's mark ahead with its block, as the marks of blocks made at
+// different times are far apart; for a block outside a slab the address
+// means nothing, and fetching it does no harm.
+constexpr uintptr_t kGcSlabBytes = uintptr_t{2} << 20;
+extern uintptr_t gc_found_offset;
+inline const void* gc_found_word_of(const void* p) {
+  constexpr int kBytesPerWordShift = 9;  // a 64-bit word covers 512 bytes
+  constexpr int kWordBytesShift = 3;
+  uintptr_t a = reinterpret_cast<uintptr_t>(p);
+  return reinterpret_cast<const void*>((a & ~(kGcSlabBytes - 1)) + gc_found_offset +
+                                       ((a & (kGcSlabBytes - 1)) >> kBytesPerWordShift << kWordBytesShift));
+}
+
 // The barrier's colour test inline; the move to the queue out of line.
 inline void gc_enqueue(gc_object* p) {
   if (p && gc_is_unmarked(p)) gc_enqueue_unmarked(gc_header_of(p));
@@ -296,6 +313,7 @@ class Array {
             __builtin_prefetch(ahead, 1);
             __builtin_prefetch(ahead + 64, 1);
             __builtin_prefetch(ahead + 128, 1);
+            __builtin_prefetch(gc_found_word_of(ahead), 1);
           }
           if (d[i]) gc_mark(d[i]);
         }
