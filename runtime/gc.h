@@ -175,9 +175,10 @@ struct gc_husk : gc_object {};
 // Creates a collected T. The block is linked and flagged before T's
 // constructor runs, so arguments and constructors that allocate are safe.
 // The object is made black: the cycle will not trace it, so whatever its
-// constructor stored without the barrier is queued the moment it returns
-// (a direct call: the class is final), and every later store goes through
-// `gc_assign`.
+// constructor stored without the barrier is queued the moment it returns,
+// and every later store goes through `gc_assign`. The call goes through the
+// base, where `mark` is public, and the compiler, which has just built the
+// object, makes it a direct one.
 template <class T, class... A>
 T* gc_new(A&&... args) {
   static_assert(std::is_base_of_v<gc_object, T>, "gc_new makes collected objects only");
@@ -187,7 +188,7 @@ T* gc_new(A&&... args) {
   try {
     Made* made = ::new (block) Made(std::forward<A>(args)...);
     assert(static_cast<void*>(static_cast<gc_object*>(made)) == block);
-    made->Made::mark();
+    static_cast<gc_object*>(made)->mark();
     return made;
   } catch (...) {
     ::new (block) gc_made<gc_husk>();
