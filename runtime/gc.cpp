@@ -1,7 +1,6 @@
 // The incremental collector: four circular lists of listed blocks, a toggling
 // mark bit, lazy destruction of dead objects paid for by later allocations,
-// slabs of small blocks swept in address order by their side bitmaps, and a
-// small-block cache.
+// slabs of small blocks swept in address order, and a small-block cache.
 // Collection work happens only in gc_collect and allocations, between host
 // events, so there is no stack scanning: roots are registered globals.
 #include "runtime/gc.h"
@@ -22,10 +21,10 @@
 
 // Each list head is a sentinel that starts out pointing at itself, so the
 // collector works even for objects made while statics are initialised.
-gc_node gc_queued_list{&gc_queued_list, &gc_queued_list, {kGcStaticFlags}};
-gc_node gc_unmarked_list{&gc_unmarked_list, &gc_unmarked_list, {kGcStaticFlags}};
-gc_node gc_marked_list{&gc_marked_list, &gc_marked_list, {kGcStaticFlags}};
-gc_node gc_free_list{&gc_free_list, &gc_free_list, {kGcStaticFlags}};
+gc_node gc_queued_list{&gc_queued_list, &gc_queued_list, {kGcStaticFlags, 0}};
+gc_node gc_unmarked_list{&gc_unmarked_list, &gc_unmarked_list, {kGcStaticFlags, 0}};
+gc_node gc_marked_list{&gc_marked_list, &gc_marked_list, {kGcStaticFlags, 0}};
+gc_node gc_free_list{&gc_free_list, &gc_free_list, {kGcStaticFlags, 0}};
 int gc_markbit = 0;
 unsigned gc_cycle = 0;
 int gc_cycle_bytes = kGcCycleBytes;
@@ -43,7 +42,7 @@ namespace {
 // AddressSanitizer every block is followed by a poisoned gap, and recycled
 // blocks are poisoned behind their chain link, so overruns and stale uses
 // are caught.
-constexpr size_t kSlabBytes = kGcSlabBytes;
+constexpr size_t kSlabBytes = 2 << 20;
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kBlockGap = 16;
 void poison(void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
@@ -60,56 +59,19 @@ struct Slab {
   char* end;
 };
 
-// The head of each plain slab, at its aligned start, keeps the slab's mark
-// state beside its blocks: one bit per 8-byte granule, set at the start of a
-// block, in three bitmaps. The sweep reads only these: it finds a dead block
-// without reading a live one, where reading every header in address order
-// cost a fifth of a churning program's time. Its counts let the sweep pass
-// over a slab, or the rest of one, in which nothing is left to find. A count
-// too high only costs reading.
-constexpr int kGranuleShift = 3;
-constexpr size_t kSlabWords = (kSlabBytes >> kGranuleShift) / 64;
+// The head of each slab, at its aligned start, counts its plain blocks so the
+// sweep can pass over a slab, or the rest of one, in which nothing is left to
+// find: objects made together and still held (a level's worth, a long array's
+// contents) fill whole slabs, and reading their headers one by one stalled the
+// allocation that had to cross them. A count too high only costs reading.
 struct SlabHead {
   int plainBytes;  // plain blocks in use: neither waiting on a chain nor found dead
   int foundBytes;  // plain bytes found in this cycle
   int deadBytes;   // dead plain bytes this sweep pass has still to find
-  unsigned foundCycle[2];         // the cycle each found bitmap records
-  uint64_t inUse[kSlabWords];     // blocks made and not yet put back on a chain
-  uint64_t found[2][kSlabWords];  // blocks found in a cycle of even and of odd number
 };
 constexpr int kSlabHeadBytes = (sizeof(SlabHead) + 7) & ~7;
-// Where the found bitmap of a cycle of this parity starts in its slab.
-constexpr uintptr_t foundOffset(unsigned cycle) {
-  return offsetof(SlabHead, found) + (cycle & 1) * sizeof(SlabHead::found[0]);
-}
-// Slabs of small listed blocks need no head: nothing sweeps them.
-constexpr int kListedSlabHeadBytes = 0;
 inline SlabHead* slabHeadOf(const void* p) {
   return reinterpret_cast<SlabHead*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t{kSlabBytes} - 1));
-}
-inline size_t granuleOf(const void* p) {
-  return (reinterpret_cast<uintptr_t>(p) & (uintptr_t{kSlabBytes} - 1)) >> kGranuleShift;
-}
-inline void setBit(uint64_t* bits, size_t granule) { bits[granule >> 6] |= uint64_t{1} << (granule & 63); }
-inline bool testBit(const uint64_t* bits, size_t granule) { return (bits[granule >> 6] >> (granule & 63)) & 1; }
-// The bitmap of a cycle in which a slab had nothing found, or a slab's
-// found bitmap that records an older cycle.
-constexpr uint64_t kNoneFound[kSlabWords] = {};
-// The bitmap of what `cycle` found in the slab of `head`, read only.
-inline const uint64_t* foundIn(const SlabHead* head, unsigned cycle) {
-  return head->foundCycle[cycle & 1] == cycle ? head->found[cycle & 1] : kNoneFound;
-}
-// The bitmap that records what `cycle` finds in the slab of `head`. A bitmap
-// still holding an older cycle is cleared at its first use, slab by slab,
-// rather than all of them at the cycle's end: clearing a big heap's bitmaps
-// at once made that frame the slowest.
-inline uint64_t* foundFor(SlabHead* head, unsigned cycle) {
-  uint64_t* bits = head->found[cycle & 1];
-  if (head->foundCycle[cycle & 1] != cycle) {
-    std::fill_n(bits, kSlabWords, uint64_t{0});
-    head->foundCycle[cycle & 1] = cycle;
-  }
-  return bits;
 }
 std::vector<Slab>& slabs() {
   static std::vector<Slab> s;
@@ -121,17 +83,21 @@ std::vector<Slab>& listedSlabs() {
 }
 
 // Recycled small blocks wait on chains by size / 8: plain ones linked through
-// the word after their header, listed ones through their node.
+// the word after their header (the sweep still reads their flags), listed
+// ones through their node.
 gc_header* plainChains[kGcCacheChains];
 gc_node* listedChains[kGcCacheChains];
 inline gc_header*& chainLink(gc_header* block) { return *reinterpret_cast<gc_header**>(block + 1); }
 
-// Where the sweep stands: the slab it is in and the next bitmap word in it.
-// Each cycle end starts a new pass from the first slab.
+// Where the sweep stands: the slab it is in and the next header in it. Each
+// cycle end starts a new pass from the first slab.
 size_t sweepSlab = 0;
-size_t sweepWord = 0;
-// The bitmap words one sweep run reads: 2 KiB of slab, a few dozen blocks.
-constexpr size_t kSweepRunWords = 4;
+// How far ahead of its position the sweep has the next headers fetched: the
+// hardware's own fetching stops at each page's end.
+constexpr int kSweepAhead = 2048;
+// The slab bytes one sweep run reads: a few dozen blocks.
+constexpr int kSweepRun = 2048;
+char* sweepAt = nullptr;
 
 // Bytes of listed objects on the free list; the rest of gc_free_bytes is held
 // by dead plain blocks the sweep has not reached yet.
@@ -152,31 +118,20 @@ inline bool isPlainBlock(int flags) {
   return (flags & kGcSizeMask) <= kGcSmallBlockMax && !(flags & kGcNeedsDestroy);
 }
 
-// A block of a plain slab that is in use but was found neither in this
-// cycle nor in the last is dead (plain slabs hold nothing but plain blocks).
-// A block made white counts as found in the last cycle, so the pass under
-// way leaves it alone.
+// A block of a plain slab that was neither made nor found in this cycle or
+// the last is dead (plain slabs hold nothing but plain blocks).
 inline bool isDeadPlain(const gc_header* h) {
-  SlabHead* head = slabHeadOf(h);
-  size_t g = granuleOf(h);
-  return testBit(head->inUse, g) && !testBit(foundIn(head, gc_cycle), g) && !testBit(foundIn(head, gc_cycle - 1), g);
+  return (h->flags & 3) != kGcFreeState && gc_cycle - h->cycle >= 2;
 }
 
-// A new block of `size` bytes from the last of `all`, or from a new slab
-// whose first `headBytes` hold its head.
-char* carveSmallBlock(std::vector<Slab>& all, int size, int headBytes) {
-  if (all.empty() || reinterpret_cast<char*>(slabHeadOf(all.back().begin)) + kSlabBytes - all.back().end <
-                         size + kBlockGap) {
+// A new block of `size` bytes from the last of `all`, or from a new slab.
+char* carveSmallBlock(std::vector<Slab>& all, int size) {
+  if (all.empty() || all.back().begin - kSlabHeadBytes + kSlabBytes - all.back().end < size + kBlockGap) {
     char* slab = gc_slab_alloc(kSlabBytes);
     if (!slab) return nullptr;
-    poison(slab + headBytes, kSlabBytes - headBytes);
-    if (headBytes) {
-      // Its bitmaps start empty, as the last cycle and this one left them.
-      SlabHead* head = ::new (slab) SlabHead{};
-      head->foundCycle[gc_cycle & 1] = gc_cycle;
-      head->foundCycle[(gc_cycle - 1) & 1] = gc_cycle - 1;
-    }
-    all.push_back({slab + headBytes, slab + headBytes});
+    poison(slab + kSlabHeadBytes, kSlabBytes - kSlabHeadBytes);
+    ::new (slab) SlabHead{0, 0, 0};
+    all.push_back({slab + kSlabHeadBytes, slab + kSlabHeadBytes});
   }
   char* block = all.back().end;
   all.back().end += size + kBlockGap;
@@ -191,14 +146,11 @@ inline void pushOnChain(gc_header* block, int size) {
   poison(&chainLink(block) + 1, size - kGcHeaderBytes - sizeof(gc_header*));
 }
 
-// The bitmap words that cover a plain slab's blocks so far.
-inline size_t slabWords(const Slab& slab) { return (granuleOf(slab.end - 1) >> 6) + 1; }
-
-// Sweeps on from the sweep's position through up to kSweepRunWords words of
-// the slabs' bitmaps, putting every dead plain block they show on its chain;
-// false once the pass has found them all. Only the bitmaps and the dead
-// blocks are read; the blocks found are used while they are still in the
-// cache.
+// Sweeps on from the sweep's position through up to kSweepRun bytes of
+// the slabs, putting every dead plain block it passes on its chain; false
+// once the pass has found them all. Headers are read in address order, a
+// run at a time in one tight loop, instead of by following links into cold
+// memory; the blocks found are used while they are still in the cache.
 bool sweepRun() {
   if (gc_free_bytes == freeListedBytes) {
     sweepOwed = 0;
@@ -207,27 +159,22 @@ bool sweepRun() {
   std::vector<Slab>& all = slabs();
   while (sweepSlab < all.size()) {
     SlabHead* head = slabHeadOf(all[sweepSlab].begin);
-    size_t words = slabWords(all[sweepSlab]);
-    if (head->deadBytes > 0 && sweepWord < words) {
-      size_t end = std::min(words, sweepWord + kSweepRunWords);
-      char* base = reinterpret_cast<char*>(head);
-      const uint64_t* foundNow = foundIn(head, gc_cycle);
-      const uint64_t* foundLast = foundIn(head, gc_cycle - 1);
+    char* slabEnd = all[sweepSlab].end;
+    if (head->deadBytes > 0 && sweepAt < slabEnd) {
+      char* end = slabEnd - sweepAt > kSweepRun ? sweepAt + kSweepRun : slabEnd;
+      char* at = sweepAt;
       int found = 0;
-      for (size_t w = sweepWord; w < end; ++w) {
-        uint64_t dead = head->inUse[w] & ~foundNow[w] & ~foundLast[w];
-        if (!dead) continue;
-        head->inUse[w] &= ~dead;
-        do {
-          size_t g = (w << 6) + static_cast<size_t>(__builtin_ctzll(dead));
-          gc_header* h = reinterpret_cast<gc_header*>(base + (g << kGranuleShift));
-          int size = h->flags & kGcSizeMask;
+      while (at < end) {
+        __builtin_prefetch(at + kSweepAhead);
+        gc_header* h = reinterpret_cast<gc_header*>(at);
+        int size = h->flags & kGcSizeMask;
+        at += size + kBlockGap;
+        if (isDeadPlain(h)) {
           found += size;
           pushOnChain(h, size);
-          dead &= dead - 1;
-        } while (dead);
+        }
       }
-      sweepWord = end;
+      sweepAt = at;
       gc_free_bytes -= found;
       sweepOwed -= found;
       head->deadBytes -= found;
@@ -235,8 +182,7 @@ bool sweepRun() {
       if (found) return true;
       continue;
     }
-    ++sweepSlab;
-    sweepWord = 0;
+    if (++sweepSlab < all.size()) sweepAt = all[sweepSlab].begin;
   }
   sweepOwed = 0;
   return false;
@@ -251,7 +197,7 @@ void restartSweep() {
     head->foundBytes = 0;
   }
   sweepSlab = 0;
-  sweepWord = 0;
+  sweepAt = slabs().empty() ? nullptr : slabs()[0].begin;
 }
 
 struct Root {
@@ -351,7 +297,7 @@ inline gc_header* plainBlock(int size) {
   if (gc_header* block = popChain(size)) return block;
   while (sweepRun())
     if (gc_header* block = popChain(size)) return block;
-  return reinterpret_cast<gc_header*>(carveSmallBlock(slabs(), size, kSlabHeadBytes));
+  return reinterpret_cast<gc_header*>(carveSmallBlock(slabs(), size));
 }
 
 // A listed block of `size` bytes: small ones from their chain or newly
@@ -359,22 +305,18 @@ inline gc_header* plainBlock(int size) {
 gc_node* listedBlock(int size, bool zero) {
   if (size > kGcSmallBlockMax) return static_cast<gc_node*>(zero ? std::calloc(1, size) : std::malloc(size));
   gc_node* block = listedChains[size >> 3];
-  if (!block) return reinterpret_cast<gc_node*>(carveSmallBlock(listedSlabs(), size, kListedSlabHeadBytes));
+  if (!block) return reinterpret_cast<gc_node*>(carveSmallBlock(listedSlabs(), size));
   unpoison(block, size);
   listedChains[size >> 3] = block->succ;
   return block;
 }
 
 // Moves a block that has just been found to the marked side: listed blocks
-// leave their list, plain ones are recorded in their slab's bitmap.
+// leave their list, plain ones only record the cycle.
 inline void noteFound(gc_header* h) {
-  if (isPlainBlock(h->flags)) {
-    SlabHead* head = slabHeadOf(h);
-    setBit(foundFor(head, gc_cycle), granuleOf(h));
-    head->foundBytes += h->flags & kGcSizeMask;
-  } else {
-    unlink(gc_node_of(h));
-  }
+  h->cycle = gc_cycle;
+  if (isPlainBlock(h->flags)) slabHeadOf(h)->foundBytes += h->flags & kGcSizeMask;
+  else unlink(gc_node_of(h));
 }
 
 // Counts a block as traced; listed blocks go to the tail of the marked list.
@@ -460,8 +402,6 @@ void drainQueue(long long target) {
 
 }  // namespace
 
-uintptr_t gc_found_offset = foundOffset(0);
-
 String Object::debug() { return String("+Object\n"); }
 
 // The lists start empty by constant initialisation, before any code runs, so
@@ -494,15 +434,10 @@ inline void* allocate(size_t objectBytes, int destroyFlag, gc_colour colour, boo
     if (!block) gc_out_of_memory();
     plainAllocedBytes += size;
     SlabHead* head = slabHeadOf(block);
-    size_t g = granuleOf(block);
-    setBit(head->inUse, g);
     head->plainBytes += size;
     if (black) {
-      setBit(foundFor(head, gc_cycle), g);
       head->foundBytes += size;
       plainMarkedBytes += size;
-    } else {
-      setBit(foundFor(head, gc_cycle - 1), g);
     }
   } else {
     gc_node* node = listedBlock(size, zero);
@@ -513,6 +448,7 @@ inline void* allocate(size_t objectBytes, int destroyFlag, gc_colour colour, boo
   // A black block is found and traced in this cycle, as if the barrier had
   // queued it and the queue had been worked off.
   block->flags = size | destroyFlag | (black ? gc_markbit ^ 1 : gc_markbit);
+  block->cycle = black ? gc_cycle : gc_cycle - 1;
   if (black) gc_marked_bytes += size;
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
@@ -624,7 +560,6 @@ void gc_collect() {
     plainMarkedBytes = 0;
     gc_markbit ^= 1;
     ++gc_cycle;
-    gc_found_offset = foundOffset(gc_cycle);
     restartSweep();
     sweepOwed = 0;
     gc_mark();
@@ -649,7 +584,8 @@ bool gc_is_live_object(const void* p) {
     if (p < slab.begin || p >= slab.end) continue;
     for (char* at = slab.begin; at < slab.end;) {
       gc_header* h = reinterpret_cast<gc_header*>(at);
-      if (gc_object_of(h) == p) return testBit(slabHeadOf(h)->inUse, granuleOf(h)) && !isDeadPlain(h);
+      if (gc_object_of(h) == p)
+        return (h->flags & 3) != kGcFreeState && !isDeadPlain(h);
       at += (h->flags & kGcSizeMask) + kBlockGap;
     }
   }

@@ -1,7 +1,7 @@
 // Collected objects: the incremental mark-and-sweep collector, the object
 // bases `gc_object`, `Object` and `gc_interface`, collected arrays `Array<T>`
 // and the write barrier. Objects are made only by `gc_new<T>`, whose allocator
-// writes each block's header (size, mark state, and list links for a
+// writes each block's header (size, mark state, cycle, and list links for a
 // listed block) in front of the object before constructing it. Everything
 // runs on the main thread; the only shared counters are the external byte
 // count, updated atomically by file loads, and the string byte count,
@@ -49,20 +49,21 @@ constexpr int kGcSizeMask = ~7;           // flag bits 3 and up: the block's siz
 constexpr size_t kGcBlockMax = size_t(1) << 30;
 
 // The collector's record of one block, right in front of its object: the
-// flags (size, destructor bit, mark state). Only the allocator and the
-// collector write it.
+// flags (size, destructor bit, mark state) and the last cycle that found the
+// object. Only the allocator and the collector write it.
 //
 // Small objects without destructor work ("plain" blocks) are the header and
 // the object and nothing more: they live in slabs and are on no list (a plain
 // block waiting to be traced is on the collector's stack), and their death is
-// read from bitmaps beside them by a sweep through the slabs, so nothing ever
-// walks a chain of cold dead blocks, or reads a live block, to find them. Every other object is a node: links
+// read from `cycle` by a sweep through the slabs, so nothing ever walks a
+// chain of cold dead blocks to find them. Every other object is a node: links
 // in one of the collector's lists, then the header. It is on exactly one of
 // the lists at all times and is destroyed from the free list, oldest first.
 // Eight-byte aligned on every platform (pointers are four bytes in the
 // browser), so an object with 64-bit fields after it is aligned too.
 struct alignas(8) gc_header {
   int flags;
+  unsigned cycle;
 };
 constexpr int kGcHeaderBytes = sizeof(gc_header);
 
@@ -199,7 +200,7 @@ T* gc_new(A&&... args) {
 // A static object the collector never touches, with its header in front.
 template <class T>
 struct gc_static_block {
-  gc_header header{kGcStaticFlags};
+  gc_header header{kGcStaticFlags, 0};
   gc_made<T> object;
 };
 
@@ -215,23 +216,6 @@ extern std::atomic<long long> gc_string_alloced_bytes, gc_string_freed_bytes;
 extern long long gc_alloced_bytes, gc_max_alloced_bytes, gc_marked_bytes, gc_free_bytes;
 
 inline bool gc_is_unmarked(const gc_object* p) { return (gc_header_of(p)->flags & 3) == gc_markbit; }
-
-// Small blocks without destructor work are carved from slabs of
-// kGcSlabBytes, aligned to their size, whose start holds their marks: a
-// bitmap per cycle, one bit per 8 bytes. `gc_found_offset` is where the
-// bitmap of the cycle under way starts in its slab. Tracing an array fetches
-// each element's mark ahead with its block, as the marks of blocks made at
-// different times are far apart; for a block outside a slab the address
-// means nothing, and fetching it does no harm.
-constexpr uintptr_t kGcSlabBytes = uintptr_t{2} << 20;
-extern uintptr_t gc_found_offset;
-inline const void* gc_found_word_of(const void* p) {
-  constexpr int kBytesPerWordShift = 9;  // a 64-bit word covers 512 bytes
-  constexpr int kWordBytesShift = 3;
-  uintptr_t a = reinterpret_cast<uintptr_t>(p);
-  return reinterpret_cast<const void*>((a & ~(kGcSlabBytes - 1)) + gc_found_offset +
-                                       ((a & (kGcSlabBytes - 1)) >> kBytesPerWordShift << kWordBytesShift));
-}
 
 // The barrier's colour test inline; the move to the queue out of line.
 inline void gc_enqueue(gc_object* p) {
@@ -314,7 +298,6 @@ class Array {
             __builtin_prefetch(ahead, 1);
             __builtin_prefetch(ahead + 64, 1);
             __builtin_prefetch(ahead + 128, 1);
-            __builtin_prefetch(gc_found_word_of(ahead), 1);
           }
           if (d[i]) gc_mark(d[i]);
         }
