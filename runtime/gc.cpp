@@ -270,7 +270,7 @@ void destroyListedDownTo(long long floor) {
 // they leave owing is paid by the sweep's plain blocks.
 void payFor(int size) {
   long long floor = gc_free_bytes - size > 0 ? gc_free_bytes - size : 0;
-  destroyListedDownTo(floor);
+  if (!isEmpty(&gc_free_list)) destroyListedDownTo(floor);
   if (gc_free_bytes > floor) {
     sweepOwed += gc_free_bytes - floor;
     while (sweepOwed > 0 && sweepRun()) {
@@ -278,11 +278,15 @@ void payFor(int size) {
   }
 }
 
+// The next block on a chain is fetched as one is taken: the allocation
+// after this one writes it.
 inline gc_header* popChain(int size) {
   gc_header* block = plainChains[size >> 3];
   if (block) {
     unpoison(block, size);
-    plainChains[size >> 3] = chainLink(block);
+    gc_header* next = chainLink(block);
+    plainChains[size >> 3] = next;
+    __builtin_prefetch(next, 1);
   }
   return block;
 }
@@ -297,9 +301,9 @@ inline gc_header* plainBlock(int size) {
 }
 
 // A listed block of `size` bytes: small ones from their chain or newly
-// carved, others from the heap.
-gc_node* listedBlock(int size) {
-  if (size > kGcSmallBlockMax) return static_cast<gc_node*>(std::malloc(size));
+// carved, others from the heap, all zero when `zero` is set.
+gc_node* listedBlock(int size, bool zero) {
+  if (size > kGcSmallBlockMax) return static_cast<gc_node*>(zero ? std::calloc(1, size) : std::malloc(size));
   gc_node* block = listedChains[size >> 3];
   if (!block) return reinterpret_cast<gc_node*>(carveSmallBlock(listedSlabs(), size));
   unpoison(block, size);
@@ -413,30 +417,52 @@ void gc_out_of_memory() { vxError("Out of memory"); }
 // Which it is follows from the flags: a block without destructor work is
 // plain if the object fits a small block with the header alone, and one too
 // big for that is too big for a small block with links too.
-void* gc_object_alloc(size_t objectBytes, int destroyFlag) {
+namespace {
+// A block for an object of `objectBytes` bytes, of the colour given, with
+// the object's bytes zero when `zero` is set.
+inline void* allocate(size_t objectBytes, int destroyFlag, gc_colour colour, bool zero) {
   if (objectBytes > kGcBlockMax - kGcNodeBytes) gc_out_of_memory();
   bool plain = !destroyFlag && objectBytes + kGcHeaderBytes <= kGcSmallBlockMax;
   int size = static_cast<int>((objectBytes + (plain ? kGcHeaderBytes : kGcNodeBytes) + 7) & ~size_t(7));
   gc_new_bytes += size;
   if (gc_free_bytes > 0) payFor(size);
 
+  bool black = colour == gc_colour::black;
   gc_header* block;
   if (plain) {
     block = plainBlock(size);
     if (!block) gc_out_of_memory();
     plainAllocedBytes += size;
-    slabHeadOf(block)->plainBytes += size;
+    SlabHead* head = slabHeadOf(block);
+    head->plainBytes += size;
+    if (black) {
+      head->foundBytes += size;
+      plainMarkedBytes += size;
+    }
   } else {
-    gc_node* node = listedBlock(size);
+    gc_node* node = listedBlock(size, zero);
     if (!node) gc_out_of_memory();
-    appendTo(&gc_unmarked_list, node);
+    appendTo(black ? &gc_marked_list : &gc_unmarked_list, node);
     block = &node->header;
   }
-  block->flags = size | destroyFlag | gc_markbit;
-  block->cycle = gc_cycle - 1;
+  // A black block is found and traced in this cycle, as if the barrier had
+  // queued it and the queue had been worked off.
+  block->flags = size | destroyFlag | (black ? gc_markbit ^ 1 : gc_markbit);
+  block->cycle = black ? gc_cycle : gc_cycle - 1;
+  if (black) gc_marked_bytes += size;
   gc_alloced_bytes += size;
   if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
+  if (zero && size <= kGcSmallBlockMax) std::memset(static_cast<void*>(gc_object_of(block)), 0, objectBytes);
   return gc_object_of(block);
+}
+}  // namespace
+
+void* gc_object_alloc(size_t objectBytes, int destroyFlag, gc_colour colour) {
+  return allocate(objectBytes, destroyFlag, colour, false);
+}
+
+void* gc_array_alloc(size_t objectBytes, int destroyFlag) {
+  return allocate(objectBytes, destroyFlag, gc_colour::white, true);
 }
 
 void gc_mark(gc_object* p) {

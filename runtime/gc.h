@@ -76,12 +76,24 @@ constexpr int kGcNodeBytes = sizeof(gc_node);
 
 struct gc_object;
 
+// The colour a new block starts with. Objects made by `gc_new` start found
+// and traced (black), so the cycle that makes them never queues them; their
+// constructor's stores are queued as soon as it returns. Arrays start
+// unmarked (white): they are filled by plain element copies (a stack's
+// growth, `Resize`) and rely on being traced once stored.
+enum class gc_colour { white, black };
+
 // Allocation and the primitive collector operations. `gc_object_alloc`
 // returns room for an object of `size` bytes whose header is already set
-// (flags = block size | `destroyFlag` | unmarked); a listed block is also on
-// the unmarked list, a plain one is on no list. A size
-// beyond kGcBlockMax stops the program with the runtime error "Out of memory".
-void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy);
+// (flags = block size | `destroyFlag` | the mark state of `colour`); a
+// listed block is also on the unmarked or marked list, a plain one is on no
+// list. A size beyond kGcBlockMax stops the program with the runtime error
+// "Out of memory".
+void* gc_object_alloc(size_t size, int destroyFlag = kGcNeedsDestroy, gc_colour colour = gc_colour::white);
+// The same for an array, white, with the object's bytes zero. A big block
+// comes zeroed from the system, so its pages are first touched as its
+// elements are stored, not all in the frame that makes it.
+void* gc_array_alloc(size_t size, int destroyFlag);
 [[noreturn]] void gc_out_of_memory();
 void gc_mark(gc_object* p);
 void gc_enqueue_unmarked(gc_header* h);
@@ -163,15 +175,21 @@ struct gc_husk : gc_object {};
 
 // Creates a collected T. The block is linked and flagged before T's
 // constructor runs, so arguments and constructors that allocate are safe.
+// The object is made black: the cycle will not trace it, so whatever its
+// constructor stored without the barrier is queued the moment it returns,
+// and every later store goes through `gc_assign`. The call goes through the
+// base, where `mark` is public, and the compiler, which has just built the
+// object, makes it a direct one.
 template <class T, class... A>
 T* gc_new(A&&... args) {
   static_assert(std::is_base_of_v<gc_object, T>, "gc_new makes collected objects only");
   using Made = gc_made<T>;
   static_assert(alignof(Made) <= alignof(gc_header), "collected objects are 8-byte aligned");
-  void* block = gc_object_alloc(sizeof(Made), gc_destroy_flag<T>());
+  void* block = gc_object_alloc(sizeof(Made), gc_destroy_flag<T>(), gc_colour::black);
   try {
     Made* made = ::new (block) Made(std::forward<A>(args)...);
     assert(static_cast<void*>(static_cast<gc_object*>(made)) == block);
+    static_cast<gc_object*>(made)->mark();
     return made;
   } catch (...) {
     ::new (block) gc_made<gc_husk>();
@@ -256,7 +274,11 @@ class Array {
   struct Body : gc_object {
     int length;
     constexpr Body() : length(0) {}
-    explicit Body(int n) : length(n) { std::uninitialized_value_construct_n(data(), n); }
+    // The block's bytes are zero (gc_array_alloc): numbers and pointers, whose
+    // zero bits are their empty value on every platform, are left as they are.
+    explicit Body(int n) : length(n) {
+      if constexpr (!kZeroIsEmpty) std::uninitialized_value_construct_n(data(), n);
+    }
     T* data() { return reinterpret_cast<T*>(reinterpret_cast<char*>(this) + kDataOffset); }
     void mark() override { markElements(0, length); }
     int gc_mark_from(int from) override {
@@ -291,6 +313,7 @@ class Array {
     static constexpr bool kHoldsReferences = std::is_convertible_v<T, gc_object*> || std::is_pointer_v<T> ||
                                              requires(T& v) { v.gc_mark_contents(); };
     static constexpr int kMarkAhead = 8;
+    static constexpr bool kZeroIsEmpty = std::is_arithmetic_v<T> || std::is_pointer_v<T>;
     static constexpr size_t kDataOffset = (sizeof(gc_object) + sizeof(int) + alignof(T) - 1) / alignof(T) * alignof(T);
   };
   // Elements that own something (strings) are destroyed with the array.
@@ -351,7 +374,7 @@ class Array {
   static Rep* New(int length) {
     if (static_cast<size_t>(length) > (kGcBlockMax - Rep::kDataOffset) / sizeof(T)) gc_out_of_memory();
     size_t bytes = Rep::kDataOffset + sizeof(T) * static_cast<size_t>(length);
-    void* p = gc_object_alloc(bytes, gc_destroy_flag<Rep>());
+    void* p = gc_array_alloc(bytes, gc_destroy_flag<Rep>());
     return ::new (p) gc_made<Rep>(length);
   }
   [[noreturn]] static void OutOfRange();

@@ -2,7 +2,8 @@
 // roots registered late, the pace of each step, long arrays traced in
 // slices across steps, lazy destruction with block
 // reuse, cycle ends forced by external bytes and by string memory that dead
-// arrays hold, the shared empty arrays, sizes too big for a block, and a long
+// arrays hold, the shared empty arrays, new arrays empty in recycled
+// blocks, sizes too big for a block, and a long
 // churn that keeps everything reachable alive with a bounded heap. Objects with destructor work
 // stay on the lists; small ones without are found dead by the slab sweep, so
 // the barrier, reclaiming and churn cases run for both.
@@ -142,6 +143,7 @@ TEST_F(Collector, AnArgumentThatAllocatesLeavesEachObjectItsOwnSize) {
   EXPECT_NE(pairAlone, nodeAlone);
   // Recycling both blocks for objects of their own sizes must stay inside them.
   finishCycle();
+  finishCycle();
   for (int i = 0; i < 4; ++i) gc_new<Pair>(gc_new<Node>())->first->value = i;
   EXPECT_EQ(destroyed, 2);
 }
@@ -176,10 +178,12 @@ TYPED_TEST(BothKinds, ObjectStoredIntoTracedHolderSurvivesTheCycle) {
 // what it holds: registering queues the slot's value.
 Node* lateRoot = nullptr;
 TEST_F(Collector, AGlobalRegisteredMidCycleKeepsTheObjectItAlreadyHolds) {
+  Node* held = gc_new<Node>();  // black in the cycle that made it,
+  held->value = 5;
+  finishCycle();  // white in this one, where only a local holds it
   gc_mark();
   traceAllQueued();
-  lateRoot = gc_new<Node>();
-  lateRoot->value = 5;
+  lateRoot = held;
   gc_add_root(lateRoot);
   for (int cycle = 0; cycle < 2; ++cycle) {
     finishCycle();
@@ -275,9 +279,14 @@ TEST_F(Collector, ALongArrayIsTracedASliceAtATimeAcrossSteps) {
   EXPECT_GE(gc_marked_bytes, array->header.flags & kGcSizeMask);
 }
 
-TYPED_TEST(BothKinds, ObjectOnlyHeldLocallyIsReclaimedAtTheNextCycleEndAndItsBlockReused) {
+// A new object is black in the cycle that made it: a temporary never stored
+// lives through that cycle's end and dies at the next one.
+TYPED_TEST(BothKinds, ObjectOnlyHeldLocallyIsReclaimedAtTheSecondCycleEndAndItsBlockReused) {
   TypeParam* local = gc_new<TypeParam>();
   EXPECT_TRUE(gc_is_live_object(local));
+  finishCycle();
+  EXPECT_TRUE(gc_is_live_object(local)) << "made black, it outlives the cycle that made it";
+  EXPECT_EQ(gc_free_bytes, 0);
   finishCycle();
   EXPECT_FALSE(gc_is_live_object(local));
   EXPECT_EQ(gc_free_bytes, local->gc_size());
@@ -291,6 +300,7 @@ TEST_F(Collector, DeadObjectsAreDestroyedOldestFirstAsAllocationsPayForThem) {
   Forty* oldest = gc_new<Forty>(1);
   ASSERT_EQ(oldest->gc_size(), 40);
   for (int id = 2; id <= 5; ++id) gc_new<Forty>(id);
+  finishCycle();  // made black: they die at the second cycle end
   finishCycle();
   EXPECT_EQ(destroyed, 0) << "destruction waits for an allocation to pay for it";
   EXPECT_EQ(gc_free_bytes, 5 * 40);
@@ -439,6 +449,40 @@ TEST_F(Collector, ArrayContentsAreTracedWithTheArray) {
     ASSERT_TRUE(gc_is_live_object(rootArray[i]));
     EXPECT_EQ(rootArray[i]->value, i);
   }
+}
+
+// Arrays of numbers and references skip their constructor's zeroing: one
+// made in a recycled block must still start empty, and so must a big one.
+TEST_F(Collector, ANewArrayStartsEmptyInARecycledBlock) {
+  constexpr int kLength = 3;
+  constexpr int kTries = 1000;
+  constexpr int kBigLength = 1 << 16;
+  const void* numbersBlock;
+  const void* nodesBlock;
+  {
+    Array<int> numbers(kLength);
+    Array<PlainNode*> nodes(kLength);
+    for (int i = 0; i < kLength; ++i) {
+      numbers[i] = i + 1;
+      nodes[i] = gc_new<PlainNode>();
+    }
+    numbersBlock = numbers.rep;
+    nodesBlock = nodes.rep;
+  }
+  finishCycle();
+  finishCycle();
+  Array<int> numbers;
+  for (int i = 0; i < kTries && numbers.rep != numbersBlock; ++i) numbers = Array<int>(kLength);
+  Array<PlainNode*> nodes;
+  for (int i = 0; i < kTries && nodes.rep != nodesBlock; ++i) nodes = Array<PlainNode*>(kLength);
+  ASSERT_EQ(numbers.rep, numbersBlock) << "the dead block is recycled";
+  ASSERT_EQ(nodes.rep, nodesBlock) << "the dead block is recycled";
+  for (int i = 0; i < kLength; ++i) {
+    EXPECT_EQ(numbers[i], 0);
+    EXPECT_EQ(nodes[i], nullptr);
+  }
+  Array<long long> big(kBigLength);
+  for (int i = 0; i < kBigLength; i += kBigLength / 16) EXPECT_EQ(big[i], 0);
 }
 
 TEST_F(Collector, StringArraysReleaseTheirStringsWhenDestroyed) {

@@ -3,8 +3,11 @@
 // keeping a plain copy of the graph, and after every collector step walks
 // everything reachable from the roots and checks it against the copy. A
 // block reclaimed while still reachable shows up as a wrong id or field here,
-// or as a poisoned read under AddressSanitizer. A second run gives some
-// vertices item arrays long enough to be traced in slices across steps.
+// or as a poisoned read under AddressSanitizer. New vertices are made
+// already traced, so the stores a constructor makes without the barrier and
+// the arrays filled while only a local holds them are exercised too. A
+// second run gives some vertices item arrays long enough to be traced in
+// slices across steps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,6 +28,7 @@ constexpr int kCycleEndOneIn = 12;   // steps that force a cycle end, on average
 constexpr int kNullOneIn = 4;        // stores that store null, on average
 constexpr int kWideOneIn = 3;        // new vertices that are wide, on average
 constexpr int kItemsMax = 12;        // longest item array
+constexpr int kNewItemOneIn = 4;     // items that are new vertices, on average
 constexpr int kLongItems = 3 * kGcSliceElements + 5;  // a long item array: four slices
 constexpr int kLongSteps = 600;
 constexpr int kLongOneIn = 12;       // refills that make a long array, in the second run
@@ -34,7 +38,9 @@ constexpr size_t kReachableMax = 1500;  // beyond this, new vertices give way to
 constexpr int kNone = -1;            // the copy's null reference
 
 // A small vertex without destructor work (a plain block), and a wide one
-// with a second reference, an array of references and a string (a listed block).
+// with a second reference, an array of references and a string (a listed
+// block). The wide one's constructor stores its second reference without the
+// barrier, as constructors may.
 struct Vertex : Object {
   int id = 0;
   bool wide = false;
@@ -42,7 +48,8 @@ struct Vertex : Object {
   void mark() override { gc_enqueue_ref(a); }
 };
 struct WideVertex : Vertex {
-  Vertex* b = nullptr;
+  explicit WideVertex(Vertex* second) : b(second) {}
+  Vertex* b;
   Array<Vertex*> items;
   String label;
   void mark() override {
@@ -137,14 +144,17 @@ class ShadowGraph {
     reachable_.push_back(v);
   }
 
-  Vertex* MakeVertex() {
+  // A new vertex, wide at random unless `small`.
+  Vertex* MakeVertex(bool small = false) {
     int id = static_cast<int>(copies_.size());
     copies_.emplace_back();
     seen_.push_back(0);
     Copy& c = copies_.back();
     Vertex* v;
-    if (rng_() % kWideOneIn == 0) {
-      auto* w = gc_new<WideVertex>();
+    if (!small && rng_() % kWideOneIn == 0) {
+      Vertex* second = Pick();
+      auto* w = gc_new<WideVertex>(second);
+      c.b = idOf(second);
       w->wide = c.wide = true;
       v = w;
       v->id = id;
@@ -196,19 +206,20 @@ class ShadowGraph {
     else Refill(static_cast<WideVertex*>(v));
   }
 
-  // A new item array holding random reachable vertices.
+  // A new item array holding random reachable vertices; a short one also
+  // some new ones, made while the array is held by nothing but a local.
   void Refill(WideVertex* w) {
-    Copy& c = copies_[w->id];
     int n = static_cast<int>(rng_() % (kItemsMax + 1));
     if (longOneIn_ && rng_() % longOneIn_ == 0) n = kLongItems;
     Array<Vertex*> items(n);
-    c.items.assign(n, kNone);
+    std::vector<int> ids(n, kNone);
     for (int k = 0; k < n; ++k) {
-      Vertex* v = Pick();
+      Vertex* v = n <= kItemsMax && rng_() % kNewItemOneIn == 0 ? MakeVertex(true) : Pick();
       gc_assign(items[k], v);
-      c.items[k] = idOf(v);
+      ids[k] = idOf(v);
     }
     gc_assign(w->items, items);
+    copies_[w->id].items = std::move(ids);
   }
 
   // A label made whole or taken from a split, so pieces die with their holders.
