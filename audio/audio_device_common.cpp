@@ -162,7 +162,6 @@ int gxtkAudio::PlayMusic(const String& path, int flags) {
   ch.sample = nullptr;
   ch.flags = flags;
   ch.state = kChannelPlaying;
-  if (suspended) vx_audio__PauseSource(source);
   return 0;
 }
 
